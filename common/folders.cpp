@@ -1,0 +1,90 @@
+#include "common/folders.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/path_join.h"
+#include "common/platform.h"
+#include "common/setup_limits.h"
+#include "common/setup_state.h"
+
+static const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const char kCommonShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+int ExpandFolderMacros(char *dest, size_t size, const char *source,
+                       int allUsers)
+{
+    CopyText(dest, size, source);
+
+    char systemDir[PATH_SIZE] = "";
+    char windowsDir[PATH_SIZE] = "";
+    char startupDir[PATH_SIZE] = "";
+    UINT length = GetSystemDirectoryA(systemDir, sizeof(systemDir));
+    if (length == 0 || length >= sizeof(systemDir))
+        systemDir[0] = '\0';
+    length = GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
+    if (length == 0 || length >= sizeof(windowsDir))
+        windowsDir[0] = '\0';
+    if (GetShellFolder(startupDir, sizeof(startupDir), "Startup",
+                       "Common Startup", allUsers) == 0)
+        startupDir[0] = '\0';
+
+    ReplaceToken(dest, size, "@SYSTEMDIR", systemDir);
+    ReplaceToken(dest, size, "@WINDOWSDIR", windowsDir);
+    ReplaceToken(dest, size, "@LANGDIR", g_languageCode);
+    ReplaceToken(dest, size, "@STARTUPDIR", startupDir);
+    return 1;
+}
+
+int GetShellFolder(char *buffer, size_t size, const char *userName,
+                   const char *commonName, int allUsers)
+{
+    if (size == 0)
+        return 0;
+    buffer[0] = '\0';
+    if (userName == NULL)
+        userName = "Programs";
+    if (commonName == NULL)
+        commonName = "Common Programs";
+
+    HKEY root = HKEY_LOCAL_MACHINE;
+    const char *keyPath = kCommonShellFolders;
+    const char *valueName = commonName;
+    if (IsWin95Family() || allUsers == 0) {
+        root = HKEY_CURRENT_USER;
+        keyPath = kUserShellFolders;
+        valueName = userName;
+    }
+
+    HKEY key;
+    if (RegOpenKeyA(root, keyPath, &key) != ERROR_SUCCESS)
+        return 0;
+    // Room for a terminator of our own: a stored string need not carry one.
+    DWORD bytes = (DWORD)(size - 1);
+    LONG result = RegQueryValueExA(key, valueName, NULL, NULL,
+                                   (BYTE *)buffer, &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    buffer[bytes < size ? bytes : size - 1] = '\0';
+    return (int)strlen(buffer);
+}
+
+void CreateFolderPath(const char *path)
+{
+    char prefix[PATH_SIZE];
+    CopyText(prefix, sizeof(prefix), path);
+    for (char *p = prefix; *p != '\0'; p = NextChar(p)) {
+        if (*p != '\\')
+            continue;
+        *p = '\0';
+        CreateDirectoryA(prefix, NULL);
+        *p = '\\';
+    }
+    CreateDirectoryA(prefix, NULL);
+}

@@ -1,0 +1,24 @@
+// Folder macros of the install script, the shell's Programs and Startup
+// folders, and creation of a folder with all its parents.
+#pragma once
+
+#include <stddef.h>
+
+// Copies source into dest (size bytes) and replaces, in this order,
+// "@SYSTEMDIR", "@WINDOWSDIR", "@LANGDIR" (the bare language code) and
+// "@STARTUPDIR" (the Startup folder for allUsers; empty when it cannot be
+// read). The copy is cut to size; a replacement that does not fit leaves
+// its token in place. Returns 1.
+int ExpandFolderMacros(char *dest, size_t size, const char *source,
+                       int allUsers);
+
+// Reads a shell folder: the per-user value under HKEY_CURRENT_USER on the
+// 95 family or when allUsers is 0, else the common value under
+// HKEY_LOCAL_MACHINE. NULL names mean "Programs" / "Common Programs".
+// Returns the length of the path read (terminated within size), or 0.
+int GetShellFolder(char *buffer, size_t size, const char *userName,
+                   const char *commonName, int allUsers);
+
+// Creates every folder along path; failures (existing folders, the drive)
+// are ignored.
+void CreateFolderPath(const char *path);

@@ -1,0 +1,57 @@
+#include "common/path_join.h"
+
+#include <string.h>
+
+#include "common/dbcs.h"
+
+int AppendPath(char *path, size_t size, const char *component)
+{
+    size_t pathLength = strlen(path);
+    size_t componentLength = strlen(component);
+    // The test counts the component as given, leading backslash included,
+    // and is made before a separator is added (so the result is at most
+    // size - 1 characters even when one is).
+    if (size < 2 || pathLength + componentLength > size - 2)
+        return -1;
+
+    size_t length = pathLength;
+    if (pathLength > 0 && !EndsWithSeparator(path))
+        path[length++] = '\\';
+    if (component[0] == '\\') {
+        component++;
+        componentLength--;
+    }
+    memcpy(path + length, component, componentLength + 1);
+    return (int)(length + componentLength);
+}
+
+int ReplaceToken(char *text, size_t size, const char *token,
+                 const char *replacement)
+{
+    size_t tokenLength = strlen(token);
+    size_t replacementLength = strlen(replacement);
+    if (tokenLength == 0)
+        return 1;
+
+    char *position = text;
+    while (*position != '\0') {
+        if (strncmp(position, token, tokenLength) == 0) {
+            size_t textLength = strlen(text);
+            size_t newLength = textLength - tokenLength + replacementLength;
+            if (newLength + 1 <= size) {
+                char *tail = position + tokenLength;
+                memmove(position + replacementLength, tail, strlen(tail) + 1);
+                memcpy(position, replacement, replacementLength);
+                // The character right behind the inserted text is stepped
+                // over below without being tested.
+                position += replacementLength;
+                if (*position == '\0')
+                    break;
+            } else {
+                position += tokenLength - 1;  // keep it; step past below
+            }
+        }
+        position = NextChar(position);
+    }
+    return 1;
+}

@@ -1,0 +1,49 @@
+// The process-wide values that the subsystems hand to each other. Each
+// value has one writer (named beside it); everybody else only reads.
+#pragma once
+
+#include <windows.h>
+
+#include "common/setup_limits.h"
+
+// Set at entry (startup/winmain.cpp).
+extern HINSTANCE g_instance;
+extern HWND g_backgroundWindow;
+extern char g_commandLine[COMMAND_LINE_SIZE];
+
+// Set by the start-up configuration (startup/startup_config.cpp).
+extern char g_programDirectory[PATH_SIZE];     // no trailing backslash
+extern char g_languageCode[LANGUAGE_CODE_SIZE];
+extern BYTE g_noLicense;                       // recorded, read by nobody
+extern char g_catalogPath[PATH_SIZE];          // <program>\<lang>\message.ini
+extern char g_licensePath[PATH_SIZE];          // <program>\<lang>\license.txt
+extern char g_titleText[TITLE_TEXT_SIZE];
+extern char g_companyText[TITLE_TEXT_SIZE];
+
+// Set by the welcome page and its pre-install checks.
+extern char g_scriptPath[PATH_SIZE];           // <program>\<lang>\copy_ns.ini
+extern char g_scriptVersion[SCRIPT_VERSION_SIZE];
+extern int g_installCommonFiles;               // 0 or 1
+extern int g_allUsers;                         // non-zero: common folders
+
+// Set by the destination page (default) and the folder browser (choice).
+extern char g_destinationFolder[PATH_SIZE];
+// Set by the program group page.
+extern char g_programGroup[GROUP_NAME_SIZE];
+
+// Created by the wizard frame from the catalog; never deleted.
+extern HFONT g_standardFont;
+extern HFONT g_backgroundFont;
+extern HFONT g_companyFont;
+
+// The wizard frame and its pages. The current page is written by the page
+// procedures: a page names the page to go to by writing it.
+extern HWND g_wizardFrame;
+extern HWND g_pageWindows[WIZARD_PAGE_COUNT];
+extern int g_currentPage;
+
+// The picture of the current page (written by the wizard frame) and what
+// the bitmap code loaded from it.
+extern char g_picturePath[PATH_SIZE];
+extern BYTE *g_loadedPicture;                  // packed DIB block or NULL
+extern HPALETTE g_sharedPalette;

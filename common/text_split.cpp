@@ -1,0 +1,63 @@
+#include "common/text_split.h"
+
+#include <string.h>
+#include <strings.h>
+
+#include "common/dbcs.h"
+#include "common/setup_limits.h"
+
+bool NextToken(const char **cursor, const char *separators, char *token,
+               size_t size)
+{
+    const char *p = *cursor;
+    while (*p != '\0' && strchr(separators, *p) != NULL)
+        p++;
+    if (*p == '\0') {
+        *cursor = p;
+        if (size > 0)
+            token[0] = '\0';
+        return false;
+    }
+    const char *start = p;
+    while (*p != '\0' && strchr(separators, *p) == NULL)
+        p = NextChar(p);
+    size_t length = (size_t)(p - start);
+    if (size > 0) {
+        size_t kept = length < size - 1 ? length : size - 1;
+        memcpy(token, start, kept);
+        token[kept] = '\0';
+        CutText(token, kept);
+    }
+    *cursor = (*p != '\0') ? p + 1 : p;
+    return true;
+}
+
+static bool StartsWithNoCase(const char *text, const char *prefix)
+{
+    return strncasecmp(text, prefix, strlen(prefix)) == 0;
+}
+
+CommandLineOptions ParseCommandLine(const char *commandLine,
+                                    char *languageCode, size_t codeSize)
+{
+    CommandLineOptions options = {false, false};
+    char token[COMMAND_LINE_SIZE];
+    const char *cursor = commandLine;
+    while (NextToken(&cursor, " ", token, sizeof(token))) {
+        if (StartsWithNoCase(token, "-l")) {
+            CopyText(languageCode, codeSize, token + 2);
+            options.languageGiven = true;
+        }
+        if (StartsWithNoCase(token, "NoLic"))
+            options.noLicense = true;
+    }
+    return options;
+}
+
+void SplitListValue(const char *value, char *name, size_t nameSize,
+                    char *code, size_t codeSize)
+{
+    const char *cursor = value;
+    NextToken(&cursor, ";", name, nameSize);
+    NextToken(&cursor, ";", code, codeSize);
+}

@@ -1,0 +1,29 @@
+// Splitting of command lines and list values. Tokens follow the classic
+// rules: a run of separators counts as one and leading separators are
+// skipped. Every output is cut to its buffer.
+#pragma once
+
+#include <stddef.h>
+
+// Reads the next token from *cursor into token (size bytes, cut to fit)
+// and moves *cursor behind it and its closing separator. Returns false
+// when no token is left.
+bool NextToken(const char **cursor, const char *separators, char *token,
+               size_t size);
+
+struct CommandLineOptions {
+    bool languageGiven;       // a "-l" token was seen
+    bool noLicense;           // a "NoLic" token was seen
+};
+
+// Splits a command line at spaces (tabs and quotes are ordinary
+// characters). "-l<code>" (any case of the l) sets the language code, the
+// last one winning; a token beginning with "NoLic" (any case) sets the
+// no-licence flag. The code is cut to codeSize - 1 bytes.
+CommandLineOptions ParseCommandLine(const char *commandLine,
+                                    char *languageCode, size_t codeSize);
+
+// Splits a language list value "Name;code": the name is the first
+// ";"-separated token, the code the second (empty when there is none).
+void SplitListValue(const char *value, char *name, size_t nameSize,
+                    char *code, size_t codeSize);

@@ -1,0 +1,122 @@
+// The language selection dialog (146): lists the entries of language.ini,
+// preselects "Default" and writes the chosen entry's code.
+#include <windows.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/setup_limits.h"
+#include "common/setup_state.h"
+#include "common/text_split.h"
+#include "resources/resource.h"
+#include "startup/startup_config.h"
+
+struct LanguageEntry {
+    char name[LANGUAGE_NAME_SIZE];
+    char code[LANGUAGE_TABLE_CODE_SIZE];
+};
+
+// Filled once per process by the dialog's initialisation.
+static LanguageEntry g_languages[LANGUAGE_TABLE_ENTRIES];
+static int g_languageCount;
+static char g_defaultLanguage[LIST_VALUE_SIZE];
+static char *g_chosenCode;  // the creation parameter: LANGUAGE_CODE_SIZE bytes
+
+static void FillLanguageList(HWND dialog)
+{
+    char listPath[PATH_SIZE];
+    GetLanguageListPath(listPath, sizeof(listPath));
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+
+    g_languageCount = 0;
+    for (int index = 0; index < LANGUAGE_TABLE_ENTRIES; index++) {
+        char key[16];
+        char value[LIST_VALUE_SIZE];
+        wsprintfA(key, "Lang%02d", index);
+        GetPrivateProfileStringA("Language", key, "", value, sizeof(value),
+                                 listPath);
+        if (value[0] == '\0')
+            break;
+        LanguageEntry *entry = &g_languages[g_languageCount];
+        SplitListValue(value, entry->name, sizeof(entry->name), entry->code,
+                       sizeof(entry->code));
+        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)entry->name);
+        g_languageCount++;
+    }
+
+    GetPrivateProfileStringA("Language", "Default", "", g_defaultLanguage,
+                             sizeof(g_defaultLanguage), listPath);
+    LRESULT found = SendMessageA(list, LB_FINDSTRING, 0,
+                                 (LPARAM)g_defaultLanguage);
+    if (found == LB_ERR)
+        EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+    else
+        SendMessageA(list, LB_SETCURSEL, (WPARAM)found, 0);
+}
+
+static void StoreCode(const char *code)
+{
+    if (g_chosenCode != NULL)
+        CopyText(g_chosenCode, LANGUAGE_CODE_SIZE, code);
+}
+
+// Maps the selected display name back to its code through the table in
+// file order, so equal names give the code of the lower key index.
+static void TakeChoice(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    LRESULT selection = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selection == LB_ERR) {
+        StoreCode(g_languages[0].code);
+        return;
+    }
+    char text[LANGUAGE_NAME_SIZE];
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selection, 0);
+    if (length == LB_ERR || length >= (LRESULT)sizeof(text))
+        return;
+    SendMessageA(list, LB_GETTEXT, (WPARAM)selection, (LPARAM)text);
+    for (int i = 0; i < g_languageCount; i++) {
+        if (strcmp(g_languages[i].name, text) == 0) {
+            StoreCode(g_languages[i].code);
+            return;
+        }
+    }
+}
+
+static void OnLanguageCommand(HWND dialog, int id, int notification)
+{
+    switch (id) {
+    case IDOK:
+        TakeChoice(dialog);
+        EndDialog(dialog, 1);
+        break;
+    case IDC_LANGUAGE_LIST:
+        if (notification == LBN_DBLCLK) {
+            TakeChoice(dialog);
+            EndDialog(dialog, 1);
+        } else if (notification == LBN_SELCHANGE) {
+            EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+        }
+        break;
+    case IDCANCEL:
+        // Not ended with EndDialog: the modal loop ends on the quit message.
+        StoreCode(g_languages[0].code);
+        PostQuitMessage(0);
+        break;
+    }
+}
+
+INT_PTR CALLBACK LanguageDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                    LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        CenterWindow(dialog);
+        g_chosenCode = (char *)lParam;
+        FillLanguageList(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        OnLanguageCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,85 @@
+#include "startup/startup_config.h"
+
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/path_join.h"
+#include "common/setup_state.h"
+#include "common/text_split.h"
+#include "resources/resource.h"
+
+int GetProgramDirectory(char *buffer, size_t size)
+{
+    if (size == 0)
+        return 1;
+    DWORD length = GetModuleFileNameA(NULL, buffer, (DWORD)size);
+    // A name that did not fit is not terminated on every platform.
+    if (length >= size)
+        length = (DWORD)size - 1;
+    buffer[length] = '\0';
+    // The first character is never taken as the separator, so "\x.exe"
+    // stays whole, as does a name without any backslash.
+    char *separator = FindLastSeparator(buffer);
+    if (separator != NULL && separator != buffer)
+        *separator = '\0';
+    return 1;
+}
+
+void GetLanguageListPath(char *buffer, size_t size)
+{
+    CopyText(buffer, size, g_programDirectory);
+    AppendPath(buffer, size, "language.ini");
+}
+
+static void BuildLanguagePath(char *buffer, size_t size, const char *file)
+{
+    CopyText(buffer, size, g_programDirectory);
+    AppendPath(buffer, size, g_languageCode);
+    AppendPath(buffer, size, file);
+}
+
+int ReadStartupConfig(HWND owner, const char *commandLine)
+{
+    GetProgramDirectory(g_programDirectory, sizeof(g_programDirectory));
+    CopyText(g_languageCode, sizeof(g_languageCode), "jpn");
+    g_noLicense = 0;
+
+    CommandLineOptions options =
+        ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
+    if (options.noLicense)
+        g_noLicense = 1;
+
+    if (!options.languageGiven) {
+        char listPath[PATH_SIZE];
+        char firstEntry[LIST_VALUE_SIZE];
+        GetLanguageListPath(listPath, sizeof(listPath));
+        GetPrivateProfileStringA("Language", "Lang00", "", firstEntry,
+                                 sizeof(firstEntry), listPath);
+        if (firstEntry[0] == '\0')
+            g_languageCode[0] = '\0';
+        else
+            DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_LANGUAGE), owner,
+                            LanguageDialogProc, (LPARAM)g_languageCode);
+    }
+
+    BuildLanguagePath(g_catalogPath, sizeof(g_catalogPath), "message.ini");
+    BuildLanguagePath(g_licensePath, sizeof(g_licensePath), "license.txt");
+
+    GetPrivateProfileStringA("TITLE", "TOVRIN", "", g_titleText,
+                             sizeof(g_titleText), g_catalogPath);
+    GetPrivateProfileStringA("TITLE", "COMPANY", "", g_companyText,
+                             sizeof(g_companyText), g_catalogPath);
+    return 1;
+}
+
+void CenterWindow(HWND window)
+{
+    int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
+    int captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    int x = (screenWidth - (rect.right - rect.left)) / 2;
+    int y = (screenHeight + captionHeight - (rect.bottom - rect.top)) / 2;
+    SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}

@@ -1,0 +1,93 @@
+// Helpers for the Windows tests: scratch folders, scratch registry roots,
+// files with given contents, message boxes answered by a hook, and message
+// pumping with a time-out.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A fresh folder under the temporary folder, removed with everything in it
+// when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+
+    const std::string &path() const { return path_; }
+    // path() joined with a relative name ("a\\b.txt").
+    std::string Join(const std::string &relative) const;
+
+private:
+    std::string path_;
+};
+
+void WriteFileBytes(const std::string &path, const std::string &bytes);
+std::string ReadFileBytes(const std::string &path);
+bool FileExists(const std::string &path);
+void RemoveTree(const std::string &path);
+void MakeFolders(const std::string &path);
+
+// Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to
+// scratch keys below HKCU\Software\SetupTests, wiped before and after.
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox &) = delete;
+    RegistrySandbox &operator=(const RegistrySandbox &) = delete;
+
+private:
+    HKEY machine_ = NULL;
+    HKEY user_ = NULL;
+};
+
+// Value of a registry string, or "<missing>".
+std::string ReadRegString(HKEY root, const char *key, const char *value);
+bool ReadRegDword(HKEY root, const char *key, const char *value, DWORD *out);
+void WriteRegString(HKEY root, const char *key, const char *value,
+                    const std::string &data);
+
+// Records every message box created on this thread while it lives and
+// answers it with the next button of the given list (the last one repeats;
+// IDOK when the list is empty).
+struct SeenMessageBox {
+    std::string caption;
+    std::string text;
+};
+
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::vector<int> answers = {});
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer &) = delete;
+    MessageBoxAnswerer &operator=(const MessageBoxAnswerer &) = delete;
+
+    const std::vector<SeenMessageBox> &seen() const { return seen_; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    void OnActivate(HWND box);
+
+    HHOOK hook_;
+    std::vector<int> answers_;
+    size_t next_ = 0;
+    std::vector<SeenMessageBox> seen_;
+    MessageBoxAnswerer *previous_;
+};
+
+// Dispatches this thread's messages until done() is true or the time-out
+// passes. Returns done()'s last result.
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
+// Dispatches whatever is queued now (no waiting).
+void PumpPending();
+
+// A quit message met while pumping (or still queued) is noted, not lost:
+// QuitWasPosted tells whether one came and with which code; ForgetQuit
+// clears the note and drops any queued one.
+bool QuitWasPosted(int *code = nullptr);
+void ForgetQuit();
