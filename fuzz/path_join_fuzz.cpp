@@ -1,0 +1,143 @@
+// AppendPath, ReplaceToken and the folder-macro expansion with fuzzed
+// paths, components, tokens and folder values, each in a buffer of exactly
+// its declared size (1 to 600 bytes). Under the single-byte code page the
+// results are checked against a plain model of the rules; under Shift-JIS
+// (where 0x5C may be a trail byte) every result must still fit.
+#include <string.h>
+
+#include <string>
+
+#include "common/dbcs.h"
+#include "common/path_join.h"
+#include "common/setup_limits.h"
+#include "fuzz/fuzz_input.h"
+
+static void CheckAppendPath(FuzzReader *reader, size_t size)
+{
+    char *initial = TakeField(reader);
+    char *component = TakeField(reader);
+    char *path = NewTextBuffer(size, initial);
+    char *before = (char *)malloc(size);
+    memcpy(before, path, size);
+    size_t pathLength = strlen(path);
+    size_t componentLength = strlen(component);
+    bool needsSeparator = pathLength > 0 && !EndsWithSeparator(path);
+
+    int result = AppendPath(path, size, component);
+
+    bool fits = size >= 2 && pathLength + componentLength <= size - 2;
+    if (!fits) {
+        FUZZ_CHECK(result == -1);
+        FUZZ_CHECK(memcmp(path, before, size) == 0);
+    } else {
+        FUZZ_CHECK(result >= 0 && (size_t)result < size);
+        FUZZ_CHECK(TerminatedWithin(path, size));
+        FUZZ_CHECK(strlen(path) == (size_t)result);
+        std::string expected(before);
+        if (needsSeparator)
+            expected += '\\';
+        expected += component[0] == '\\' ? component + 1 : component;
+        FUZZ_CHECK(expected == path);
+    }
+    free(before);
+    free(path);
+    free(initial);
+    free(component);
+}
+
+// The replacement rules on a std::string, for the single-byte code page.
+static std::string ModelReplace(std::string text, size_t size,
+                                const std::string &token,
+                                const std::string &replacement)
+{
+    if (token.empty())
+        return text;
+    size_t position = 0;
+    while (position < text.size()) {
+        if (text.compare(position, token.size(), token) != 0) {
+            position++;
+        } else if (text.size() - token.size() + replacement.size() + 1 >
+                   size) {
+            position += token.size();  // does not fit: left as it is
+        } else {
+            text.replace(position, token.size(), replacement);
+            position += replacement.size();
+            if (position >= text.size())
+                break;
+            position++;  // the character behind a replacement is not tested
+        }
+    }
+    return text;
+}
+
+static void CheckReplaceToken(FuzzReader *reader, size_t size, bool singleByte)
+{
+    char *initial = TakeField(reader);
+    char *token = TakeField(reader);
+    char *replacement = TakeField(reader);
+    char *text = NewTextBuffer(size, initial);
+    std::string before(text);
+
+    FUZZ_CHECK(ReplaceToken(text, size, token, replacement) == 1);
+
+    FUZZ_CHECK(TerminatedWithin(text, size));
+    if (token[0] == '\0' || strstr(before.c_str(), token) == NULL)
+        FUZZ_CHECK(before == text);
+    if (singleByte)
+        FUZZ_CHECK(ModelReplace(before, size, token, replacement) == text);
+    free(text);
+    free(initial);
+    free(token);
+    free(replacement);
+}
+
+// The folder-macro expansion of an install-script field: the field is
+// copied into a path buffer and the four macros are replaced in order with
+// folder values as long as the platform hands them over.
+static void CheckMacroExpansion(FuzzReader *reader, bool singleByte)
+{
+    static const char *const macros[4] = {"@SYSTEMDIR", "@WINDOWSDIR",
+                                          "@LANGDIR", "@STARTUPDIR"};
+    static const size_t valueSizes[4] = {PATH_SIZE, PATH_SIZE,
+                                         LANGUAGE_CODE_SIZE, PATH_SIZE};
+    char *source = TakeField(reader);
+    char *path = NewOutputBuffer(PATH_SIZE);
+    CopyText(path, PATH_SIZE, source);
+    std::string model(path);
+    for (int i = 0; i < 4; i++) {
+        char *field = TakeField(reader);
+        char *value = NewOutputBuffer(valueSizes[i]);
+        CopyText(value, valueSizes[i], field);
+        ReplaceToken(path, PATH_SIZE, macros[i], value);
+        FUZZ_CHECK(TerminatedWithin(path, PATH_SIZE));
+        model = ModelReplace(model, PATH_SIZE, macros[i], value);
+        free(value);
+        free(field);
+    }
+    if (singleByte)
+        FUZZ_CHECK(model == path);
+    free(path);
+    free(source);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzReader reader = MakeReader(data, size);
+    uint8_t options = TakeByte(&reader);
+    int codePage = CodePageFromByte(options);
+    size_t bufferSize = (TakeByte(&reader) * 256u + TakeByte(&reader)) % 600 + 1;
+    SetDbcsCodePage(codePage);
+    switch ((options >> 1) % 3) {
+    case 0:
+        CheckAppendPath(&reader, bufferSize);
+        break;
+    case 1:
+        CheckReplaceToken(&reader, bufferSize, codePage == 1252);
+        break;
+    default:
+        CheckMacroExpansion(&reader, codePage == 1252);
+        break;
+    }
+    SetDbcsCodePage(0);
+    return 0;
+}
