@@ -26,4 +26,36 @@
 
 // Wizard frame (109) and pages: added with the wizard framework.
 
+// Pages (102, 104, 110, 111, 114, 172) and the folder browser (113).
+#define IDC_WELCOME_TEXT1           1004
+#define IDC_WELCOME_TEXT2           1005
+#define IDC_WELCOME_ICON            1006
+#define IDC_WELCOME_HEADING         1019
+#define IDC_LICENSE_UPPER           1007
+#define IDC_LICENSE_LOWER           1008
+#define IDC_LICENSE_TEXT            1010
+#define IDC_DEST_EXPLANATION        1033
+#define IDC_DEST_BROWSE             1035
+#define IDC_DEST_FOLDER             1036
+#define IDC_DEST_FRAME              1037
+#define IDC_GROUP_LIST              1039
+#define IDC_GROUP_NAME              1040
+#define IDC_GROUP_LIST_LABEL        1041
+#define IDC_GROUP_NAME_LABEL        1042
+#define IDC_GROUP_EXPLANATION       1043
+#define IDC_FINISH_UPPER            1166
+#define IDC_FINISH_LOWER            1167
+#define IDC_USERINFO_SERVER         1010
+#define IDC_USERINFO_ADMIN_NAME     1011
+#define IDC_USERINFO_ADMIN_ADDR     1012
+#define IDC_USERINFO_EXPLANATION    1188
+#define IDC_USERINFO_LABEL1         1189
+#define IDC_USERINFO_LABEL2         1190
+#define IDC_USERINFO_LABEL3         1191
+#define IDC_BROWSER_FOLDER          1010
+#define IDC_BROWSER_TREE            1038
+#define IDC_BROWSER_EXPLANATION     1048
+#define IDC_BROWSER_FOLDER_LABEL    1049
+#define IDC_BROWSER_TREE_LABEL      1050
+
 // Progress dialog (115): added with the installation engine.
