@@ -16,3 +16,24 @@ constexpr int LANGUAGE_TABLE_ENTRIES = 64;
 constexpr int REPLACE_HOLD_SIZE = 256;   // text kept behind a replaced token
 constexpr int VERSION_TEXT_MAX = 255;    // longest text CompareVersions reads
 constexpr int WIZARD_PAGE_COUNT = 6;
+
+// Wizard framework: catalog reads, fonts and the page table.
+constexpr int FONT_SPEC_VALUE_SIZE = 128;  // one [FONT] value
+constexpr int FONT_FACE_SIZE = 32;         // LOGFONT face: at most 31 bytes
+constexpr int CONTROL_TEXT_SIZE = 1024;    // a control text from the catalog
+constexpr int CLASS_NAME_SIZE = 64;        // a control's window class name
+constexpr int WIZARD_KEY_SIZE = 32;        // a key in the page table
+
+// Installation engine.
+constexpr int FILE_ENTRY_SIZE = 520;     // one "file%03d" value of a file section
+constexpr int SHORTCUT_ENTRY_SIZE = 256; // one "Icon%03d" value read for Program Manager
+constexpr int LOG_KEY_SIZE = 32;         // "FILE%02d", "PATH%02d"
+constexpr int LOG_SECTION_SIZE = 64;     // "Paths_DLL", "UNINSTALL_Files_DLL"
+constexpr int MAX_SCRIPT_ENTRIES = 999;  // file000..file998, Icon000..Icon998
+constexpr int PROGMAN_COMMAND_SIZE = 512;
+constexpr int DDE_DIAGNOSTIC_SIZE = 512;
+constexpr int NETLIB_VERSION_SIZE = 64;  // [Files_DLL] Version, installed Version
+constexpr int APP_NAME_SIZE = 32;        // [Files_DLL] AppName
+constexpr int UNINSTALL_KEY_NAME_SIZE = 32;   // [UnInstLog] RegistKey
+constexpr int DISPLAY_NAME_SIZE = 64;         // [UnInstLog] DispName
+constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>

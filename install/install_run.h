@@ -4,5 +4,21 @@
 
 #include <windows.h>
 
+#include "install/file_copy.h"
+
 INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM wParam,
                                      LPARAM lParam);
+
+// Every step of the installation, in order, over the shared setup state:
+// the three file sections with their gates, the shortcut registrations,
+// the product keys, the uninstall entry and the uninstall log. Copies that
+// failed are added to failures.
+void RunInstallation(HWND progressBar, HWND fileLabel,
+                     CopyFailures *failures);
+
+// When copies failed: one warning that says how many and names the first.
+void ReportCopyFailures(HWND owner, const CopyFailures *failures);
+
+// How long the last run inside the progress dialog took, in milliseconds
+// (for the benchmark).
+double GetLastInstallRunTime();

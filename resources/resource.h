@@ -16,15 +16,19 @@
 
 // Icons ("tovrin" is named, not numbered).
 #define IDI_FOLDER_CLOSED       116
-#define IDI_FOLDER_OPEN         117
-#define IDI_DRIVE               118
+#define IDI_DRIVE               117     // a hard disk
+#define IDI_FOLDER_OPEN         118
 #define IDI_WELCOME             120
 
 // Language selection dialog (146).
 #define IDC_LANGUAGE_LIST       1114
 #define IDC_LANGUAGE_PROMPT     1115
 
-// Wizard frame (109) and pages: added with the wizard framework.
+// Wizard frame (109).
+#define IDC_WIZARD_BACK         3
+#define IDC_WIZARD_NEXT         1011
+#define IDC_WIZARD_CANCEL       1012
+#define IDC_PICTURE_AREA        1027
 
 // Pages (102, 104, 110, 111, 114, 172) and the folder browser (113).
 #define IDC_WELCOME_TEXT1           1004
@@ -58,4 +62,7 @@
 #define IDC_BROWSER_FOLDER_LABEL    1049
 #define IDC_BROWSER_TREE_LABEL      1050
 
-// Progress dialog (115): added with the installation engine.
+// Progress dialog (115).
+#define IDC_PROGRESS_BAR        1050
+#define IDC_PROGRESS_FILE       1051
+#define IDC_PROGRESS_CAPTION    1052

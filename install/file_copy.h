@@ -1,0 +1,47 @@
+// Copying the files of one install-script file section to the destination,
+// with progress on the progress dialog and every created file and folder
+// recorded in the uninstall log.
+#pragma once
+
+#include <windows.h>
+
+#include "common/setup_limits.h"
+#include "install/log_names.h"
+
+// Entries whose file could not be copied, summed over the sections of one
+// install run, with the destination of the first one.
+struct CopyFailures {
+    int count;
+    char firstFile[PATH_SIZE];
+};
+
+// Copies the entries of fileSection ("file%03d" = name;source;destination)
+// and records in the uninstall log ([UnInstLog] "UnInstLog" of the script)
+// the folders, the files, the shortcut files of shortcutSection under the
+// program group and those of startupSection (may be NULL) in the Startup
+// folder. A failed copy does not stop the section: the entry still takes
+// its progress step and is recorded, and it is counted in failures (may be
+// NULL). Returns 1.
+int CopySection(const char *scriptPath, const char *destinationFolder,
+                HWND progressBar, HWND fileLabel, const char *groupName,
+                const char *fileSection, const char *shortcutSection,
+                const char *startupSection, int allUsers,
+                CopyFailures *failures);
+
+// Sets the attributes of the destination file of every entry of
+// fileSection. Nothing is created, copied, logged or shown. Returns 1.
+int SetSectionAttributes(const char *scriptPath,
+                         const char *destinationFolder,
+                         const char *fileSection, DWORD attributes,
+                         int allUsers);
+
+// The index of the first numbered key of the list (FILE or PATH) whose
+// value equals value byte for byte, or -1 when the first missing or empty
+// key comes first.
+int FindLoggedValue(const char *value, const char *logPath,
+                    const char *section, LogList list);
+
+// The number of entries of a file section: "SectionFiles" when it is
+// positive (at most MAX_SCRIPT_ENTRIES), otherwise the number of "file%03d"
+// keys before the first missing or empty one.
+int CountSectionEntries(const char *scriptPath, const char *fileSection);

@@ -1,0 +1,234 @@
+#include "install/install_run.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/folders.h"
+#include "common/path_join.h"
+#include "common/setup_limits.h"
+#include "common/setup_state.h"
+#include "common/version.h"
+#include "install/progman_client.h"
+#include "install/registry_writers.h"
+#include "resources/resource.h"
+#include "wizard/catalog.h"
+
+static const UINT_PTR kRunTimer = 4;
+static const UINT kRunDelayMs = 500;
+
+static const char kNetLibKey[] = "Software\\Vorstmark\\NETLNK32";
+static const char kNetLibApplicationKey[] =
+    "Software\\Vorstmark\\NETLNK32\\Application";
+static const char kProductKey[] = "Software\\Veltrane\\CaptureKit";
+static const char kCompanyKey[] = "Software\\Veltrane";
+static const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+
+static double g_lastRunMs;
+
+// One entry of the uninstall log; without a log nothing is written.
+static void WriteLogEntry(const char *logPath, const char *section,
+                          const char *key, const char *value)
+{
+    if (logPath[0] != '\0')
+        WritePrivateProfileStringA(section, key, value, logPath);
+}
+
+static void ReadScriptText(const char *section, const char *key,
+                           const char *fallback, char *value, DWORD size)
+{
+    GetPrivateProfileStringA(section, key, fallback, value, size,
+                             g_scriptPath);
+}
+
+// The shared network library: copied only when the package's version is not
+// older than the installed one. Returns whether it was copied.
+static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
+                                  CopyFailures *failures)
+{
+    char installed[NETLIB_VERSION_SIZE];
+    if (!ReadRegistryText(HKEY_LOCAL_MACHINE, kNetLibKey, "Version",
+                          installed, sizeof(installed)))
+        CopyText(installed, sizeof(installed), "0.0.0");
+    char package[NETLIB_VERSION_SIZE];
+    char appName[APP_NAME_SIZE];
+    ReadScriptText("Files_DLL", "Version", "1.0.0", package, sizeof(package));
+    ReadScriptText("Files_DLL", "AppName", "CaptureAgent", appName,
+                   sizeof(appName));
+
+    bool copied = CompareVersions(package, installed) >= 0;
+    if (copied)
+        CopySection(g_scriptPath, g_destinationFolder, progressBar,
+                    fileLabel, g_programGroup, "Files_DLL", "ShortCut_Common",
+                    "StartUp_DLL", g_allUsers, failures);
+    // The registry names the library that is on disk: a newer installed
+    // one that was kept keeps its version.
+    if (copied)
+        WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
+    WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
+    return copied;
+}
+
+static void InstallCommonFiles(const char *logPath, HWND progressBar,
+                               HWND fileLabel, CopyFailures *failures)
+{
+    // The shared component's files are kept read-only; they must be
+    // writable to be replaced.
+    SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
+                         FILE_ATTRIBUTE_NORMAL, g_allUsers);
+    CopySection(g_scriptPath, g_destinationFolder, progressBar, fileLabel,
+                g_programGroup, "Files_Common", "ShortCut_Common",
+                "StartUp_Common", g_allUsers, failures);
+    WriteLogEntry(logPath, "Files_Common", "REGPATH00", kProductKey);
+    WriteLogEntry(logPath, "Files_Common", "REGPATH01", kCompanyKey);
+    SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
+                         FILE_ATTRIBUTE_READONLY, g_allUsers);
+}
+
+// The startup shortcuts go into the group named after the Startup folder.
+// Without one (look-up failed, or a path without a backslash) the name
+// stays empty and the startup registrations are skipped.
+static void GetStartupGroupName(char *name, size_t size)
+{
+    name[0] = '\0';
+    char startup[PATH_SIZE];
+    if (GetShellFolder(startup, sizeof(startup), "Startup", "Common Startup",
+                       g_allUsers) == 0)
+        return;
+    const char *separator = FindLastSeparator(startup);
+    if (separator != NULL)
+        CopyText(name, size, separator + 1);
+}
+
+static void RegisterShortcuts(const char *programSection,
+                              const char *startupSection,
+                              const char *startupGroup)
+{
+    RegisterShortcutSection(programSection, g_programGroup);
+    if (startupGroup[0] != '\0')
+        RegisterShortcutSection(startupSection, startupGroup);
+}
+
+static void WriteUninstallRegistration(const char *logPath)
+{
+    char keyName[UNINSTALL_KEY_NAME_SIZE];
+    char displayName[DISPLAY_NAME_SIZE];
+    char exeFile[PATH_SIZE];
+    char dispIcon[PATH_SIZE];
+    ReadScriptText("UnInstLog", "RegistKey", "", keyName, sizeof(keyName));
+    ReadScriptText("UnInstLog", "DispName", "", displayName,
+                   sizeof(displayName));
+    ReadScriptText("UnInstLog", "ExeFile", "", exeFile, sizeof(exeFile));
+    ReadScriptText("UnInstLog", "DispIcon", "", dispIcon, sizeof(dispIcon));
+
+    char command[PATH_SIZE];
+    ExpandFolderMacros(command, sizeof(command), exeFile, g_allUsers);
+    // The icon lies below the destination folder; its name is not
+    // expanded. A join that does not fit gives no icon rather than the
+    // folder itself.
+    char icon[PATH_SIZE];
+    CopyText(icon, sizeof(icon), g_destinationFolder);
+    if (AppendPath(icon, sizeof(icon), dispIcon) < 0)
+        icon[0] = '\0';
+
+    WriteUninstallEntry(keyName, displayName, command, icon);
+    WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
+}
+
+void RunInstallation(HWND progressBar, HWND fileLabel,
+                     CopyFailures *failures)
+{
+    char logPath[PATH_SIZE];
+    ReadScriptText("UnInstLog", "UnInstLog", "", logPath, sizeof(logPath));
+
+    InstallNetworkLibrary(progressBar, fileLabel, failures);
+    if (g_installCommonFiles)
+        InstallCommonFiles(logPath, progressBar, fileLabel, failures);
+
+    char startupGroup[PATH_SIZE];
+    GetStartupGroupName(startupGroup, sizeof(startupGroup));
+    RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup);
+
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
+    CopySection(g_scriptPath, g_destinationFolder, progressBar, fileLabel,
+                g_programGroup, "Files_File", "ShortCut_File", "StartUp_File",
+                g_allUsers, failures);
+    WriteLogEntry(logPath, "Files_File", "REGPATH00", kFileAgentKey);
+    WriteLogEntry(logPath, "Utility", "FileAgent", "1");
+    RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup);
+
+    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
+                     g_destinationFolder);
+    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
+                     g_scriptVersion);
+
+    char extraFolder[PATH_SIZE];
+    CopyText(extraFolder, sizeof(extraFolder), g_destinationFolder);
+    if (AppendPath(extraFolder, sizeof(extraFolder), "00") >= 0)
+        WriteLogEntry(logPath, "Extra_File", "Folder00", extraFolder);
+
+    WriteUninstallRegistration(logPath);
+}
+
+void ReportCopyFailures(HWND owner, const CopyFailures *failures)
+{
+    if (failures->count == 0)
+        return;
+    char text[PATH_SIZE + 128];
+    snprintf(text, sizeof(text),
+             "%d file(s) could not be copied.\nThe first one: %s",
+             failures->count, failures->firstFile);
+    MessageBoxA(owner, text, "INSTALL SYSTEM INFO.", MB_ICONWARNING);
+}
+
+double GetLastInstallRunTime()
+{
+    return g_lastRunMs;
+}
+
+static void OnInitDialog(HWND dialog)
+{
+    SetCatalogText(dialog, IDC_PROGRESS_CAPTION, g_catalogPath, "static",
+                   "COPYING", NULL);
+    if (g_standardFont != NULL) {
+        SendDlgItemMessageA(dialog, IDC_PROGRESS_CAPTION, WM_SETFONT,
+                            (WPARAM)g_standardFont, FALSE);
+        SendDlgItemMessageA(dialog, IDC_PROGRESS_FILE, WM_SETFONT,
+                            (WPARAM)g_standardFont, FALSE);
+    }
+    SetTimer(dialog, kRunTimer, kRunDelayMs, NULL);
+}
+
+static void OnRunTimer(HWND dialog)
+{
+    KillTimer(dialog, kRunTimer);
+    CopyFailures failures;
+    memset(&failures, 0, sizeof(failures));
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    RunInstallation(GetDlgItem(dialog, IDC_PROGRESS_BAR),
+                    GetDlgItem(dialog, IDC_PROGRESS_FILE), &failures);
+    QueryPerformanceCounter(&end);
+    g_lastRunMs = (double)(end.QuadPart - start.QuadPart) * 1000.0 /
+                  (double)frequency.QuadPart;
+
+    ReportCopyFailures(g_backgroundWindow, &failures);
+    EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM,
+                                     LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_TIMER:
+        OnRunTimer(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,93 @@
+#include "install/registry_writers.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "common/setup_limits.h"
+
+static const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+static bool CreateKeyForWriting(HKEY root, const char *subkey, HKEY *key)
+{
+    return RegCreateKeyExA(root, subkey, 0, NULL, REG_OPTION_NON_VOLATILE,
+                           KEY_WRITE, NULL, key, NULL) == ERROR_SUCCESS;
+}
+
+static void SetString(HKEY key, const char *valueName, const char *text)
+{
+    RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text,
+                   (DWORD)strlen(text) + 1);
+}
+
+int WriteDwordValue(HKEY root, const char *subkey, const char *valueName,
+                    DWORD number)
+{
+    HKEY key;
+    if (!CreateKeyForWriting(root, subkey, &key))
+        return 0;
+    RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE *)&number,
+                   sizeof(number));
+    RegCloseKey(key);
+    return 1;
+}
+
+int WriteStringValue(HKEY root, const char *subkey, const char *valueName,
+                     const char *text)
+{
+    HKEY key;
+    if (!CreateKeyForWriting(root, subkey, &key))
+        return 0;
+    SetString(key, valueName, text);
+    RegCloseKey(key);
+    return 1;
+}
+
+int ReadRegistryValue(HKEY root, const char *subkey, const char *valueName,
+                      BYTE *buffer, DWORD *byteCount)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    LONG result = RegQueryValueExA(key, valueName, NULL, NULL, buffer,
+                                   byteCount);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? 1 : 0;
+}
+
+int ReadRegistryText(HKEY root, const char *subkey, const char *valueName,
+                     char *text, DWORD size)
+{
+    if (size == 0)
+        return 0;
+    // One byte is kept back for a terminator of our own: stored data need
+    // not end in a NUL, and an overlong value must fail, not overrun.
+    DWORD bytes = size - 1;
+    if (!ReadRegistryValue(root, subkey, valueName, (BYTE *)text, &bytes)) {
+        text[0] = '\0';
+        return 0;
+    }
+    text[bytes < size ? bytes : size - 1] = '\0';
+    return 1;
+}
+
+int WriteUninstallEntry(const char *keyName, const char *displayName,
+                        const char *uninstallCommand, const char *iconPath)
+{
+    if (keyName[0] == '\0')
+        return 0;
+    char keyPath[UNINSTALL_KEY_PATH_SIZE];
+    int wanted = snprintf(keyPath, sizeof(keyPath), "%s\\%s", kUninstallKey,
+                          keyName);
+    if (wanted < 0 || (size_t)wanted >= sizeof(keyPath))
+        return 0;
+
+    HKEY key;
+    if (!CreateKeyForWriting(HKEY_LOCAL_MACHINE, keyPath, &key))
+        return 0;
+    SetString(key, "DisplayName", displayName);
+    SetString(key, "UninstallString", uninstallCommand);
+    SetString(key, "DisplayIcon", iconPath);
+    RegCloseKey(key);
+    return 1;
+}
