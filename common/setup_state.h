@@ -47,3 +47,14 @@ extern int g_currentPage;
 extern char g_picturePath[PATH_SIZE];
 extern BYTE *g_loadedPicture;                  // packed DIB block or NULL
 extern HPALETTE g_sharedPalette;
+
+// What the bitmap code knows about the loaded picture (written by
+// wizard/bitmap_display.cpp when it loads one).
+extern int g_pictureWidth;
+extern int g_pictureHeight;
+extern int g_paletteEntries;
+
+// Whether the program group page may still fill its list of existing
+// groups: cleared by the first fill, so the list is read once per run
+// (written by pages/group_list.cpp).
+extern int g_folderListFilled;

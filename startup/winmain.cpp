@@ -1,10 +1,71 @@
-// Entry point of setup.exe. Placeholder until the background window lands.
+// Entry point of setup.exe: one copy at a time, the background window,
+// and the program's only message loop.
 #include <windows.h>
+#include <commctrl.h>
 
+#include "common/dbcs.h"
 #include "common/setup_state.h"
+#include "startup/main_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+typedef BOOL(WINAPI *SetDllDirectoryFunction)(LPCSTR);
+
+// Setup is often started from a download folder full of other files: an
+// empty DLL directory takes the current directory out of the DLL search
+// (the program's own folder still comes first). Looked up at run time
+// because Windows 95 to 2000 do not have the call.
+static void KeepCurrentDirectoryOutOfDllSearch()
 {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC found = kernel ? GetProcAddress(kernel, "SetDllDirectoryA") : NULL;
+    if (found == NULL)
+        return;
+    SetDllDirectoryFunction setDllDirectory;
+    static_assert(sizeof(setDllDirectory) == sizeof(found), "code pointers");
+    CopyMemory(&setDllDirectory, &found, sizeof(found));
+    setDllDirectory("");
+}
+
+// A second copy brings the first one forward and ends.
+static void HandOverToFirstCopy()
+{
+    HWND first = FindWindowA("Tovrin", NULL);
+    if (first == NULL)
+        return;
+    if (IsIconic(first))
+        ShowWindow(first, SW_RESTORE);
+    SetForegroundWindow(first);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
+                   int)
+{
+    KeepCurrentDirectoryOutOfDllSearch();
     g_instance = instance;
-    return 0;
+    if (previous == NULL && !RegisterMainWindowClass(instance))
+        return 0;
+    // A longer command line is cut to the copy's width.
+    CopyText(g_commandLine, sizeof(g_commandLine),
+             commandLine != NULL ? commandLine : "");
+
+    // Held, never released, until the process ends.
+    CreateMutexA(NULL, TRUE, "Tovrin");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        HandOverToFirstCopy();
+        return 0;
+    }
+
+    InitCommonControls();
+    g_backgroundWindow = CreateBackgroundWindow(instance);
+    if (g_backgroundWindow == NULL)
+        return 1;
+    UpdateWindow(g_backgroundWindow);
+
+    MSG message;
+    BOOL got;
+    while ((got = GetMessageA(&message, NULL, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    // The quit message's code; -1 is a broken message queue.
+    return got == 0 ? (int)message.wParam : 1;
 }

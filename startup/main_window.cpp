@@ -1,0 +1,147 @@
+#include "startup/main_window.h"
+
+#include <string.h>
+
+#include "common/setup_state.h"
+#include "resources/resource.h"
+#include "startup/startup_config.h"
+#include "wizard/bitmap_display.h"
+#include "wizard/wizard_frame.h"
+
+constexpr int GRADIENT_BANDS = 32;
+
+bool RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "tovrin");
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    windowClass.lpszClassName = "Tovrin";
+    return RegisterClassA(&windowClass) != 0;
+}
+
+HWND CreateBackgroundWindow(HINSTANCE instance)
+{
+    // No maximize box: the window always covers the screen.
+    DWORD style = WS_VISIBLE | WS_MAXIMIZE | WS_CAPTION | WS_SYSMENU |
+                  WS_THICKFRAME | WS_MINIMIZEBOX;
+    return CreateWindowExA(0, "Tovrin", "", style, 0, 0,
+                           GetSystemMetrics(SM_CXSCREEN),
+                           GetSystemMetrics(SM_CYSCREEN), NULL, NULL,
+                           instance, NULL);
+}
+
+static void FillBands(HDC dc, const RECT *client)
+{
+    int bandHeight = (client->bottom - client->top) / GRADIENT_BANDS + 1;
+    for (int k = 0; k < GRADIENT_BANDS; k++) {
+        LOGBRUSH brushStyle = {BS_SOLID,
+                               RGB(0, 0, 255 - 255 * k / GRADIENT_BANDS), 0};
+        HBRUSH brush = CreateBrushIndirect(&brushStyle);
+        // The last band may reach past the bottom edge.
+        RECT band = {client->left, client->top + k * bandHeight,
+                     client->right, client->top + (k + 1) * bandHeight};
+        FillRect(dc, &band, brush);
+        DeleteObject(brush);
+    }
+}
+
+// White text over a black copy 5 pixels right and down.
+static void DrawShadowedText(HDC dc, int x, int y, const char *text)
+{
+    int length = (int)strlen(text);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, x + 5, y + 5, text, length);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, x, y, text, length);
+}
+
+void DrawBackground(HDC dc, const RECT *client)
+{
+    SelectPalette(dc, g_sharedPalette, FALSE);
+    RealizePalette(dc);
+    FillBands(dc, client);
+    SetBkMode(dc, TRANSPARENT);
+
+    SelectObject(dc, g_backgroundFont);
+    DrawShadowedText(dc, 5, 0, g_titleText);
+
+    // The company text touches the bottom-right corner; its shadow is
+    // partly clipped.
+    SelectObject(dc, g_companyFont);
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(dc, g_companyText, (int)strlen(g_companyText),
+                          &extent);
+    DrawShadowedText(dc, client->right - client->left - extent.cx,
+                     client->top + client->bottom - extent.cy,
+                     g_companyText);
+}
+
+void PaintBackground(HWND window, int useWindowDc)
+{
+    PAINTSTRUCT paint;
+    HDC dc = useWindowDc ? GetDC(window) : BeginPaint(window, &paint);
+    if (dc != NULL) {
+        RECT client;
+        GetClientRect(window, &client);
+        DrawBackground(dc, &client);
+    }
+    if (useWindowDc) {
+        if (dc != NULL)
+            ReleaseDC(window, dc);
+    } else {
+        EndPaint(window, &paint);
+    }
+}
+
+// Runs once: the timer is killed first, because the language dialog and
+// the wizard run their own message loops inside this call. The quit
+// message that ends the wizard stays queued for the main loop.
+static void StartWizard(HWND window)
+{
+    KillTimer(window, BACKGROUND_TIMER_ID);
+    ReadStartupConfig(window, g_commandLine);
+    SetWindowTextA(window, g_titleText);
+    INT_PTR result = DialogBoxParamA(g_instance,
+                                     MAKEINTRESOURCEA(IDD_WIZARD_FRAME),
+                                     window, WizardFrameProc, 0);
+    // Without its frame the program could never be left but by closing
+    // the background; end it and say that it failed.
+    if (result == -1)
+        PostQuitMessage(1);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam,
+                             LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // The wizard is opened from the timer, once the window shows.
+        if (SetTimer(window, BACKGROUND_TIMER_ID, BACKGROUND_TIMER_MS,
+                     NULL) == 0)
+            return -1;
+        return 0;
+    case WM_TIMER:
+        if (wParam == BACKGROUND_TIMER_ID)
+            StartWizard(window);
+        return 0;
+    case WM_PAINT:
+        PaintBackground(window, 0);
+        break;
+    case WM_DESTROY:
+        ReleaseLoadedPicture();
+        PostQuitMessage(0);
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        AnswerQueryNewPalette(window);
+        return 0;
+    case WM_PALETTECHANGED:
+        AnswerPaletteChanged(window, (HWND)wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

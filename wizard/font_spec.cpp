@@ -1,0 +1,156 @@
+#include "wizard/font_spec.h"
+
+#include <limits.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/text_split.h"
+
+struct NamedValue {
+    const char *name;
+    int value;
+};
+
+// The platform's LOGFONT codes under their own names; first match wins.
+static const NamedValue kCharsetNames[] = {
+    {"DEFAULT", 1},      {"ANSI", 0},        {"SYMBOL", 2},
+    {"SHIFTJIS", 128},   {"HANGEUL", 129},   {"GB2312", 134},
+    {"CHINESEBIG5", 136}, {"OEM", 255},      {"JOHAB", 130},
+    {"HEBREW", 177},     {"ARABIC", 178},    {"GREEK", 161},
+    {"TURKISH", 162},    {"VIETNAMESE", 163}, {"THAI", 222},
+    {"EASTEUROPE", 238}, {"RUSSIAN", 204},   {"MAC", 77},
+    {"BALTIC", 186},     {NULL, 0},
+};
+
+static const NamedValue kWeightNames[] = {
+    {"DONTCARE", 0},    {"THIN", 100},      {"EXTRALIGHT", 200},
+    {"LIGHT", 300},     {"NORMAL", 400},    {"MEDIUM", 500},
+    {"SEMIBOLD", 600},  {"BOLD", 700},      {"EXTRABOLD", 800},
+    {"HEAVY", 900},     {"ULTRALIGHT", 200}, {"REGULAR", 400},
+    {"DEMIBOLD", 600},  {"ULTRABOLD", 800}, {"BLACK", 900},
+    {NULL, 0},
+};
+
+static const NamedValue kPitchNames[] = {
+    {"DEFAULT", 0}, {"FIXED", 1}, {"VARIABLE", 2}, {NULL, 0},
+};
+
+static const NamedValue kFamilyNames[] = {
+    {"DECORATIVE", 0x50}, {"DONTCARE", 0}, {"MODERN", 0x30},
+    {"ROMAN", 0x10},      {"SCRIPT", 0x40}, {"SWISS", 0x20},
+    {NULL, 0},
+};
+
+// ASCII case folding only: the names are ASCII, and a double-byte field
+// must never match one by accident of a locale.
+static bool EqualsNoCase(const char *a, const char *b)
+{
+    for (; *a != '\0' && *b != '\0'; a++, b++) {
+        char ca = (*a >= 'a' && *a <= 'z') ? (char)(*a - 32) : *a;
+        char cb = (*b >= 'a' && *b <= 'z') ? (char)(*b - 32) : *b;
+        if (ca != cb)
+            return false;
+    }
+    return *a == *b;
+}
+
+// Sets *value when field names a row; otherwise leaves it.
+static void LookUpName(const NamedValue *table, const char *field,
+                       int *value)
+{
+    for (; table->name != NULL; table++) {
+        if (EqualsNoCase(table->name, field)) {
+            *value = table->value;
+            return;
+        }
+    }
+}
+
+static void LookUpByte(const NamedValue *table, const char *field,
+                       unsigned char *value)
+{
+    int found = *value;
+    LookUpName(table, field, &found);
+    *value = (unsigned char)found;
+}
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+           c == '\r';
+}
+
+// Leading white space, an optional sign, digits; anything else ends the
+// number and no digits give 0. Saturates instead of overflowing.
+static int ParseDecimal(const char *text)
+{
+    while (IsBlank(*text))
+        text++;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = (*text++ == '-');
+    long long number = 0;
+    for (; *text >= '0' && *text <= '9'; text++) {
+        number = number * 10 + (*text - '0');
+        if (number > (long long)INT_MAX + 1)
+            number = (long long)INT_MAX + 1;
+    }
+    if (negative)
+        return (int)-number;
+    return number > INT_MAX ? INT_MAX : (int)number;
+}
+
+void SetDefaultFontSpec(FontSpec *spec)
+{
+    memset(spec, 0, sizeof(*spec));
+    spec->width = 8;
+    spec->height = 16;
+    spec->weight = 400;
+    spec->charset = 1;
+    spec->pitch = 0;
+    spec->family = 0x10;
+}
+
+void ParseFontSpec(const char *value, FontSpec *spec)
+{
+    SetDefaultFontSpec(spec);
+    const char *cursor = value;
+    char field[FONT_SPEC_VALUE_SIZE];
+
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    spec->width = ParseDecimal(field);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    spec->height = ParseDecimal(field);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    int weight = ParseDecimal(field);
+    if (weight > 0)
+        spec->weight = weight;
+    else
+        LookUpName(kWeightNames, field, &spec->weight);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    LookUpByte(kCharsetNames, field, &spec->charset);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    LookUpByte(kPitchNames, field, &spec->pitch);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    LookUpByte(kFamilyNames, field, &spec->family);
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    spec->italic = EqualsNoCase(field, "TRUE") ? 1 : 0;
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    spec->flag8 = EqualsNoCase(field, "TRUE") ? 1 : 0;
+    if (!NextToken(&cursor, ",", field, sizeof(field)))
+        return;
+    if (EqualsNoCase(field, "DIALOG")) {
+        spec->unit = 1;
+        if (!NextToken(&cursor, ",", field, sizeof(field)))
+            return;
+    }
+    CopyText(spec->faceName, sizeof(spec->faceName), field);
+}
