@@ -37,3 +37,8 @@ constexpr int APP_NAME_SIZE = 32;        // [Files_DLL] AppName
 constexpr int UNINSTALL_KEY_NAME_SIZE = 32;   // [UnInstLog] RegistKey
 constexpr int DISPLAY_NAME_SIZE = 64;         // [UnInstLog] DispName
 constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>
+
+// Wizard pages.
+constexpr int WINDOW_CLASS_SIZE = 256;   // class names compared with [WINDOW] WINNAME_F
+constexpr int USER_INFO_TEXT_SIZE = 256; // one box of the user information page
+constexpr int USER_INFO_LIMIT = 256;     // characters each of those boxes accepts

@@ -1,0 +1,31 @@
+// The pre-install checks of the welcome page: product keys in the
+// registry, the user-access library and the running file utility.
+#pragma once
+
+#include <windows.h>
+#include <stddef.h>
+
+// Reads the "Version" of HKEY_LOCAL_MACHINE\key into buffer (size bytes,
+// always terminated); a key without one but with an "Installpath" on a
+// drive letter counts as version "1.0". Returns 1 when a version was
+// obtained, -1 when the key cannot be opened, -2 when it yields none.
+int ProbeProductVersion(const char *key, char *buffer, size_t size);
+
+// The first top-level window, from the top of the Z order down, whose
+// class name begins with prefix (case-sensitive), or NULL.
+HWND FindWindowByPrefix(const char *prefix);
+
+// Asks "ACLPROBE.DLL" whether the user may use the all-users folders.
+// Returns 1 with *allUsers set to CheckUersAcc's answer, or 0 when the
+// library cannot be loaded or has no CheckUersAcc (*allUsers untouched).
+int AskUserAccessLibrary(int *allUsers);
+
+enum PreInstallOutcome {
+    CHECKS_PASSED = 1,          // the background window is now topmost
+    CHECKS_REFUSED = 0,         // a message was shown, the wizard ended
+    CHECKS_NO_USER_ACCESS = -1  // library unusable: all-users flag 0, no
+                                // further checks, the page stays
+};
+
+// Runs every check in order; page owns the refusal message box.
+PreInstallOutcome RunPreInstallChecks(HWND page);
