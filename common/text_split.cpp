@@ -21,12 +21,15 @@ bool NextToken(const char **cursor, const char *separators, char *token,
     const char *start = p;
     while (*p != '\0' && strchr(separators, *p) == NULL)
         p = NextChar(p);
-    size_t length = (size_t)(p - start);
     if (size > 0) {
-        size_t kept = length < size - 1 ? length : size - 1;
+        // The cut is found on the source: in a cut copy the lead byte of a
+        // split double-byte character would pass for a character of its own.
+        const char *end = start;
+        while (end < p && (size_t)(NextChar(end) - start) <= size - 1)
+            end = NextChar(end);
+        size_t kept = (size_t)(end - start);
         memcpy(token, start, kept);
         token[kept] = '\0';
-        CutText(token, kept);
     }
     *cursor = (*p != '\0') ? p + 1 : p;
     return true;

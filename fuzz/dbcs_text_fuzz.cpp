@@ -14,15 +14,6 @@ static int CodePageFor(uint8_t byte)
     return pages[byte % 4];
 }
 
-// True when offset is where a character starts (or the terminator).
-static bool OnBoundary(const char *text, size_t offset)
-{
-    const char *p = text;
-    while ((size_t)(p - text) < offset && *p != '\0')
-        p = NextChar(p);
-    return (size_t)(p - text) == offset;
-}
-
 static size_t CharWidthAt(const char *p)
 {
     return (size_t)(NextChar(p) - p);
@@ -40,7 +31,7 @@ static void CheckCopyText(const char *source, size_t size)
         FUZZ_CHECK(strlen(dest) == copied);
         FUZZ_CHECK(copied <= size - 1);
         FUZZ_CHECK(memcmp(dest, source, copied) == 0);
-        FUZZ_CHECK(OnBoundary(source, copied));
+        FUZZ_CHECK(OnCharBoundary(source, copied));
         FUZZ_CHECK(source[copied] == '\0' ||
                    copied + CharWidthAt(source + copied) > size - 1);
     }
@@ -56,7 +47,7 @@ static void CheckCutText(const char *source, size_t maxBytes)
     size_t kept = strlen(text);
     FUZZ_CHECK(kept <= maxBytes);
     FUZZ_CHECK(memcmp(text, source, kept) == 0);
-    FUZZ_CHECK(OnBoundary(source, kept));
+    FUZZ_CHECK(OnCharBoundary(source, kept));
     FUZZ_CHECK(source[kept] == '\0' ||
                kept + CharWidthAt(source + kept) > maxBytes);
     free(text);

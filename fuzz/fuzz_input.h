@@ -10,6 +10,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/dbcs.h"
+
 // A failed property check: print it and abort, which libFuzzer reports as
 // a crash and saves the input.
 #define FUZZ_CHECK(condition)                                              \
@@ -112,4 +114,14 @@ inline bool TerminatedWithin(const char *buffer, size_t size)
 inline int CodePageFromByte(uint8_t byte)
 {
     return (byte & 1) ? 932 : 1252;
+}
+
+// True when offset is where a character of text starts (or its end), in
+// the code page set with SetDbcsCodePage.
+inline bool OnCharBoundary(const char *text, size_t offset)
+{
+    const char *p = text;
+    while ((size_t)(p - text) < offset && *p != '\0')
+        p = NextChar(p);
+    return (size_t)(p - text) == offset;
 }

@@ -1,6 +1,7 @@
 // NextToken over a fuzzed text with fuzzed separators and token size
 // (0 to 299 bytes). Every call must move the cursor forward and never past
-// the terminator, every token must end within its buffer, and under the
+// the terminator, every token must end within its buffer and hold whole
+// characters only (a cut never splits a double-byte one), and under the
 // single-byte code page the tokens must be exactly the separator-free runs
 // of the text, cut to the buffer.
 #include <string.h>
@@ -39,6 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         else
             FUZZ_CHECK(TerminatedWithin(token, tokenSize));
 
+        // A token that is cut keeps whole characters only.
+        if (found && tokenSize > 0) {
+            const char *start = before;
+            while (IsSeparator(separators, *start))
+                start++;
+            size_t kept = strlen(token);
+            FUZZ_CHECK(memcmp(token, start, kept) == 0);
+            FUZZ_CHECK(OnCharBoundary(start, kept));
+        }
         if (codePage == 1252) {
             while (IsSeparator(separators, *model))
                 model++;
