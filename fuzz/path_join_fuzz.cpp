@@ -1,8 +1,8 @@
 // AppendPath, ReplaceToken and the folder-macro expansion with fuzzed
 // paths, components, tokens and folder values, each in a buffer of exactly
-// its declared size (1 to 600 bytes). Under the single-byte code page the
-// results are checked against a plain model of the rules; under Shift-JIS
-// (where 0x5C may be a trail byte) every result must still fit.
+// its declared size (1 to 600 bytes), under the Western and the Shift-JIS
+// code page (where 0x5C may be a trail byte). Every result must fit and
+// equal a plain model of the rules on std::string.
 #include <string.h>
 
 #include <string>
@@ -45,7 +45,14 @@ static void CheckAppendPath(FuzzReader *reader, size_t size)
     free(component);
 }
 
-// The replacement rules on a std::string, for the single-byte code page.
+// Offset of the character after the one at offset, in the code page set.
+static size_t NextCharOffset(const std::string &text, size_t offset)
+{
+    return (size_t)(NextChar(text.c_str() + offset) - text.c_str());
+}
+
+// The replacement rules on a std::string: the walk goes character by
+// character, and a match is only tested where a character starts.
 static std::string ModelReplace(std::string text, size_t size,
                                 const std::string &token,
                                 const std::string &replacement)
@@ -55,22 +62,24 @@ static std::string ModelReplace(std::string text, size_t size,
     size_t position = 0;
     while (position < text.size()) {
         if (text.compare(position, token.size(), token) != 0) {
-            position++;
+            position = NextCharOffset(text, position);
         } else if (text.size() - token.size() + replacement.size() + 1 >
                    size) {
-            position += token.size();  // does not fit: left as it is
+            // Does not fit: left as it is, the walk goes on behind it.
+            position = NextCharOffset(text, position + token.size() - 1);
         } else {
             text.replace(position, token.size(), replacement);
             position += replacement.size();
             if (position >= text.size())
                 break;
-            position++;  // the character behind a replacement is not tested
+            // The character behind a replacement is not tested.
+            position = NextCharOffset(text, position);
         }
     }
     return text;
 }
 
-static void CheckReplaceToken(FuzzReader *reader, size_t size, bool singleByte)
+static void CheckReplaceToken(FuzzReader *reader, size_t size)
 {
     char *initial = TakeField(reader);
     char *token = TakeField(reader);
@@ -83,8 +92,7 @@ static void CheckReplaceToken(FuzzReader *reader, size_t size, bool singleByte)
     FUZZ_CHECK(TerminatedWithin(text, size));
     if (token[0] == '\0' || strstr(before.c_str(), token) == NULL)
         FUZZ_CHECK(before == text);
-    if (singleByte)
-        FUZZ_CHECK(ModelReplace(before, size, token, replacement) == text);
+    FUZZ_CHECK(ModelReplace(before, size, token, replacement) == text);
     free(text);
     free(initial);
     free(token);
@@ -94,7 +102,7 @@ static void CheckReplaceToken(FuzzReader *reader, size_t size, bool singleByte)
 // The folder-macro expansion of an install-script field: the field is
 // copied into a path buffer and the four macros are replaced in order with
 // folder values as long as the platform hands them over.
-static void CheckMacroExpansion(FuzzReader *reader, bool singleByte)
+static void CheckMacroExpansion(FuzzReader *reader)
 {
     static const char *const macros[4] = {"@SYSTEMDIR", "@WINDOWSDIR",
                                           "@LANGDIR", "@STARTUPDIR"};
@@ -114,8 +122,7 @@ static void CheckMacroExpansion(FuzzReader *reader, bool singleByte)
         free(value);
         free(field);
     }
-    if (singleByte)
-        FUZZ_CHECK(model == path);
+    FUZZ_CHECK(model == path);
     free(path);
     free(source);
 }
@@ -132,10 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         CheckAppendPath(&reader, bufferSize);
         break;
     case 1:
-        CheckReplaceToken(&reader, bufferSize, codePage == 1252);
+        CheckReplaceToken(&reader, bufferSize);
         break;
     default:
-        CheckMacroExpansion(&reader, codePage == 1252);
+        CheckMacroExpansion(&reader);
         break;
     }
     SetDbcsCodePage(0);
