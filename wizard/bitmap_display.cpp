@@ -172,8 +172,10 @@ void DrawPageBitmap(HDC dc)
 {
     // Looked up on every paint: a frame that was closed and opened again
     // has a new picture area.
+    // The area's own visibility counts: during its initialisation the
+    // frame itself is not shown yet.
     HWND area = GetDlgItem(g_wizardFrame, IDC_PICTURE_AREA);
-    if (area == NULL || !IsWindowVisible(area))
+    if (area == NULL || !(GetWindowLongA(area, GWL_STYLE) & WS_VISIBLE))
         return;
     RECT rect;
     GetWindowRect(area, &rect);
