@@ -1,0 +1,386 @@
+// The profiling build of the engine-only program (bench_profile.exe): the
+// same program, with the platform calls that an install run makes timed
+// where the program calls them. At start-up the program's own import table
+// is pointed at timing wrappers; at exit the totals per kind of call are
+// written to the file named by the environment variable BENCH_PROFILE.
+//
+// Profile strings are told apart by file: the install script
+// (copy_ns.ini) or the uninstall log (anything else).
+#include <windows.h>
+#include <ddeml.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+enum Category {
+    LOG_READ, LOG_WRITE, SCRIPT_READ, COPY_FILE, FILE_ATTRIBUTES,
+    FOLDERS, REGISTRY, DDE_CONNECT, DDE_EXECUTE, DDE_OTHER, PROGRESS_UI,
+    CATEGORY_COUNT
+};
+
+const char *const kCategoryNames[CATEGORY_COUNT] = {
+    "log reads (GetPrivateProfile* on the uninstall log)",
+    "log writes (WritePrivateProfileStringA)",
+    "script reads (GetPrivateProfile* on copy_ns.ini)",
+    "CopyFileA",
+    "SetFileAttributesA",
+    "folders (CreateDirectoryA, GetFileAttributesA)",
+    "registry (Reg*)",
+    "DDE connect (DdeConnect)",
+    "DDE commands (DdeClientTransaction)",
+    "DDE set-up and end (DdeInitialize, ...)",
+    "progress (SendMessageA, SetWindowTextA)",
+};
+
+struct Tally {
+    LONGLONG ticks;
+    long calls;
+};
+
+Tally g_tally[CATEGORY_COUNT];
+LARGE_INTEGER g_frequency;
+LARGE_INTEGER g_programStart;
+
+LONGLONG Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+void Count(Category category, LONGLONG start)
+{
+    g_tally[category].ticks += Now() - start;
+    g_tally[category].calls++;
+}
+
+Category ProfileCategory(const char *file, Category logCategory)
+{
+    if (file == NULL)
+        return logCategory;
+    const char *name = strrchr(file, '\\');
+    name = name != NULL ? name + 1 : file;
+    if (logCategory == LOG_READ && _stricmp(name, "copy_ns.ini") == 0)
+        return SCRIPT_READ;
+    return logCategory;
+}
+
+// The real functions, taken before the import table is changed.
+decltype(&GetPrivateProfileStringA) g_getString;
+decltype(&GetPrivateProfileIntA) g_getInt;
+decltype(&WritePrivateProfileStringA) g_writeString;
+decltype(&CopyFileA) g_copyFile;
+decltype(&SetFileAttributesA) g_setAttributes;
+decltype(&CreateDirectoryA) g_createDirectory;
+decltype(&GetFileAttributesA) g_getAttributes;
+decltype(&RegCreateKeyExA) g_regCreate;
+decltype(&RegOpenKeyExA) g_regOpen;
+decltype(&RegSetValueExA) g_regSet;
+decltype(&RegQueryValueExA) g_regQuery;
+decltype(&RegDeleteKeyA) g_regDelete;
+decltype(&DdeConnect) g_ddeConnect;
+decltype(&DdeClientTransaction) g_ddeTransaction;
+decltype(&DdeDisconnect) g_ddeDisconnect;
+decltype(&DdeInitializeA) g_ddeInitialize;
+decltype(&DdeUninitialize) g_ddeUninitialize;
+decltype(&WinExec) g_winExec;
+decltype(&SendMessageA) g_sendMessage;
+decltype(&SetWindowTextA) g_setWindowText;
+
+DWORD WINAPI TimedGetString(LPCSTR section, LPCSTR key, LPCSTR fallback,
+                            LPSTR value, DWORD size, LPCSTR file)
+{
+    LONGLONG start = Now();
+    DWORD result = g_getString(section, key, fallback, value, size, file);
+    Count(ProfileCategory(file, LOG_READ), start);
+    return result;
+}
+
+UINT WINAPI TimedGetInt(LPCSTR section, LPCSTR key, INT fallback,
+                        LPCSTR file)
+{
+    LONGLONG start = Now();
+    UINT result = g_getInt(section, key, fallback, file);
+    Count(ProfileCategory(file, LOG_READ), start);
+    return result;
+}
+
+BOOL WINAPI TimedWriteString(LPCSTR section, LPCSTR key, LPCSTR value,
+                             LPCSTR file)
+{
+    LONGLONG start = Now();
+    BOOL result = g_writeString(section, key, value, file);
+    Count(LOG_WRITE, start);
+    return result;
+}
+
+BOOL WINAPI TimedCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    LONGLONG start = Now();
+    BOOL result = g_copyFile(from, to, failIfExists);
+    Count(COPY_FILE, start);
+    return result;
+}
+
+BOOL WINAPI TimedSetAttributes(LPCSTR path, DWORD attributes)
+{
+    LONGLONG start = Now();
+    BOOL result = g_setAttributes(path, attributes);
+    Count(FILE_ATTRIBUTES, start);
+    return result;
+}
+
+BOOL WINAPI TimedCreateDirectory(LPCSTR path, LPSECURITY_ATTRIBUTES security)
+{
+    LONGLONG start = Now();
+    BOOL result = g_createDirectory(path, security);
+    Count(FOLDERS, start);
+    return result;
+}
+
+DWORD WINAPI TimedGetAttributes(LPCSTR path)
+{
+    LONGLONG start = Now();
+    DWORD result = g_getAttributes(path);
+    Count(FOLDERS, start);
+    return result;
+}
+
+LSTATUS WINAPI TimedRegCreate(HKEY root, LPCSTR name, DWORD reserved,
+                              LPSTR keyClass, DWORD options, REGSAM access,
+                              const LPSECURITY_ATTRIBUTES security,
+                              PHKEY key, LPDWORD disposition)
+{
+    LONGLONG start = Now();
+    LSTATUS result = g_regCreate(root, name, reserved, keyClass, options,
+                                 access, security, key, disposition);
+    Count(REGISTRY, start);
+    return result;
+}
+
+LSTATUS WINAPI TimedRegOpen(HKEY root, LPCSTR name, DWORD options,
+                            REGSAM access, PHKEY key)
+{
+    LONGLONG start = Now();
+    LSTATUS result = g_regOpen(root, name, options, access, key);
+    Count(REGISTRY, start);
+    return result;
+}
+
+LSTATUS WINAPI TimedRegSet(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
+                           const BYTE *data, DWORD size)
+{
+    LONGLONG start = Now();
+    LSTATUS result = g_regSet(key, name, reserved, type, data, size);
+    Count(REGISTRY, start);
+    return result;
+}
+
+LSTATUS WINAPI TimedRegQuery(HKEY key, LPCSTR name, LPDWORD reserved,
+                             LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    LONGLONG start = Now();
+    LSTATUS result = g_regQuery(key, name, reserved, type, data, size);
+    Count(REGISTRY, start);
+    return result;
+}
+
+LSTATUS WINAPI TimedRegDelete(HKEY root, LPCSTR name)
+{
+    LONGLONG start = Now();
+    LSTATUS result = g_regDelete(root, name);
+    Count(REGISTRY, start);
+    return result;
+}
+
+HCONV WINAPI TimedDdeConnect(DWORD instance, HSZ service, HSZ topic,
+                             PCONVCONTEXT context)
+{
+    LONGLONG start = Now();
+    HCONV result = g_ddeConnect(instance, service, topic, context);
+    Count(DDE_CONNECT, start);
+    return result;
+}
+
+HDDEDATA WINAPI TimedDdeTransaction(LPBYTE data, DWORD size, HCONV conv,
+                                    HSZ item, UINT format, UINT type,
+                                    DWORD timeout, LPDWORD result)
+{
+    LONGLONG start = Now();
+    HDDEDATA answer = g_ddeTransaction(data, size, conv, item, format, type,
+                                       timeout, result);
+    Count(DDE_EXECUTE, start);
+    return answer;
+}
+
+BOOL WINAPI TimedDdeDisconnect(HCONV conv)
+{
+    LONGLONG start = Now();
+    BOOL result = g_ddeDisconnect(conv);
+    Count(DDE_OTHER, start);
+    return result;
+}
+
+UINT WINAPI TimedDdeInitialize(LPDWORD instance, PFNCALLBACK callback,
+                               DWORD flags, DWORD reserved)
+{
+    LONGLONG start = Now();
+    UINT result = g_ddeInitialize(instance, callback, flags, reserved);
+    Count(DDE_OTHER, start);
+    return result;
+}
+
+BOOL WINAPI TimedDdeUninitialize(DWORD instance)
+{
+    LONGLONG start = Now();
+    BOOL result = g_ddeUninitialize(instance);
+    Count(DDE_OTHER, start);
+    return result;
+}
+
+UINT WINAPI TimedWinExec(LPCSTR command, UINT show)
+{
+    LONGLONG start = Now();
+    UINT result = g_winExec(command, show);
+    Count(DDE_OTHER, start);
+    return result;
+}
+
+LRESULT WINAPI TimedSendMessage(HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam)
+{
+    LONGLONG start = Now();
+    LRESULT result = g_sendMessage(window, message, wParam, lParam);
+    Count(PROGRESS_UI, start);
+    return result;
+}
+
+BOOL WINAPI TimedSetWindowText(HWND window, LPCSTR text)
+{
+    LONGLONG start = Now();
+    BOOL result = g_setWindowText(window, text);
+    Count(PROGRESS_UI, start);
+    return result;
+}
+
+struct Hook {
+    const char *name;
+    void *wrapper;
+    void **real;
+};
+
+const Hook kHooks[] = {
+    {"GetPrivateProfileStringA", (void *)TimedGetString, (void **)&g_getString},
+    {"GetPrivateProfileIntA", (void *)TimedGetInt, (void **)&g_getInt},
+    {"WritePrivateProfileStringA", (void *)TimedWriteString,
+     (void **)&g_writeString},
+    {"CopyFileA", (void *)TimedCopyFile, (void **)&g_copyFile},
+    {"SetFileAttributesA", (void *)TimedSetAttributes,
+     (void **)&g_setAttributes},
+    {"CreateDirectoryA", (void *)TimedCreateDirectory,
+     (void **)&g_createDirectory},
+    {"GetFileAttributesA", (void *)TimedGetAttributes,
+     (void **)&g_getAttributes},
+    {"RegCreateKeyExA", (void *)TimedRegCreate, (void **)&g_regCreate},
+    {"RegOpenKeyExA", (void *)TimedRegOpen, (void **)&g_regOpen},
+    {"RegSetValueExA", (void *)TimedRegSet, (void **)&g_regSet},
+    {"RegQueryValueExA", (void *)TimedRegQuery, (void **)&g_regQuery},
+    {"RegDeleteKeyA", (void *)TimedRegDelete, (void **)&g_regDelete},
+    {"DdeConnect", (void *)TimedDdeConnect, (void **)&g_ddeConnect},
+    {"DdeClientTransaction", (void *)TimedDdeTransaction,
+     (void **)&g_ddeTransaction},
+    {"DdeDisconnect", (void *)TimedDdeDisconnect, (void **)&g_ddeDisconnect},
+    {"DdeInitializeA", (void *)TimedDdeInitialize, (void **)&g_ddeInitialize},
+    {"DdeUninitialize", (void *)TimedDdeUninitialize,
+     (void **)&g_ddeUninitialize},
+    {"WinExec", (void *)TimedWinExec, (void **)&g_winExec},
+    {"SendMessageA", (void *)TimedSendMessage, (void **)&g_sendMessage},
+    {"SetWindowTextA", (void *)TimedSetWindowText, (void **)&g_setWindowText},
+};
+
+const Hook *FindHook(const char *name)
+{
+    for (const Hook &hook : kHooks)
+        if (strcmp(hook.name, name) == 0)
+            return &hook;
+    return NULL;
+}
+
+void PatchSlot(void **slot, void *wrapper)
+{
+    DWORD old;
+    if (!VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old))
+        return;
+    *slot = wrapper;
+    VirtualProtect(slot, sizeof(*slot), old, &old);
+}
+
+// Points every import of a hooked name at its wrapper.
+void PatchImports()
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_DOS_HEADER *dos = (IMAGE_DOS_HEADER *)base;
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + dos->e_lfanew);
+    IMAGE_DATA_DIRECTORY directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0)
+        return;
+    IMAGE_IMPORT_DESCRIPTOR *library =
+        (IMAGE_IMPORT_DESCRIPTOR *)(base + directory.VirtualAddress);
+    for (; library->Name != 0; library++) {
+        if (library->OriginalFirstThunk == 0)
+            continue;
+        IMAGE_THUNK_DATA *names =
+            (IMAGE_THUNK_DATA *)(base + library->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slots =
+            (IMAGE_THUNK_DATA *)(base + library->FirstThunk);
+        for (; names->u1.AddressOfData != 0; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            IMAGE_IMPORT_BY_NAME *import =
+                (IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData);
+            const Hook *hook = FindHook((const char *)import->Name);
+            if (hook == NULL)
+                continue;
+            *hook->real = (void *)slots->u1.Function;
+            PatchSlot((void **)&slots->u1.Function, hook->wrapper);
+        }
+    }
+}
+
+double Milliseconds(LONGLONG ticks)
+{
+    return (double)ticks * 1000.0 / (double)g_frequency.QuadPart;
+}
+
+void WriteProfile()
+{
+    const char *path = getenv("BENCH_PROFILE");
+    if (path == NULL || path[0] == '\0')
+        return;
+    FILE *out = fopen(path, "w");
+    if (out == NULL)
+        return;
+    fprintf(out, "program_ms=%.1f\n", Milliseconds(Now() - g_programStart.QuadPart));
+    for (int i = 0; i < CATEGORY_COUNT; i++)
+        fprintf(out, "%s|%.1f|%ld\n", kCategoryNames[i],
+                Milliseconds(g_tally[i].ticks), g_tally[i].calls);
+    fclose(out);
+}
+
+// Runs before WinMain: a static object of this file.
+struct Profiler {
+    Profiler()
+    {
+        QueryPerformanceFrequency(&g_frequency);
+        QueryPerformanceCounter(&g_programStart);
+        PatchImports();
+    }
+    ~Profiler() { WriteProfile(); }
+};
+
+Profiler g_profiler;
+
+}  // namespace

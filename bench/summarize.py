@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Prints the benchmark's table from the reports that scripts/bench left.
+
+    summarize.py RESULTS CASE...
+
+Seconds are the work itself: the floor's and the engine's own timing of
+their copy loop and install run; for the NSIS installers the launcher's
+wall time less the median of an empty NSIS installer's (NSIS start-up
+under Wine). "process s" is the launcher's wall time of the whole process.
+"""
+import glob
+import math
+import os
+import statistics
+import sys
+
+CONTENDERS = ["floor", "engine", "nsis-file", "nsis-copy"]
+FILES = {"large": 5}
+
+
+def read_values(path):
+    values = {}
+    try:
+        with open(path) as handle:
+            for line in handle:
+                key, _, value = line.strip().partition("=")
+                if key:
+                    values[key] = value
+    except OSError:
+        pass
+    return values
+
+
+def runs_of(results, case, name):
+    pattern = os.path.join(results, "%s-%s-*.launch" % (case, name))
+    out = []
+    for launch_path in sorted(glob.glob(pattern)):
+        base = launch_path[:-len(".launch")]
+        launch = read_values(launch_path)
+        report = read_values(base + ".report")
+        try:
+            with open(base + ".count") as handle:
+                count = int(handle.read().strip() or 0)
+        except (OSError, ValueError):
+            count = -1
+        out.append({"launch": launch, "report": report, "count": count})
+    return out
+
+
+def median_or_none(values):
+    return statistics.median(values) if values else None
+
+
+def summarize_case(results, case):
+    nsis_start = median_or_none(
+        [float(r["launch"]["wall_ms"])
+         for r in runs_of(results, case, "nsis-empty")
+         if "wall_ms" in r["launch"]]) or 0.0
+    rows = {}
+    for name in CONTENDERS:
+        work, wall, peak, problems = [], [], [], []
+        for run in runs_of(results, case, name):
+            launch, report = run["launch"], run["report"]
+            if "wall_ms" not in launch:
+                problems.append("no launch report")
+                continue
+            if launch.get("timed_out") == "1" or launch.get("exit") not in ("0", None):
+                problems.append("exit %s" % launch.get("exit"))
+            if run["count"] != FILES.get(case, int(case) if case.isdigit() else -1):
+                problems.append("%d files arrived" % run["count"])
+            wall.append(float(launch["wall_ms"]))
+            peak.append(int(launch.get("peak_kb", 0)))
+            if name in ("floor", "engine"):
+                if "run_ms" in report:
+                    work.append(float(report["run_ms"]))
+                else:
+                    problems.append("no run time")
+            else:
+                work.append(max(0.0, float(launch["wall_ms"]) - nsis_start))
+        rows[name] = {
+            "work": median_or_none(work), "wall": median_or_none(wall),
+            "peak": max(peak) if peak else None, "runs": len(work),
+            "problems": sorted(set(problems)),
+        }
+    return rows
+
+
+def seconds(ms):
+    return "-" if ms is None else "%.3f" % (ms / 1000.0)
+
+
+def print_profile(results, case):
+    path = os.path.join(results, "%s-profile.txt" % case)
+    if not os.path.exists(path):
+        return
+    run = read_values(os.path.join(results, "%s-profile.report" % case))
+    run_ms = float(run.get("run_ms", "0") or 0)
+    print()
+    print("Where the engine's run goes, %s files (install run %.3f s, "
+          "calls timed where the program makes them):" % (case, run_ms / 1000))
+    total = 0.0
+    with open(path) as handle:
+        for line in handle:
+            parts = line.strip().split("|")
+            if len(parts) != 3:
+                continue
+            name, ms, calls = parts[0], float(parts[1]), int(parts[2])
+            total += ms
+            share = 100.0 * ms / run_ms if run_ms else 0.0
+            print("  %-52s %9.3f s %5.1f%% %8d calls" % (name, ms / 1000, share, calls))
+    print("  %-52s %9.3f s" % ("everything else (our own code, the dialog)",
+                               max(0.0, run_ms - total) / 1000))
+
+
+def main():
+    results, cases = sys.argv[1], sys.argv[2:]
+    table = {case: summarize_case(results, case) for case in cases}
+    header = "%-10s %6s %10s %9s %10s %9s %6s %s" % (
+        "contender", "files", "median s", "x floor", "process s",
+        "peak MiB", "runs", "growth 100->999 (x time / x files)")
+    print(header)
+    print("-" * len(header))
+    for case in cases:
+        rows = table[case]
+        floor = rows["floor"]["work"]
+        for name in CONTENDERS:
+            row = rows[name]
+            ratio = ("%.2f" % (row["work"] / floor)
+                     if row["work"] is not None and floor else "-")
+            growth = ""
+            if case == "999" and "100" in table:
+                small = table["100"][name]["work"]
+                if small and row["work"]:
+                    factor = row["work"] / small
+                    growth = "%.1f / 9.99 (exponent %.2f)" % (
+                        factor, math.log(factor) / math.log(9.99))
+            peak = "-" if row["peak"] is None else "%.1f" % (row["peak"] / 1024)
+            files = FILES.get(case, case)
+            line = "%-10s %6s %10s %9s %10s %9s %6d %s" % (
+                name, files, seconds(row["work"]), ratio, seconds(row["wall"]),
+                peak, row["runs"], growth)
+            if row["problems"]:
+                line += "  [" + "; ".join(row["problems"]) + "]"
+            print(line)
+    for case in cases:
+        print_profile(results, case)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
