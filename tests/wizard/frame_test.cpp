@@ -324,7 +324,9 @@ TEST_F(FrameTest, EscAndCloseAskEvenWhereCancelIsDisabled)
     MessageBoxAnswerer answerer({IDNO});
     SendMessageA(frame.get(), WM_COMMAND, IDCANCEL, 0);
     SendMessageA(frame.get(), WM_COMMAND, IDOK, 0);
+    // The close command reaches the frame as a posted IDCANCEL.
     SendMessageA(frame.get(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpUntil([&] { return Questions(answerer).size() >= 3; });
     EXPECT_EQ(3u, Questions(answerer).size());
     EXPECT_FALSE(QuitWasPosted());
 }
