@@ -1,6 +1,9 @@
-// Loading the user-access library. It is looked up by name only; the
-// program's start-up takes the current directory out of the DLL search,
-// so the copy beside setup.exe is found and a planted one is not.
+// Loading the user-access library. It is looked up by name only, in the
+// program's own folder, the system folder and the folders the program
+// added, never in the current directory, so a copy planted in a download
+// folder is not picked up. (Wine takes an empty SetDllDirectoryA as "no
+// DLL directory" and still searches the current directory, so start-up's
+// call alone is not enough there.)
 #include "pages/welcome_checks.h"
 
 static const char kUserAccessLibrary[] = "ACLPROBE.DLL";
@@ -9,9 +12,20 @@ static const char kUserAccessEntry[] = "CheckUersAcc";
 // No arguments, a 32-bit answer: non-zero means all-users folders.
 typedef int(WINAPI *UserAccessEntry)(void);
 
+static HMODULE LoadUserAccessLibrary()
+{
+    HMODULE library = LoadLibraryExA(kUserAccessLibrary, NULL,
+                                     LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    // Systems older than the search flags refuse them; there the empty DLL
+    // directory set at start-up keeps the current directory out.
+    if (library == NULL && GetLastError() == ERROR_INVALID_PARAMETER)
+        library = LoadLibraryA(kUserAccessLibrary);
+    return library;
+}
+
 int AskUserAccessLibrary(int *allUsers)
 {
-    HMODULE library = LoadLibraryA(kUserAccessLibrary);
+    HMODULE library = LoadUserAccessLibrary();
     if (library == NULL)
         return 0;
     FARPROC found = GetProcAddress(library, kUserAccessEntry);

@@ -247,3 +247,39 @@ void PumpPending()
     while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
         DispatchOne(&message);
 }
+
+static DialogWatcher *g_activeWatcher;
+
+DialogWatcher::DialogWatcher(std::function<void(HWND dialog)> onOpen)
+    : onOpen_(std::move(onOpen)), previous_(g_activeWatcher)
+{
+    g_activeWatcher = this;
+    hook_ = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
+}
+
+DialogWatcher::~DialogWatcher()
+{
+    UnhookWindowsHookEx(hook_);
+    g_activeWatcher = previous_;
+}
+
+LRESULT CALLBACK DialogWatcher::CbtProc(int code, WPARAM wParam,
+                                        LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_activeWatcher != NULL)
+        g_activeWatcher->OnActivate((HWND)wParam);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+void DialogWatcher::OnActivate(HWND dialog)
+{
+    char className[32];
+    GetClassNameA(dialog, className, sizeof(className));
+    if (lstrcmpA(className, "#32770") != 0 || GetDlgItem(dialog, 0xFFFF) != NULL)
+        return;
+    if (GetPropA(dialog, "SetupTestWatched") != NULL)
+        return;
+    SetPropA(dialog, "SetupTestWatched", (HANDLE)1);
+    opened_++;
+    onOpen_(dialog);
+}

@@ -91,3 +91,25 @@ void PumpPending();
 // clears the note and drops any queued one.
 bool QuitWasPosted(int *code = nullptr);
 void ForgetQuit();
+
+// Calls onOpen once for every dialog (other than a message box) that is
+// activated on this thread while it lives, such as a modal dialog that a
+// page opens; onOpen may steer it or end it (EndDialog).
+class DialogWatcher {
+public:
+    explicit DialogWatcher(std::function<void(HWND dialog)> onOpen);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher &) = delete;
+    DialogWatcher &operator=(const DialogWatcher &) = delete;
+
+    int opened() const { return opened_; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    void OnActivate(HWND dialog);
+
+    HHOOK hook_;
+    std::function<void(HWND)> onOpen_;
+    int opened_ = 0;
+    DialogWatcher *previous_;
+};
