@@ -1,0 +1,299 @@
+// setup.exe as a separate process on media generated here: the whole road
+// with its results in files, registry, uninstall log and shortcuts, and
+// the roads that end early. The Wine prefix's registry and folders are the
+// real ones; what the tests add is removed before and after each test.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/e2e/setup_walker.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2EFileAgent";
+const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+const char kBrandedKey[] = "Software\\Vorstmark\\CaptureKit\\FileAgent";
+
+std::string BuildFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    std::string folder = path;
+    for (int up = 0; up < 3; up++)  // ...\tests\e2e\e2e_tests.exe
+        folder = folder.substr(0, folder.rfind('\\'));
+    return folder;
+}
+
+void CleanRegistry()
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Veltrane");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Vorstmark");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+std::string ShellFolder(HKEY root, const char *key, const char *value)
+{
+    return ReadRegString(root, key, value);
+}
+
+class SetupRoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CleanRegistry();
+        media_ = scratch_.Join("media");
+        destination_ = scratch_.Join("Installed\\FileAgent");
+        log_ = scratch_.Join("uninst.log");
+        WriteMedia();
+    }
+    void TearDown() override
+    {
+        CleanRegistry();
+        RemoveGroupFolders("E2E Typed Group");
+        RemoveGroupFolders("E2E Proposed");
+    }
+
+    void WriteMedia()
+    {
+        MakeFolders(media_ + "\\eng");
+        MakeFolders(media_ + "\\product\\app");
+        CopyFileA((BuildFolder() + "\\setup.exe").c_str(),
+                  (media_ + "\\setup.exe").c_str(), FALSE);
+        CopyFileA((BuildFolder() + "\\ACLPROBE.DLL").c_str(),
+                  (media_ + "\\ACLPROBE.DLL").c_str(), FALSE);
+        WriteFileBytes(media_ + "\\language.ini",
+                       "[Language]\r\nLang00=English;eng\r\nLang01=Other;oth\r\n"
+                       "Default=English\r\n");
+        WriteFileBytes(media_ + "\\eng\\message.ini",
+                       "[TITLE]\r\nTOVRIN=E2E Setup\r\nWELCOME=Welcome\r\n"
+                       "[BUTTON]\r\nNEXT=Next\r\nPREV=Back\r\nCANCEL=Cancel\r\n"
+                       "FINISH=Finish\r\n"
+                       "[MessageBox]\r\nOTHERBRAND_EXIST=other brand\r\n"
+                       "NEWEST_EXIST=already installed\r\n"
+                       "CLOSEMON_F=close the utility\r\nTITLE_ERROR=Error\r\n"
+                       "QUIT_SETUP=Quit?\r\nTITLE_MESSAGE=Question\r\n"
+                       "INPUT_ERROR=bad folder\r\n"
+                       "[WINDOW]\r\nWINNAME_F=E2ETestUtility\r\n");
+        WriteFileBytes(media_ + "\\eng\\license.txt", "licence\r\n");
+        WriteFileBytes(media_ + "\\eng\\copy_ns.ini",
+                       "[Application]\r\nVersion=1.2.0\r\n"
+                       "[Directry]\r\nDstDirectry=E2E\\Default\r\n"
+                       "[Files_DLL]\r\nVersion=2.0.0\r\n"
+                       "file000=shared.dll;\\product\\app;\\Shared\r\n"
+                       "[Files_Common]\r\nfile000=common.txt;\\product\\app;\\Common\r\n"
+                       "[Files_File]\r\nfile000=agent.exe;\\product\\app\r\n"
+                       "file001=readme.txt;\\product\\app\r\n"
+                       "[ShortCut_File]\r\ngroup=E2E Proposed\r\n"
+                       "Icon000=E2E Agent;agent.exe\r\n"
+                       "[UnInstLog]\r\nUnInstLog=" + log_ + "\r\n"
+                       "RegistKey=E2EFileAgent\r\nDispName=E2E FileAgent\r\n"
+                       "ExeFile=@WINDOWSDIR\\e2euninst.exe\r\nDispIcon=agent.exe\r\n");
+        for (const char *name : {"shared.dll", "common.txt", "readme.txt"})
+            WriteFileBytes(media_ + "\\product\\app\\" + name, name);
+        // A shortcut must point at a file that exists: a real program.
+        CopyFileA((BuildFolder() + "\\setup.exe").c_str(),
+                  (media_ + "\\product\\app\\agent.exe").c_str(), FALSE);
+    }
+
+    void RemoveGroupFolders(const char *group)
+    {
+        const char *userKey =
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+        std::string user = ShellFolder(HKEY_CURRENT_USER, userKey, "Programs");
+        std::string common = ShellFolder(HKEY_LOCAL_MACHINE, userKey, "Common Programs");
+        RemoveTree(user + "\\" + group);
+        RemoveTree(common + "\\" + group);
+    }
+
+    bool ShortcutExists(const std::string &group, const std::string &title)
+    {
+        const char *key =
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+        std::string user = ShellFolder(HKEY_CURRENT_USER, key, "Programs");
+        std::string common = ShellFolder(HKEY_LOCAL_MACHINE, key, "Common Programs");
+        std::string name = "\\" + group + "\\" + title + ".lnk";
+        return FileExists(user + name) || FileExists(common + name);
+    }
+
+    // Starts setup and waits for its wizard's welcome page.
+    HWND StartToWelcome()
+    {
+        EXPECT_TRUE(setup_.Start(media_));
+        HWND language = WaitForLanguageDialog(setup_);
+        EXPECT_NE((HWND)NULL, language);
+        PressButton(language, IDOK);
+        HWND frame = WaitForWizardFrame(setup_);
+        EXPECT_NE((HWND)NULL, frame);
+        return frame;
+    }
+
+    // Presses CANCEL (or sends the Esc command) and answers YES.
+    void QuitWithYes(HWND frame, int command)
+    {
+        PressButton(frame, command);
+        std::string caption, text;
+        HWND box = WaitForMessageBox(setup_, &caption, &text);
+        ASSERT_NE((HWND)NULL, box);
+        EXPECT_EQ("Quit?", text);
+        Answer(box, IDYES);
+        EXPECT_EQ(0, setup_.WaitForExit());
+        EXPECT_FALSE(FileExists(destination_));
+    }
+
+    void ExpectRefusal(const char *message)
+    {
+        EXPECT_TRUE(setup_.Start(media_));
+        HWND language = WaitForLanguageDialog(setup_);
+        ASSERT_NE((HWND)NULL, language);
+        PressButton(language, IDOK);
+        std::string caption, text;
+        HWND box = WaitForMessageBox(setup_, &caption, &text);
+        ASSERT_NE((HWND)NULL, box);
+        EXPECT_EQ("Error", caption);
+        EXPECT_EQ(message, text);
+        Answer(box, IDOK);
+        EXPECT_EQ(0, setup_.WaitForExit());
+        EXPECT_FALSE(FileExists(log_));
+        EXPECT_EQ("<missing>", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                             "DisplayName"));
+    }
+
+    ScratchDir scratch_;
+    std::string media_;
+    std::string destination_;
+    std::string log_;
+    SetupProcess setup_;
+};
+
+TEST_F(SetupRoad, WholeRoadInstallsIntoTheChosenFolderAndGroup)
+{
+    RoadChoices choices;
+    choices.destination = destination_;
+    choices.group = "E2E Typed Group";
+    std::vector<std::string> boxes;
+    ASSERT_TRUE(setup_.Start(media_));
+    std::string problem = WalkWholeRoad(setup_, choices, StepHook(), &boxes);
+    ASSERT_EQ("", problem);
+    EXPECT_EQ(0, setup_.WaitForExit());
+    for (const std::string &box : boxes)
+        ADD_FAILURE() << "message box on the way: " << box;
+
+    EXPECT_EQ("readme.txt", ReadFileBytes(destination_ + "\\readme.txt"));
+    EXPECT_TRUE(FileExists(destination_ + "\\agent.exe"));
+    EXPECT_TRUE(FileExists(destination_ + "\\Shared\\shared.dll"));
+    EXPECT_TRUE(FileExists(destination_ + "\\Common\\common.txt"));
+
+    EXPECT_EQ(destination_, ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                                          "InstallPath"));
+    EXPECT_EQ("1.2.0", ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version"));
+    EXPECT_EQ("E2E FileAgent", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                             "DisplayName"));
+    EXPECT_EQ(destination_ + "\\agent.exe",
+              ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
+
+    char logged[MAX_PATH];
+    GetPrivateProfileStringA("Files_File", "FILE00", "", logged, sizeof(logged),
+                             log_.c_str());
+    EXPECT_EQ(destination_ + "\\agent.exe", logged);
+    GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "", logged,
+                             sizeof(logged), log_.c_str());
+    EXPECT_STREQ("E2EFileAgent", logged);
+    EXPECT_TRUE(ShortcutExists("E2E Typed Group", "E2E Agent"));
+}
+
+TEST_F(SetupRoad, CancelInTheLanguageDialogEndsWithNothing)
+{
+    ASSERT_TRUE(setup_.Start(media_));
+    HWND language = WaitForLanguageDialog(setup_);
+    ASSERT_NE((HWND)NULL, language);
+    PressButton(language, IDCANCEL);
+    EXPECT_EQ(0, setup_.WaitForExit());
+    EXPECT_FALSE(FileExists(log_));
+}
+
+TEST_F(SetupRoad, BrandedEditionRefuses)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
+    ExpectRefusal("other brand");
+}
+
+TEST_F(SetupRoad, InstalledProductRefuses)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version", "1.0.0");
+    ExpectRefusal("already installed");
+}
+
+TEST_F(SetupRoad, RunningUtilityRefuses)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "E2ETestUtilityWindow";
+    RegisterClassA(&windowClass);
+    HWND utility = CreateWindowA("E2ETestUtilityWindow", "utility",
+                                 WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
+                                 windowClass.hInstance, NULL);
+    ExpectRefusal("close the utility");
+    DestroyWindow(utility);
+}
+
+TEST_F(SetupRoad, QuitAnsweredYesOnTheWelcomePage)
+{
+    HWND frame = StartToWelcome();
+    ASSERT_EQ(0, WaitForPage(frame, 0));
+    QuitWithYes(frame, IDC_WIZARD_CANCEL);
+}
+
+TEST_F(SetupRoad, QuitAnsweredYesOnTheDestinationPage)
+{
+    HWND frame = StartToWelcome();
+    ASSERT_EQ(0, WaitForPage(frame, 0));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(2, WaitForPage(frame, 2));
+    QuitWithYes(frame, IDC_WIZARD_CANCEL);
+}
+
+TEST_F(SetupRoad, QuitAnsweredYesOnTheProgramGroupPage)
+{
+    HWND frame = StartToWelcome();
+    ASSERT_EQ(0, WaitForPage(frame, 0));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(2, WaitForPage(frame, 2));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(3, WaitForPage(frame, 3));
+    QuitWithYes(frame, IDC_WIZARD_CANCEL);
+}
+
+TEST_F(SetupRoad, QuitAnsweredYesOnTheFinishPage)
+{
+    HWND frame = StartToWelcome();
+    ASSERT_EQ(0, WaitForPage(frame, 0));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(2, WaitForPage(frame, 2));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(3, WaitForPage(frame, 3));
+    PressButton(frame, IDC_WIZARD_NEXT);
+    ASSERT_EQ(4, WaitForPage(frame, 4, 60000));
+    Sleep(1200);
+    // CANCEL is disabled here; Esc still asks.
+    PressButton(frame, IDCANCEL);
+    std::string caption, text;
+    HWND box = WaitForMessageBox(setup_, &caption, &text);
+    ASSERT_NE((HWND)NULL, box);
+    EXPECT_EQ("Quit?", text);
+    Answer(box, IDYES);
+    EXPECT_EQ(0, setup_.WaitForExit());
+    RemoveTree(ReadRegString(HKEY_LOCAL_MACHINE,
+                             "Software\\Microsoft\\Windows\\CurrentVersion",
+                             "ProgramFilesDir") + "\\E2E");
+}
+
+}  // namespace
