@@ -10,7 +10,7 @@ void ReadFontSpec(FontSpec *spec, const char *key, const char *catalog)
     ParseFontSpec(value, spec);
 }
 
-void FillSpecLogFont(HWND window, const FontSpec *spec, LOGFONTA *font)
+static void FillSpecLogFont(HWND window, const FontSpec *spec, LOGFONTA *font)
 {
     ZeroMemory(font, sizeof(*font));
     if (spec->unit == 1) {

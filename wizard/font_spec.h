@@ -23,6 +23,6 @@ struct FontSpec {
 // family, no face.
 void SetDefaultFontSpec(FontSpec *spec);
 
-// Fills spec from a [FONT] value (defaults first). A face name longer than
+// Fills the record from a [FONT] value (defaults first). A face name longer than
 // the face field is cut at a whole character.
 void ParseFontSpec(const char *value, FontSpec *spec);

@@ -6,13 +6,10 @@
 #include "wizard/font_spec.h"
 
 // Reads [FONT] key from the catalog and parses it; a missing key gives
-// the default spec.
+// the default font specification.
 void ReadFontSpec(FontSpec *spec, const char *key, const char *catalog);
 
-// Makes the font of a spec. window only supplies the display whose pixels
-// per inch scale a spec in points (NULL: the screen). NULL on failure,
-// which leaves controls on the system font.
+// Makes the font of a font specification. window only supplies the
+// display whose pixels per inch scale sizes in points (NULL: the screen).
+// NULL on failure, which leaves controls on the system font.
 HFONT CreateSpecFont(HWND window, const FontSpec *spec);
-
-// Fills the LOGFONT that CreateSpecFont asks for.
-void FillSpecLogFont(HWND window, const FontSpec *spec, LOGFONTA *font);
