@@ -42,3 +42,5 @@ constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>
 constexpr int WINDOW_CLASS_SIZE = 256;   // class names compared with [WINDOW] WINNAME_F
 constexpr int USER_INFO_TEXT_SIZE = 256; // one box of the user information page
 constexpr int USER_INFO_LIMIT = 256;     // characters each of those boxes accepts
+constexpr int LOG_SNAPSHOT_SIZE = 512 * 1024;  // one whole log section
+constexpr int LOG_SNAPSHOT_MAX_INDEX = 4096;   // numbered keys it tracks

@@ -1,6 +1,7 @@
 #include "install/file_copy.h"
 
 #include <commctrl.h>
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -20,19 +21,121 @@ struct LogNumbering {
     int next;
 };
 
+// The per-key scan as the log format defines it: keys from 0 upward until
+// the first missing or empty one. Returns the index whose value equals
+// value (NULL: none is looked for) or -1, and the first free number.
+static int ScanLogByKeys(const char *value, const char *logPath,
+                         const char *section, LogList list, int *firstFree)
+{
+    char key[LOG_KEY_SIZE];
+    // Logged values are paths, so a path buffer reads every one back whole
+    // and a long path compares equal to itself.
+    char logged[PATH_SIZE];
+    for (int index = 0;; index++) {
+        *firstFree = index;
+        if (FormatLogKey(key, sizeof(key), list, index) < 0)
+            return -1;
+        GetPrivateProfileStringA(section, key, "", logged, sizeof(logged),
+                                 logPath);
+        if (logged[0] == '\0')
+            return -1;
+        if (value != NULL && strcmp(logged, value) == 0)
+            return index;
+    }
+}
+
+// The index of a canonical numbered key of the list ("FILE07", any letter
+// case, as GetPrivateProfileString would find it), else -1.
+static int ParseLogKey(const char *key, size_t length, LogList list)
+{
+    if (length < 6 || length >= LOG_KEY_SIZE)
+        return -1;
+    int index = 0;
+    for (size_t i = 4; i < length; i++) {
+        if (key[i] < '0' || key[i] > '9' || index >= LOG_SNAPSHOT_MAX_INDEX)
+            return -1;
+        index = index * 10 + (key[i] - '0');
+    }
+    char canonical[LOG_KEY_SIZE];
+    if (FormatLogKey(canonical, sizeof(canonical), list, index) !=
+            (int)length ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, canonical,
+                       (int)length, key, (int)length) != CSTR_EQUAL)
+        return -1;
+    return index;
+}
+
+// Reading a log key costs a file check in the profile service (over a
+// millisecond under Wine), and a duplicate test reads the whole list, so
+// with hundreds of entries the per-key scan dominates an installation.
+// One read of the whole section gives the same answer. Returns false when
+// the section does not fit the snapshot or holds what only the per-key
+// scan reads faithfully (quoted values, very high numbers).
+static char s_sectionSnapshot[LOG_SNAPSHOT_SIZE];
+
+static bool ScanLogSnapshot(const char *value, const char *logPath,
+                            const char *section, LogList list, int *match,
+                            int *firstFree)
+{
+    DWORD got = GetPrivateProfileSectionA(section, s_sectionSnapshot,
+                                          sizeof(s_sectionSnapshot), logPath);
+    if (got >= sizeof(s_sectionSnapshot) - 2)
+        return false;
+    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
+    unsigned char filled[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
+    int found = LOG_SNAPSHOT_MAX_INDEX;
+    for (const char *line = s_sectionSnapshot; *line != '\0';
+         line += strlen(line) + 1) {
+        const char *equals = strchr(line, '=');
+        size_t keyLength = equals != NULL ? (size_t)(equals - line)
+                                          : strlen(line);
+        const char *logged = equals != NULL ? equals + 1 : "";
+        int index = ParseLogKey(line, keyLength, list);
+        if (index < 0) {
+            if (keyLength > 4 && _strnicmp(line, list == LOG_FILES ? "FILE"
+                                                                  : "PATH",
+                                           4) == 0 &&
+                isdigit((unsigned char)line[4]))
+                return false;   // a numbered key beyond what is tracked
+            continue;
+        }
+        // The first of keys written twice is the one a read finds.
+        if (seen[index / 8] & (1 << (index % 8)))
+            continue;
+        seen[index / 8] |= (unsigned char)(1 << (index % 8));
+        if (logged[0] == '"' || logged[0] == '\'')
+            return false;
+        if (logged[0] == '\0')
+            continue;
+        filled[index / 8] |= (unsigned char)(1 << (index % 8));
+        if (value != NULL && index < found && strcmp(logged, value) == 0)
+            found = index;
+    }
+    int gap = 0;
+    while (gap < LOG_SNAPSHOT_MAX_INDEX && (filled[gap / 8] & (1 << (gap % 8))))
+        gap++;
+    if (gap == LOG_SNAPSHOT_MAX_INDEX)
+        return false;
+    *firstFree = gap;
+    *match = found < gap ? found : -1;
+    return true;
+}
+
+static int ScanLog(const char *value, const char *logPath,
+                   const char *section, LogList list, int *firstFree)
+{
+    int match;
+    if (ScanLogSnapshot(value, logPath, section, list, &match, firstFree))
+        return match;
+    return ScanLogByKeys(value, logPath, section, list, firstFree);
+}
+
 static int FirstFreeNumber(const char *logPath, const char *section,
                            LogList list)
 {
-    char key[LOG_KEY_SIZE];
-    char value[PATH_SIZE];
-    for (int index = 0;; index++) {
-        if (FormatLogKey(key, sizeof(key), list, index) < 0)
-            return index;
-        GetPrivateProfileStringA(section, key, "", value, sizeof(value),
-                                 logPath);
-        if (value[0] == '\0')
-            return index;
-    }
+    int firstFree;
+    ScanLog(NULL, logPath, section, list, &firstFree);
+    return firstFree;
 }
 
 static void OpenLogList(LogNumbering *log, const char *logPath,
@@ -62,20 +165,8 @@ static void AddLogValue(LogNumbering *log, const char *value)
 int FindLoggedValue(const char *value, const char *logPath,
                     const char *section, LogList list)
 {
-    char key[LOG_KEY_SIZE];
-    // Logged values are paths, so a path buffer reads every one back whole
-    // and a long path compares equal to itself.
-    char logged[PATH_SIZE];
-    for (int index = 0;; index++) {
-        if (FormatLogKey(key, sizeof(key), list, index) < 0)
-            return -1;
-        GetPrivateProfileStringA(section, key, "", logged, sizeof(logged),
-                                 logPath);
-        if (logged[0] == '\0')
-            return -1;
-        if (strcmp(logged, value) == 0)
-            return index;
-    }
+    int firstFree;
+    return ScanLog(value, logPath, section, list, &firstFree);
 }
 
 int CountSectionEntries(const char *scriptPath, const char *fileSection)
@@ -161,6 +252,23 @@ static bool FormSource(const FileEntry *entry, int allUsers, char *file,
     return AppendPath(file, size, entry->fileName) >= 0;
 }
 
+// A file name may hold subfolders ("sub\\a.txt"); the copy needs them to
+// exist, and the uninstaller needs them listed to remove them.
+static void CreateFileFolder(const char *target, const char *entryFolder,
+                             LogNumbering *paths)
+{
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), target);
+    char *separator = FindLastSeparator(parent);
+    if (separator == NULL)
+        return;
+    *separator = '\0';
+    if (strcmp(parent, entryFolder) == 0)
+        return;
+    CreateFolderPath(parent);
+    AddLogValue(paths, parent);
+}
+
 static void NoteFailure(CopyFailures *failures, const char *name)
 {
     if (failures == NULL)
@@ -195,6 +303,7 @@ static void CopyOneEntry(const char *scriptPath, const char *fileSection,
     if (usable) {
         CreateFolderPath(folder);
         AddLogValue(paths, folder);
+        CreateFileFolder(target, folder, paths);
         if (!CopyFileA(source, target, FALSE))
             NoteFailure(failures, target);
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);

@@ -1,0 +1,365 @@
+// Copying one file section: entries and their folders, progress, the
+// uninstall log with its numbering and duplicate rules, attributes, and
+// hostile entries. Real files and profile strings; the shell folders come
+// from a sandboxed registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "common/dbcs.h"
+#include "common/setup_state.h"
+#include "install/file_copy.h"
+#include "tests/install/install_media.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+class FileCopy : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        progress_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0,
+                                    100, 10, NULL, NULL, NULL, NULL);
+        label_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 10,
+                                 NULL, NULL, NULL, NULL);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(progress_);
+        DestroyWindow(label_);
+    }
+
+    // The script header every test shares, then the given sections.
+    void Script(const std::string &sections)
+    {
+        media_.WriteScript("[UnInstLog]\nUnInstLog=" + media_.logPath() +
+                           "\n" + sections);
+    }
+    void Copy(const char *section, const char *shortcuts = "ShortCut_File",
+              const char *startup = "StartUp_File")
+    {
+        CopySection(g_scriptPath, g_destinationFolder, progress_, label_,
+                    g_programGroup, section, shortcuts, startup, g_allUsers,
+                    &failures_);
+    }
+    int Position() { return (int)SendMessageA(progress_, PBM_GETPOS, 0, 0); }
+    int RangeMax()
+    {
+        return (int)SendMessageA(progress_, PBM_GETRANGE, FALSE, 0);
+    }
+    std::string Label()
+    {
+        char text[512];
+        GetWindowTextA(label_, text, sizeof(text));
+        return text;
+    }
+    std::string Fill(const std::string &text)
+    {
+        return ::Fill(text, {{"DEST", media_.destination()},
+                             {"MEDIA", media_.media()},
+                             {"PROGRAMS", media_.programs()},
+                             {"STARTUP", media_.startup()}});
+    }
+
+    InstallMedia media_;
+    HWND progress_ = NULL;
+    HWND label_ = NULL;
+    CopyFailures failures_ = {};
+};
+
+}  // namespace
+
+TEST_F(FileCopy, CopiesEntriesAndRecordsEverythingInTheLog)
+{
+    media_.WriteSource("a.txt", "A");
+    media_.WriteSource("disk1\\b.txt", "B");
+    media_.WriteSource("sub\\c.txt", "C");
+    Script("[Files_File]\n"
+           "file000=a.txt\n"
+           "file001=b.txt;\\disk1;\\bin\n"
+           "file002=sub\\c.txt\n"
+           "[ShortCut_File]\n"
+           "Icon000=Tool;a.txt\n"
+           "Icon001=Help;b.txt;@LANGDIR\n"
+           "[StartUp_File]\n"
+           "Icon000=Agent;a.txt\n");
+    Copy("Files_File");
+
+    EXPECT_EQ("A", ReadFileBytes(media_.Dest("a.txt")));
+    EXPECT_EQ("B", ReadFileBytes(media_.Dest("bin\\b.txt")));
+    EXPECT_EQ("C", ReadFileBytes(media_.Dest("sub\\c.txt")));
+    EXPECT_EQ(0, failures_.count);
+    EXPECT_EQ(3, Position());
+    EXPECT_EQ(3, RangeMax());
+    EXPECT_EQ("sub\\c.txt", Label());
+
+    // A file name with a subfolder gets that folder created and listed.
+    EXPECT_EQ(Fill("[Paths_File]\r\n"
+                   "PATH00={DEST}\r\n"
+                   "PATH01={DEST}\\bin\r\n"
+                   "PATH02={DEST}\\sub\r\n"
+                   "PATH03={PROGRAMS}\\Kit\r\n"
+                   "[UNINSTALL_Files_File]\r\n"
+                   "PATH={DEST}\r\n"
+                   "[Files_File]\r\n"
+                   "FILE00={DEST}\\a.txt\r\n"
+                   "FILE01={DEST}\\bin\\b.txt\r\n"
+                   "FILE02={DEST}\\sub\\c.txt\r\n"
+                   "FILE03={PROGRAMS}\\Kit\\Tool.lnk\r\n"
+                   "FILE04={PROGRAMS}\\Kit\\Help.lnk\r\n"
+                   "FILE05={STARTUP}\\Agent.lnk\r\n"),
+              media_.Log());
+}
+
+TEST_F(FileCopy, SectionFilesLimitsTheEntriesAndAGapEndsTheCount)
+{
+    for (const char *name : {"0", "1", "2", "3", "4"})
+        media_.WriteSource(std::string(name) + ".txt", name);
+    Script("[Files_DLL]\nSectionFiles=3\n"
+           "file000=0.txt\nfile001=1.txt\nfile002=2.txt\nfile003=3.txt\n"
+           "file004=4.txt\n"
+           "[Files_File]\nfile001=1.txt\n");
+    Copy("Files_DLL", "ShortCut_Common", "StartUp_DLL");
+    EXPECT_TRUE(FileExists(media_.Dest("2.txt")));
+    EXPECT_FALSE(FileExists(media_.Dest("3.txt")));
+    EXPECT_EQ("<missing>", media_.LogValue("Files_DLL", "FILE03"));
+
+    // file001 without file000: no entries, but the section still records
+    // its destination and the group folder.
+    Copy("Files_File");
+    EXPECT_EQ(Fill("{DEST}"), media_.LogValue("UNINSTALL_Files_File", "PATH"));
+    EXPECT_EQ(Fill("{DEST}"), media_.LogValue("Paths_File", "PATH00"));
+    EXPECT_EQ(Fill("{PROGRAMS}\\Kit"),
+              media_.LogValue("Paths_File", "PATH01"));
+    EXPECT_EQ("<missing>", media_.LogValue("Files_File", "FILE00"));
+    EXPECT_EQ(0, RangeMax());
+}
+
+TEST_F(FileCopy, RerunAddsNothingButALetterCaseDifferenceCounts)
+{
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_File]\nfile000=a.txt\n[ShortCut_File]\nIcon000=Tool;a.txt\n");
+    Copy("Files_File");
+    std::string first = media_.Log();
+    Copy("Files_File");
+    EXPECT_EQ(first, media_.Log());
+
+    g_programGroup[0] = 'k';   // "kit": another folder as far as the log goes
+    Copy("Files_File");
+    EXPECT_EQ(Fill("{PROGRAMS}\\kit\\Tool.lnk"),
+              media_.LogValue("Files_File", "FILE02"));
+    EXPECT_EQ(Fill("{PROGRAMS}\\kit"), media_.LogValue("Paths_File", "PATH02"));
+}
+
+TEST_F(FileCopy, NumberingGoesOnPastNinetyNine)
+{
+    std::string sections = "[Files_File]\n";
+    for (int i = 0; i < 101; i++) {
+        std::string name = "f" + std::to_string(i) + ".txt";
+        media_.WriteSource(name, name);
+        char key[16];
+        snprintf(key, sizeof(key), "file%03d", i);
+        sections += std::string(key) + "=" + name + "\n";
+    }
+    Script(sections);
+    Copy("Files_File", "None", NULL);
+    EXPECT_EQ(Fill("{DEST}\\f99.txt"), media_.LogValue("Files_File", "FILE99"));
+    EXPECT_EQ(Fill("{DEST}\\f100.txt"),
+              media_.LogValue("Files_File", "FILE100"));
+    EXPECT_EQ(101, Position());
+}
+
+TEST_F(FileCopy, ProgressStartsBehindCountStart)
+{
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_File]\nTotalFiles=30\nCountStart=10\nfile000=a.txt\n");
+    Copy("Files_File");
+    EXPECT_EQ(30, RangeMax());
+    EXPECT_EQ(11, Position());
+
+    // The range is two 16-bit fields: 65537 is taken as 1.
+    Script("[Files_File]\nTotalFiles=65537\nfile000=a.txt\n");
+    Copy("Files_File");
+    EXPECT_EQ(1, RangeMax());
+}
+
+TEST_F(FileCopy, ExistingFileIsReplacedAndFailedCopiesAreCounted)
+{
+    media_.WriteSource("a.txt", "new");
+    media_.WriteSource("taken", "new");
+    MakeFolders(media_.Dest("taken"));   // a folder where the file goes
+    WriteFileBytes(media_.Dest("a.txt"), "old");
+    SetFileAttributesA(media_.Dest("a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Script("[Files_File]\nfile000=a.txt\nfile001=missing.txt\n"
+           "file002=taken\n");
+    Copy("Files_File");
+    EXPECT_EQ("new", ReadFileBytes(media_.Dest("a.txt")));
+    EXPECT_EQ(0u, GetFileAttributesA(media_.Dest("a.txt").c_str()) &
+                      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(2, failures_.count);
+    EXPECT_EQ(media_.Dest("missing.txt"), failures_.firstFile);
+    // As designed, every entry is still listed in the log.
+    EXPECT_EQ(media_.Dest("missing.txt"),
+              media_.LogValue("Files_File", "FILE01"));
+    EXPECT_EQ(media_.Dest("taken"), media_.LogValue("Files_File", "FILE02"));
+}
+
+TEST_F(FileCopy, FolderMacrosInSourceAndDestinationFields)
+{
+    media_.WriteSource("jpn\\lang.txt", "L");
+    media_.WriteSource("s.txt", "S");
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    std::string unique = "setup_macro_" + std::to_string(GetCurrentProcessId());
+    Script("[Files_File]\n"
+           "file000=lang.txt;\\@LANGDIR;\\@LANGDIR\n"
+           "file001=s.txt;\\;@STARTUPDIR\n"
+           "file002=s.txt;\\;@WINDOWSDIR\\" + unique + "\n");
+    Copy("Files_File");
+    EXPECT_EQ("L", ReadFileBytes(media_.Dest("jpn\\lang.txt")));
+    EXPECT_EQ("S", ReadFileBytes(media_.startup() + "\\s.txt"));
+    std::string windowsCopy = std::string(windows) + "\\" + unique;
+    EXPECT_EQ("S", ReadFileBytes(windowsCopy + "\\s.txt"));
+    EXPECT_EQ(Fill("{DEST}\\jpn"), media_.LogValue("Paths_File", "PATH01"));
+    EXPECT_EQ(Fill("{STARTUP}"), media_.LogValue("Paths_File", "PATH02"));
+    EXPECT_EQ(windowsCopy, media_.LogValue("Paths_File", "PATH03"));
+    RemoveTree(windowsCopy);
+}
+
+TEST_F(FileCopy, SetSectionAttributesTouchesOnlyTheEntriesFiles)
+{
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_Common]\nfile000=a.txt;\\;\\common\n");
+    Copy("Files_Common", "ShortCut_Common", "StartUp_Common");
+    std::string logBefore = media_.Log();
+    SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
+                         FILE_ATTRIBUTE_READONLY, g_allUsers);
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY,
+              GetFileAttributesA(media_.Dest("common\\a.txt").c_str()) &
+                  FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(logBefore, media_.Log());
+    SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
+                         FILE_ATTRIBUTE_NORMAL, g_allUsers);
+    EXPECT_EQ(0u, GetFileAttributesA(media_.Dest("common\\a.txt").c_str()) &
+                      FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(FileCopy, OverlongEntriesAreSkippedAndCounted)
+{
+    media_.WriteSource("a.txt", "A");
+    std::string longName(300, 'n');
+    std::string longFolder(250, 'd');
+    std::string longTitle(300, 't');
+    Script("[Files_File]\n"
+           "file000=" + longName + "\n"
+           "file001=a.txt;;\\" + longFolder + "\n"
+           "file002=a.txt\n"
+           "[ShortCut_File]\n"
+           "Icon000=" + longTitle + ";a.txt\n"
+           "Icon001=;;;\n"
+           "Icon002=Tool;a.txt\n");
+    Copy("Files_File");
+    EXPECT_EQ(2, failures_.count);
+    EXPECT_EQ(3, Position());
+    EXPECT_EQ("A", ReadFileBytes(media_.Dest("a.txt")));
+    // Only what exists whole is listed: no cut file name, no folder as a
+    // file, no shortcut without a title.
+    EXPECT_EQ(Fill("[Paths_File]\r\n"
+                   "PATH00={DEST}\r\n"
+                   "PATH01={PROGRAMS}\\Kit\r\n"
+                   "[UNINSTALL_Files_File]\r\n"
+                   "PATH={DEST}\r\n"
+                   "[Files_File]\r\n"
+                   "FILE00={DEST}\\a.txt\r\n"
+                   "FILE01={PROGRAMS}\\Kit\\Tool.lnk\r\n"),
+              media_.Log());
+}
+
+TEST_F(FileCopy, SectionFilesAboveTheEntriesPresentCopiesNoFolder)
+{
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_File]\nSectionFiles=4\nfile000=a.txt\nfile002=;;\n");
+    Copy("Files_File", "None", NULL);
+    EXPECT_EQ(0, failures_.count);
+    EXPECT_EQ(4, Position());
+    EXPECT_EQ(media_.Dest("a.txt"), media_.LogValue("Files_File", "FILE00"));
+    EXPECT_EQ("<missing>", media_.LogValue("Files_File", "FILE01"));
+}
+
+TEST_F(FileCopy, NoLogNamedStillCopies)
+{
+    media_.WriteSource("a.txt", "A");
+    media_.WriteScript("[Files_File]\nfile000=a.txt\n");
+    Copy("Files_File");
+    EXPECT_EQ("A", ReadFileBytes(media_.Dest("a.txt")));
+    EXPECT_EQ("<missing>", media_.Log());
+}
+
+TEST_F(FileCopy, FailedShellFolderLookupRecordsNoShortcut)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_File]\nfile000=a.txt\n[ShortCut_File]\nIcon000=T;a.txt\n"
+           "[StartUp_File]\nIcon000=S;a.txt\n");
+    Copy("Files_File");
+    EXPECT_EQ(Fill("[Paths_File]\r\n"
+                   "PATH00={DEST}\r\n"
+                   "[UNINSTALL_Files_File]\r\n"
+                   "PATH={DEST}\r\n"
+                   "[Files_File]\r\n"
+                   "FILE00={DEST}\\a.txt\r\n"),
+              media_.Log());
+}
+
+TEST_F(FileCopy, ShiftJisNamesWithBackslashTrailBytes)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Shift-JIS code page";
+    // "ソフト\表示.txt": both first characters end in the byte 0x5C.
+    const std::string so = "\x83\x5C\x83\x74\x83\x67";
+    const std::string hyo = "\x95\x5C\x8E\xA6.txt";
+    media_.WriteSource(so + "\\" + hyo, "J");
+    CopyText(g_destinationFolder, sizeof(g_destinationFolder),
+             (media_.destination() + "\\" + so).c_str());
+    Script("[Files_File]\nfile000=" + hyo + ";\\" + so + ";\\" + so + "\n"
+           "[ShortCut_File]\nIcon000=" + hyo + ";" + hyo + "\n");
+    Copy("Files_File");
+    std::string target = media_.destination() + "\\" + so + "\\" + so;
+    EXPECT_EQ("J", ReadFileBytes(target + "\\" + hyo));
+    EXPECT_EQ(0, failures_.count);
+    EXPECT_EQ(target, media_.LogValue("Paths_File", "PATH01"));
+    EXPECT_EQ(target + "\\" + hyo, media_.LogValue("Files_File", "FILE00"));
+    EXPECT_EQ(hyo, Label());
+}
+
+TEST(FindLoggedValue, StopsAtTheFirstEmptyKey)
+{
+    ScratchDir dir;
+    std::string log = dir.Join("log.ini");
+    WriteFileBytes(log, "[S]\nFILE00=a\nFILE01=b\nFILE03=d\nPATH00=b\n");
+    EXPECT_EQ(1, FindLoggedValue("b", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(0, FindLoggedValue("b", log.c_str(), "S", LOG_PATHS));
+    EXPECT_EQ(-1, FindLoggedValue("d", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(-1, FindLoggedValue("B", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(-1, FindLoggedValue("a", log.c_str(), "T", LOG_FILES));
+    WritePrivateProfileStringA(NULL, NULL, NULL, log.c_str());
+}
+
+TEST(FindLoggedValue, ReadsKeysAsTheProfileServiceDoes)
+{
+    ScratchDir dir;
+    std::string log = dir.Join("log.ini");
+    // Any letter case of a key, quotes around a value, a key written twice
+    // (the first counts) and keys that only look numbered.
+    WriteFileBytes(log, "[S]\nfile00=a\nFILE01=\"q\"\nFILE00=dup\n"
+                        "FILE002=x\nFILE2=y\nFILE02=c\n");
+    EXPECT_EQ(0, FindLoggedValue("a", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(1, FindLoggedValue("q", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(-1, FindLoggedValue("dup", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(-1, FindLoggedValue("x", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(-1, FindLoggedValue("y", log.c_str(), "S", LOG_FILES));
+    EXPECT_EQ(2, FindLoggedValue("c", log.c_str(), "S", LOG_FILES));
+    WritePrivateProfileStringA(NULL, NULL, NULL, log.c_str());
+}
