@@ -1,4 +1,4 @@
-// The font specification of the catalog's [FONT] section:
+// The font description of the catalog's [FONT] section:
 //   width,height,weight,charset,pitch,family,italic,flag8,[DIALOG,]face
 // Runs of commas count as one separator, so a field cannot be left empty;
 // parsing stops at the first missing field and the rest keep defaults.

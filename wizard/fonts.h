@@ -6,10 +6,10 @@
 #include "wizard/font_spec.h"
 
 // Reads [FONT] key from the catalog and parses it; a missing key gives
-// the default font specification.
+// the default font description.
 void ReadFontSpec(FontSpec *spec, const char *key, const char *catalog);
 
-// Makes the font of a font specification. window only supplies the
+// Makes the font of a font description. window only supplies the
 // display whose pixels per inch scale sizes in points (NULL: the screen).
 // NULL on failure, which leaves controls on the system font.
 HFONT CreateSpecFont(HWND window, const FontSpec *spec);
