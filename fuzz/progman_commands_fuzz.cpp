@@ -9,6 +9,26 @@
 #include "fuzz/fuzz_input.h"
 #include "install/progman_commands.h"
 
+// Text the commands refuse: it would end its argument or the command early.
+static bool Quotable(const char *text)
+{
+    return strchr(text, '"') == NULL;
+}
+
+static bool PlainArguments(const char *text)
+{
+    return strpbrk(text, "\",()[]") == NULL;
+}
+
+static void CheckRefused(const char *command, size_t size, int result)
+{
+    FUZZ_CHECK(result == -1);
+    for (size_t i = 0; i < size; i++)
+        FUZZ_CHECK(command[i] == '\0');
+    if (size == 0)
+        FUZZ_CHECK(MarkerIntact(command));
+}
+
 static void CheckComposed(const char *command, size_t size, int result,
                           const std::string &expected)
 {
@@ -41,10 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     std::string expected;
     int result;
+    bool refused = false;
     switch (options % 3) {
     case 0:
         result = ComposeCreateGroupCommand(command, commandSize, first,
                                            commonGroup);
+        refused = !Quotable(first);
         expected = std::string("[CreateGroup(\"") + first + "\"," +
                    std::to_string(commonGroup) + ")][ShowGroup(\"" + first +
                    "\",1)]";
@@ -52,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case 1:
         result = ComposeAddItemCommand(command, commandSize, first, second,
                                        third);
+        refused = !Quotable(first) || !Quotable(third) ||
+                  !PlainArguments(second);
         expected = std::string("[AddItem(\"") + first + "\" " + second +
                    ",\"" + third + "\")]";
         break;
@@ -60,7 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         expected = "[ExitProgman(1)]";
         break;
     }
-    CheckComposed(command, commandSize, result, expected);
+    if (refused)
+        CheckRefused(command, commandSize, result);
+    else
+        CheckComposed(command, commandSize, result, expected);
 
     free(command);
     free(first);

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/dbcs.h"
+
 // snprintf reports the length it wanted; anything that did not fit whole
 // is thrown away.
 static int Finish(char *command, size_t size, int wanted)
@@ -15,11 +17,37 @@ static int Finish(char *command, size_t size, int wanted)
     return wanted;
 }
 
+// Program Manager reads a quoted argument up to the next double quote, and
+// an unquoted one up to a comma or parenthesis; brackets delimit commands.
+// Text that would end its argument early could close the command and start
+// another one, so it is refused rather than passed on.
+static bool QuotableText(const char *text)
+{
+    return strchr(text, '"') == NULL;
+}
+
+static bool PlainArguments(const char *text)
+{
+    for (const char *p = text; *p != '\0'; p = NextChar(p)) {
+        if (strchr("\",()[]", *p) != NULL)
+            return false;
+    }
+    return true;
+}
+
+static int Refuse(char *command, size_t size)
+{
+    memset(command, 0, size);
+    return -1;
+}
+
 int ComposeCreateGroupCommand(char *command, size_t size, const char *group,
                               int commonGroup)
 {
     if (size == 0)
         return -1;
+    if (!QuotableText(group))
+        return Refuse(command, size);
     memset(command, 0, size);
     int wanted = snprintf(command, size,
                           "[CreateGroup(\"%s\",%d)][ShowGroup(\"%s\",1)]",
@@ -32,6 +60,9 @@ int ComposeAddItemCommand(char *command, size_t size, const char *path,
 {
     if (size == 0)
         return -1;
+    if (!QuotableText(path) || !QuotableText(title) ||
+        !PlainArguments(arguments))
+        return Refuse(command, size);
     memset(command, 0, size);
     int wanted = snprintf(command, size, "[AddItem(\"%s\" %s,\"%s\")]", path,
                           arguments, title);

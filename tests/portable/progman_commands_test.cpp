@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/dbcs.h"
 #include "common/setup_limits.h"
 #include "install/progman_commands.h"
 
@@ -85,4 +86,32 @@ TEST(ProgmanCommands, CommandThatDoesNotFitIsRefusedWhole)
     EXPECT_EQ(-1, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
                                         (longest + "p").c_str(), "", "T"));
     EXPECT_TRUE(b.GuardIntact());
+}
+
+TEST(ProgmanCommands, TextThatWouldEndItsArgumentEarlyIsRefused)
+{
+    CommandBuffer b;
+    // A quote in a quoted field would close the command and let the rest
+    // of the text be read as commands of its own.
+    EXPECT_EQ(-1, ComposeCreateGroupCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                            "G\",1)][ExitProgman(1)]", 1));
+    EXPECT_EQ(-1, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                        "C:\\a\".exe", "", "T"));
+    EXPECT_EQ(-1, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                        "C:\\a.exe", "", "T\")][X(\""));
+    for (const char *arguments : {"-a,b", "-a)", "(x", "[y", "z]", "\"q\""})
+        EXPECT_EQ(-1, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                            "C:\\a.exe", arguments, "T"))
+            << arguments;
+    EXPECT_EQ('\0', b.bytes[0]);
+    EXPECT_TRUE(b.GuardIntact());
+
+    // Shift-JIS trail bytes may be 0x5B or 0x5D (the bracket bytes);
+    // inside a character they are no brackets.
+    SetDbcsCodePage(932);
+    EXPECT_LT(0, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                       "C:\\a.exe", "-\x83\x5B", "T"));
+    SetDbcsCodePage(0);
+    EXPECT_LT(0, ComposeAddItemCommand(b.bytes, PROGMAN_COMMAND_SIZE,
+                                       "C:\\a.exe", "-h /x", "T"));
 }
