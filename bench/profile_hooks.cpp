@@ -70,6 +70,7 @@ Category ProfileCategory(const char *file, Category logCategory)
 // The real functions, taken before the import table is changed.
 decltype(&GetPrivateProfileStringA) g_getString;
 decltype(&GetPrivateProfileIntA) g_getInt;
+decltype(&GetPrivateProfileSectionA) g_getSection;
 decltype(&WritePrivateProfileStringA) g_writeString;
 decltype(&CopyFileA) g_copyFile;
 decltype(&SetFileAttributesA) g_setAttributes;
@@ -103,6 +104,15 @@ UINT WINAPI TimedGetInt(LPCSTR section, LPCSTR key, INT fallback,
 {
     LONGLONG start = Now();
     UINT result = g_getInt(section, key, fallback, file);
+    Count(ProfileCategory(file, LOG_READ), start);
+    return result;
+}
+
+DWORD WINAPI TimedGetSection(LPCSTR section, LPSTR value, DWORD size,
+                             LPCSTR file)
+{
+    LONGLONG start = Now();
+    DWORD result = g_getSection(section, value, size, file);
     Count(ProfileCategory(file, LOG_READ), start);
     return result;
 }
@@ -274,6 +284,8 @@ struct Hook {
 const Hook kHooks[] = {
     {"GetPrivateProfileStringA", (void *)TimedGetString, (void **)&g_getString},
     {"GetPrivateProfileIntA", (void *)TimedGetInt, (void **)&g_getInt},
+    {"GetPrivateProfileSectionA", (void *)TimedGetSection,
+     (void **)&g_getSection},
     {"WritePrivateProfileStringA", (void *)TimedWriteString,
      (void **)&g_writeString},
     {"CopyFileA", (void *)TimedCopyFile, (void **)&g_copyFile},
