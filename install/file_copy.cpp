@@ -239,7 +239,12 @@ static bool FormDestination(const FileEntry *entry,
         return false;
     if (CopyText(file, fileSize, folder) != strlen(folder))
         return false;
-    return AppendPath(file, fileSize, entry->fileName) >= 0;
+    if (AppendPath(file, fileSize, entry->fileName) < 0)
+        return false;
+    // A name of separators only ("\\") leaves the folder itself, which
+    // must never be copied onto or recorded as a file.
+    const char *last = FindLastSeparator(file);
+    return last == NULL || last[1] != '\0';
 }
 
 static bool FormSource(const FileEntry *entry, int allUsers, char *file,
@@ -372,6 +377,21 @@ static void RecordShortcuts(const char *scriptPath, const char *groupName,
         RecordShortcutFiles(scriptPath, startupSection, startup, files);
 }
 
+int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
+{
+    if (size == 0)
+        return 0;
+    DWORD length = GetPrivateProfileStringA("UnInstLog", "UnInstLog", "",
+                                            logPath, (DWORD)size, scriptPath);
+    // A value that filled the buffer may have been cut, and a cut path
+    // names some other file: then no log is kept.
+    if (length + 1 >= size) {
+        logPath[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
 int CopySection(const char *scriptPath, const char *destinationFolder,
                 HWND progressBar, HWND fileLabel, const char *groupName,
                 const char *fileSection, const char *shortcutSection,
@@ -379,8 +399,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
                 CopyFailures *failures)
 {
     char logPath[PATH_SIZE];
-    GetPrivateProfileStringA("UnInstLog", "UnInstLog", "", logPath,
-                             sizeof(logPath), scriptPath);
+    ReadUninstallLogPath(scriptPath, logPath, sizeof(logPath));
     char pathSection[LOG_SECTION_SIZE];
     char uninstallSection[LOG_SECTION_SIZE];
     FormPathSectionName(pathSection, sizeof(pathSection), fileSection);

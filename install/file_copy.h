@@ -15,6 +15,10 @@ struct CopyFailures {
     char firstFile[PATH_SIZE];
 };
 
+// The uninstall log path of the script ([UnInstLog] "UnInstLog"). A value
+// that does not fit the buffer gives an empty path (no log) and 0.
+int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size);
+
 // Copies the entries of fileSection ("file%03d" = name;source;destination)
 // and records in the uninstall log ([UnInstLog] "UnInstLog" of the script)
 // the folders, the files, the shortcut files of shortcutSection under the

@@ -140,7 +140,7 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
                      CopyFailures *failures)
 {
     char logPath[PATH_SIZE];
-    ReadScriptText("UnInstLog", "UnInstLog", "", logPath, sizeof(logPath));
+    ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
 
     InstallNetworkLibrary(progressBar, fileLabel, failures);
     if (g_installCommonFiles)
