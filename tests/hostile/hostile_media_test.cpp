@@ -107,6 +107,13 @@ TEST_F(HostileMedia, OverlongValuesOnTheWholeRoad)
         languages_.Set("Language", "Lang01", text)
             .Set("Language", "Lang02", "Other;" + text)
             .Set("Language", "Default", text);
+        // More entries than the language table holds (64), many of them
+        // separators only.
+        for (int i = 3; i < 100; i++) {
+            char key[16];
+            snprintf(key, sizeof(key), "Lang%02d", i);
+            languages_.Set("Language", key, i % 2 ? ";" : ";;;" + text);
+        }
         script_.Set("Application", "Version", LongVersion(length))
             .Set("Directry", "DstDirectry", text)
             .Set("ShortCut_File", "group", text)
@@ -120,7 +127,7 @@ TEST_F(HostileMedia, OverlongValuesOnTheWholeRoad)
         ExpectEndedCleanly(road);
         EXPECT_TRUE(road.finished);
         EXPECT_EQ(0u, UnexpectedBoxes(road.boxes).size()) << road.boxes[0];
-        ASSERT_EQ(3u, road.languageEntries.size());
+        ASSERT_EQ(64u, road.languageEntries.size());
         for (const std::string &entry : road.languageEntries)
             EXPECT_LE(entry.size(), 31u);
         bool cutName = false;   // the list is sorted: find the long one
@@ -344,6 +351,32 @@ TEST_F(HostileMedia, GapsCountsAndSeparatorOnlyEntries)
         "Programs");
     EXPECT_TRUE(FileExists(programs + "\\Hostile Engine\\Hostile Agent.lnk"));
     EXPECT_FALSE(FileExists(programs + "\\Hostile Engine\\Beyond Gap.lnk"));
+}
+
+// Values of separators only wherever the wizard and the engine read a
+// text, a font, a version, a folder or a group.
+TEST_F(HostileMedia, SeparatorOnlyValuesOnTheWholeRoad)
+{
+    catalog_.SetAll(";;\\\\,,");
+    for (const char *key : {"Standard", "BackGround", "Company"})
+        catalog_.Set("FONT", key, ",,,,,,,,,,,,");
+    catalog_.Set("bmp", "Tovrin", "\\");
+    languages_.Set("Language", "Lang01", ";").Set("Language", "Lang02", ";;;;");
+    script_.Set("Application", "Version", "....")
+        .Set("Directry", "DstDirectry", "\\\\\\")
+        .Set("ShortCut_File", "group", "\\")
+        .Set("Files_DLL", "Version", ".")
+        .Set("UnInstLog", "ExeFile", "\\;")
+        .Set("UnInstLog", "DispName", ";");
+    WriteMedia();
+    plan_.languageName = "English";
+    RoadResult road = WalkRoad(media_, plan_);
+    ExpectEndedCleanly(road);
+    EXPECT_TRUE(road.finished);
+    EXPECT_EQ("\\", road.proposedGroup);
+    ExpectProductInstalled();
+    EXPECT_EQ("....", ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version"));
+    EXPECT_EQ(";", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
 }
 
 // Missing files: no language list and no language folder (so neither
