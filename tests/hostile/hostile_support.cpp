@@ -298,12 +298,6 @@ public:
         std::string caption, text;
         HWND box = WaitForMessageBox(setup_, &caption, &text);
         if (box == NULL) {
-            // On a loaded machine the first press can arrive while the
-            // frame is still busy with the page's activation; press again.
-            PressButton(frame, IDC_WIZARD_CANCEL);
-            box = WaitForMessageBox(setup_, &caption, &text);
-        }
-        if (box == NULL) {
             result_.problem = "CANCEL brought up no box";
             return;
         }
