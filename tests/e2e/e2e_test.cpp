@@ -21,16 +21,6 @@ const char kUninstallKey[] =
 const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
 const char kBrandedKey[] = "Software\\Vorstmark\\CaptureKit\\FileAgent";
 
-std::string BuildFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof(path));
-    std::string folder = path;
-    for (int up = 0; up < 3; up++)  // ...\tests\e2e\e2e_tests.exe
-        folder = folder.substr(0, folder.rfind('\\'));
-    return folder;
-}
-
 void CleanRegistry()
 {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Veltrane");

@@ -117,16 +117,6 @@ std::string Bitmap8(int width, int height)
     return bytes;
 }
 
-std::string BuildFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof(path));
-    std::string folder = path;
-    for (int up = 0; up < 3; up++)  // ...\tests\hostile\hostile_tests.exe
-        folder = folder.substr(0, folder.rfind('\\'));
-    return folder;
-}
-
 Ini BaseCatalog()
 {
     Ini ini;

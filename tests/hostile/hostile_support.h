@@ -39,8 +39,6 @@ std::string Garbage(size_t length, unsigned seed, bool noLineEnds = false);
 // A valid uncompressed 8-bit picture of width x height.
 std::string Bitmap8(int width, int height);
 
-// The folder that holds setup.exe, install_engine.exe and ACLPROBE.DLL.
-std::string BuildFolder();
 
 // The catalog, language list and script every case starts from: the
 // whole road installs agent.exe and readme.txt into the destination and

@@ -283,3 +283,13 @@ void DialogWatcher::OnActivate(HWND dialog)
     opened_++;
     onOpen_(dialog);
 }
+
+std::string BuildFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    std::string folder = path;
+    for (int up = 0; up < 3; up++)
+        folder = folder.substr(0, folder.rfind('\\'));
+    return folder;
+}

@@ -31,6 +31,9 @@ std::string ReadFileBytes(const std::string &path);
 bool FileExists(const std::string &path);
 void RemoveTree(const std::string &path);
 void MakeFolders(const std::string &path);
+// The build folder that holds setup.exe and the other programs: three
+// levels above a test program (build\tests\SUITE\SUITE_tests.exe).
+std::string BuildFolder();
 
 // Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to
 // scratch keys below HKCU\Software\SetupTests, wiped before and after.
