@@ -22,7 +22,7 @@ enum Category {
 
 const char *const kCategoryNames[CATEGORY_COUNT] = {
     "log reads (GetPrivateProfile* on the uninstall log)",
-    "log writes (WritePrivateProfileStringA)",
+    "log writes (WritePrivateProfileString/SectionA)",
     "script reads (GetPrivateProfile* on copy_ns.ini)",
     "CopyFileA",
     "SetFileAttributesA",
@@ -71,7 +71,9 @@ Category ProfileCategory(const char *file, Category logCategory)
 decltype(&GetPrivateProfileStringA) g_getString;
 decltype(&GetPrivateProfileIntA) g_getInt;
 decltype(&GetPrivateProfileSectionA) g_getSection;
+decltype(&GetPrivateProfileSectionNamesA) g_getSectionNames;
 decltype(&WritePrivateProfileStringA) g_writeString;
+decltype(&WritePrivateProfileSectionA) g_writeSection;
 decltype(&CopyFileA) g_copyFile;
 decltype(&SetFileAttributesA) g_setAttributes;
 decltype(&CreateDirectoryA) g_createDirectory;
@@ -114,6 +116,22 @@ DWORD WINAPI TimedGetSection(LPCSTR section, LPSTR value, DWORD size,
     LONGLONG start = Now();
     DWORD result = g_getSection(section, value, size, file);
     Count(ProfileCategory(file, LOG_READ), start);
+    return result;
+}
+
+DWORD WINAPI TimedGetSectionNames(LPSTR names, DWORD size, LPCSTR file)
+{
+    LONGLONG start = Now();
+    DWORD result = g_getSectionNames(names, size, file);
+    Count(ProfileCategory(file, LOG_READ), start);
+    return result;
+}
+
+BOOL WINAPI TimedWriteSection(LPCSTR section, LPCSTR lines, LPCSTR file)
+{
+    LONGLONG start = Now();
+    BOOL result = g_writeSection(section, lines, file);
+    Count(LOG_WRITE, start);
     return result;
 }
 
@@ -286,8 +304,12 @@ const Hook kHooks[] = {
     {"GetPrivateProfileIntA", (void *)TimedGetInt, (void **)&g_getInt},
     {"GetPrivateProfileSectionA", (void *)TimedGetSection,
      (void **)&g_getSection},
+    {"GetPrivateProfileSectionNamesA", (void *)TimedGetSectionNames,
+     (void **)&g_getSectionNames},
     {"WritePrivateProfileStringA", (void *)TimedWriteString,
      (void **)&g_writeString},
+    {"WritePrivateProfileSectionA", (void *)TimedWriteSection,
+     (void **)&g_writeSection},
     {"CopyFileA", (void *)TimedCopyFile, (void **)&g_copyFile},
     {"SetFileAttributesA", (void *)TimedSetAttributes,
      (void **)&g_setAttributes},

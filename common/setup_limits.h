@@ -44,3 +44,4 @@ constexpr int USER_INFO_TEXT_SIZE = 256; // one box of the user information page
 constexpr int USER_INFO_LIMIT = 256;     // characters each of those boxes accepts
 constexpr int LOG_SNAPSHOT_SIZE = 512 * 1024;  // one whole log section
 constexpr int LOG_SNAPSHOT_MAX_INDEX = 4096;   // numbered keys it tracks
+constexpr int LOG_SECTION_NAMES_SIZE = 16 * 1024;  // the section names of one log

@@ -1,7 +1,6 @@
 #include "install/file_copy.h"
 
 #include <commctrl.h>
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -10,193 +9,40 @@
 #include "common/path_join.h"
 #include "common/setup_state.h"
 #include "install/script_entry.h"
+#include "install/script_section.h"
+#include "install/uninstall_log.h"
 
-// A numbered list of one log section and the next number it hands out.
-// New values go behind the entries that earlier sections or earlier
-// installations into the same log left.
-struct LogNumbering {
-    const char *logPath;   // empty: no log is kept
-    char section[LOG_SECTION_SIZE];
-    LogList list;
-    int next;
-};
-
-// The per-key scan as the log format defines it: keys from 0 upward until
-// the first missing or empty one. Returns the index whose value equals
-// value (NULL: none is looked for) or -1, and the first free number.
-static int ScanLogByKeys(const char *value, const char *logPath,
-                         const char *section, LogList list, int *firstFree)
+static int CountEntries(const FileSectionReader *reader)
 {
-    char key[LOG_KEY_SIZE];
-    // Logged values are paths, so a path buffer reads every one back whole
-    // and a long path compares equal to itself.
-    char logged[PATH_SIZE];
-    for (int index = 0;; index++) {
-        *firstFree = index;
-        if (FormatLogKey(key, sizeof(key), list, index) < 0)
-            return -1;
-        GetPrivateProfileStringA(section, key, "", logged, sizeof(logged),
-                                 logPath);
-        if (logged[0] == '\0')
-            return -1;
-        if (value != NULL && strcmp(logged, value) == 0)
-            return index;
-    }
-}
-
-// The index of a canonical numbered key of the list ("FILE07", any letter
-// case, as GetPrivateProfileString would find it), else -1.
-static int ParseLogKey(const char *key, size_t length, LogList list)
-{
-    if (length < 6 || length >= LOG_KEY_SIZE)
-        return -1;
-    int index = 0;
-    for (size_t i = 4; i < length; i++) {
-        if (key[i] < '0' || key[i] > '9' || index >= LOG_SNAPSHOT_MAX_INDEX)
-            return -1;
-        index = index * 10 + (key[i] - '0');
-    }
-    char canonical[LOG_KEY_SIZE];
-    if (FormatLogKey(canonical, sizeof(canonical), list, index) !=
-            (int)length ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, canonical,
-                       (int)length, key, (int)length) != CSTR_EQUAL)
-        return -1;
-    return index;
-}
-
-// Reading a log key costs a file check in the profile service (over a
-// millisecond under Wine), and a duplicate test reads the whole list, so
-// with hundreds of entries the per-key scan dominates an installation.
-// One read of the whole section gives the same answer. Returns false when
-// the section does not fit the snapshot or holds what only the per-key
-// scan reads faithfully (quoted values, very high numbers).
-static char s_sectionSnapshot[LOG_SNAPSHOT_SIZE];
-
-static bool ScanLogSnapshot(const char *value, const char *logPath,
-                            const char *section, LogList list, int *match,
-                            int *firstFree)
-{
-    DWORD got = GetPrivateProfileSectionA(section, s_sectionSnapshot,
-                                          sizeof(s_sectionSnapshot), logPath);
-    if (got >= sizeof(s_sectionSnapshot) - 2)
-        return false;
-    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
-    unsigned char filled[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
-    int found = LOG_SNAPSHOT_MAX_INDEX;
-    for (const char *line = s_sectionSnapshot; *line != '\0';
-         line += strlen(line) + 1) {
-        const char *equals = strchr(line, '=');
-        size_t keyLength = equals != NULL ? (size_t)(equals - line)
-                                          : strlen(line);
-        const char *logged = equals != NULL ? equals + 1 : "";
-        int index = ParseLogKey(line, keyLength, list);
-        if (index < 0) {
-            if (keyLength > 4 && _strnicmp(line, list == LOG_FILES ? "FILE"
-                                                                  : "PATH",
-                                           4) == 0 &&
-                isdigit((unsigned char)line[4]))
-                return false;   // a numbered key beyond what is tracked
-            continue;
-        }
-        // The first of keys written twice is the one a read finds.
-        if (seen[index / 8] & (1 << (index % 8)))
-            continue;
-        seen[index / 8] |= (unsigned char)(1 << (index % 8));
-        if (logged[0] == '"' || logged[0] == '\'')
-            return false;
-        if (logged[0] == '\0')
-            continue;
-        filled[index / 8] |= (unsigned char)(1 << (index % 8));
-        if (value != NULL && index < found && strcmp(logged, value) == 0)
-            found = index;
-    }
-    int gap = 0;
-    while (gap < LOG_SNAPSHOT_MAX_INDEX && (filled[gap / 8] & (1 << (gap % 8))))
-        gap++;
-    if (gap == LOG_SNAPSHOT_MAX_INDEX)
-        return false;
-    *firstFree = gap;
-    *match = found < gap ? found : -1;
-    return true;
-}
-
-static int ScanLog(const char *value, const char *logPath,
-                   const char *section, LogList list, int *firstFree)
-{
-    int match;
-    if (ScanLogSnapshot(value, logPath, section, list, &match, firstFree))
-        return match;
-    return ScanLogByKeys(value, logPath, section, list, firstFree);
-}
-
-static int FirstFreeNumber(const char *logPath, const char *section,
-                           LogList list)
-{
-    int firstFree;
-    ScanLog(NULL, logPath, section, list, &firstFree);
-    return firstFree;
-}
-
-static void OpenLogList(LogNumbering *log, const char *logPath,
-                        const char *section, LogList list)
-{
-    log->logPath = logPath;
-    CopyText(log->section, sizeof(log->section), section);
-    log->list = list;
-    log->next = logPath[0] != '\0' ? FirstFreeNumber(logPath, section, list)
-                                   : 0;
-}
-
-// Adds value under the next number unless the list already holds it.
-static void AddLogValue(LogNumbering *log, const char *value)
-{
-    if (log->logPath[0] == '\0' || value[0] == '\0')
-        return;
-    if (FindLoggedValue(value, log->logPath, log->section, log->list) >= 0)
-        return;
-    char key[LOG_KEY_SIZE];
-    if (FormatLogKey(key, sizeof(key), log->list, log->next) < 0)
-        return;
-    WritePrivateProfileStringA(log->section, key, value, log->logPath);
-    log->next++;
-}
-
-int FindLoggedValue(const char *value, const char *logPath,
-                    const char *section, LogList list)
-{
-    int firstFree;
-    return ScanLog(value, logPath, section, list, &firstFree);
-}
-
-int CountSectionEntries(const char *scriptPath, const char *fileSection)
-{
-    int count = (int)GetPrivateProfileIntA(fileSection, "SectionFiles", 0,
-                                           scriptPath);
+    int count = (int)GetPrivateProfileIntA(reader->section, "SectionFiles", 0,
+                                           reader->scriptPath);
     if (count > MAX_SCRIPT_ENTRIES)
         return MAX_SCRIPT_ENTRIES;
     if (count > 0)
         return count;
-    char key[LOG_KEY_SIZE];
     char value[FILE_ENTRY_SIZE];
     for (int index = 0; index < MAX_SCRIPT_ENTRIES; index++) {
-        snprintf(key, sizeof(key), "file%03d", index);
-        GetPrivateProfileStringA(fileSection, key, "", value, sizeof(value),
-                                 scriptPath);
+        ReadFileValue(reader, index, value, sizeof(value));
         if (value[0] == '\0')
             return index;
     }
     return MAX_SCRIPT_ENTRIES;
 }
 
-static void ReadFileEntry(const char *scriptPath, const char *fileSection,
-                          int index, FileEntry *entry)
+int CountSectionEntries(const char *scriptPath, const char *fileSection)
 {
-    char key[LOG_KEY_SIZE];
+    FileSectionReader reader;
+    OpenFileSection(&reader, scriptPath, fileSection, true);
+    int count = CountEntries(&reader);
+    CloseFileSection(&reader);
+    return count;
+}
+
+static void ReadFileEntry(const FileSectionReader *reader, int index,
+                          FileEntry *entry)
+{
     char value[FILE_ENTRY_SIZE];
-    snprintf(key, sizeof(key), "file%03d", index);
-    GetPrivateProfileStringA(fileSection, key, "", value, sizeof(value),
-                             scriptPath);
+    ReadFileValue(reader, index, value, sizeof(value));
     SplitFileEntry(value, entry);
 }
 
@@ -283,18 +129,53 @@ static void NoteFailure(CopyFailures *failures, const char *name)
     failures->count++;
 }
 
-static void CopyOneEntry(const char *scriptPath, const char *fileSection,
-                         int index, const char *destinationFolder,
-                         int allUsers, HWND progressBar, HWND fileLabel,
-                         int position, LogNumbering *paths, LogNumbering *files,
+// The progress bar and the name of the file being copied. Each update
+// repaints at once, and at hundreds of small files a second repainting
+// took longer than copying, so they are shown at most every
+// kProgressInterval milliseconds, and always for the last entry.
+struct CopyProgress {
+    HWND bar;
+    HWND label;
+    DWORD lastShown;
+    bool shownOnce;
+    bool nameWaiting;   // name is newer than what the label shows
+    char name[FILE_ENTRY_SIZE];
+};
+
+static const DWORD kProgressInterval = 50;
+
+// Shows position and, unless it is NULL, fileName as the file in hand.
+static void ShowProgress(CopyProgress *progress, int position,
+                         const char *fileName, bool last)
+{
+    if (fileName != NULL) {
+        CopyText(progress->name, sizeof(progress->name), fileName);
+        progress->nameWaiting = true;
+    }
+    DWORD now = GetTickCount();
+    if (!last && progress->shownOnce &&
+        now - progress->lastShown < kProgressInterval)
+        return;
+    SendMessageA(progress->bar, PBM_SETPOS, (WPARAM)position, 0);
+    if (progress->nameWaiting)
+        SetWindowTextA(progress->label, progress->name);
+    progress->nameWaiting = false;
+    progress->lastShown = now;
+    progress->shownOnce = true;
+}
+
+static void CopyOneEntry(const FileSectionReader *reader, int index,
+                         const char *destinationFolder, int allUsers,
+                         CopyProgress *progress, int position, bool last,
+                         LogNumbering *paths, LogNumbering *files,
                          CopyFailures *failures)
 {
     FileEntry entry;
-    ReadFileEntry(scriptPath, fileSection, index, &entry);
+    ReadFileEntry(reader, index, &entry);
     if (entry.fieldCount == 0) {
         // Only when SectionFiles exceeds the entries present: there is no
         // file, but the entry still takes its progress step.
-        SendMessageA(progressBar, PBM_SETPOS, (WPARAM)position, 0);
+        ShowProgress(progress, position, NULL, last);
         return;
     }
 
@@ -315,10 +196,9 @@ static void CopyOneEntry(const char *scriptPath, const char *fileSection,
     } else {
         // A name or path that does not fit: nothing of it can be copied.
         NoteFailure(failures, entry.fileName[0] != '\0' ? entry.fileName
-                                                        : fileSection);
+                                                        : reader->section);
     }
-    SendMessageA(progressBar, PBM_SETPOS, (WPARAM)position, 0);
-    SetWindowTextA(fileLabel, entry.fileName);
+    ShowProgress(progress, position, entry.fileName, last);
     if (usable)
         AddLogValue(files, target);
 }
@@ -392,6 +272,22 @@ int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
     return 1;
 }
 
+// Whether two paths name one file, as far as their full forms tell.
+static bool SameFile(const char *first, const char *second)
+{
+    char firstFull[PATH_SIZE];
+    char secondFull[PATH_SIZE];
+    DWORD firstLength = GetFullPathNameA(first, sizeof(firstFull), firstFull,
+                                         NULL);
+    DWORD secondLength = GetFullPathNameA(second, sizeof(secondFull),
+                                          secondFull, NULL);
+    if (firstLength == 0 || firstLength >= sizeof(firstFull) ||
+        secondLength == 0 || secondLength >= sizeof(secondFull))
+        return true;   // cannot tell: assume the worst
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, firstFull, -1,
+                          secondFull, -1) == CSTR_EQUAL;
+}
+
 int CopySection(const char *scriptPath, const char *destinationFolder,
                 HWND progressBar, HWND fileLabel, const char *groupName,
                 const char *fileSection, const char *shortcutSection,
@@ -407,13 +303,26 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
                              fileSection);
     LogNumbering paths;
     LogNumbering files;
-    OpenLogList(&paths, logPath, pathSection, LOG_PATHS);
-    OpenLogList(&files, logPath, fileSection, LOG_FILES);
+    // The log lists keep their entries in memory and write them later only
+    // when nothing else reads or writes their sections meanwhile: not when
+    // the log is the script the entries come from, nor when both lists
+    // share one section (a file section name of four characters or fewer).
+    bool logIsScript = logPath[0] != '\0' && SameFile(scriptPath, logPath);
+    bool mayKeepTables =
+        !logIsScript &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, pathSection, -1,
+                       fileSection, -1) != CSTR_EQUAL;
+    OpenLogList(&paths, logPath, pathSection, LOG_PATHS, mayKeepTables);
+    OpenLogList(&files, logPath, fileSection, LOG_FILES, mayKeepTables);
 
     CreateFolderPath(destinationFolder);
     AddLogValue(&paths, destinationFolder);
 
-    int count = CountSectionEntries(scriptPath, fileSection);
+    // A script that is its own log changes while it is read: then every
+    // entry is read as it stands at the time.
+    FileSectionReader reader;
+    OpenFileSection(&reader, scriptPath, fileSection, !logIsScript);
+    int count = CountEntries(&reader);
     int total = (int)GetPrivateProfileIntA(fileSection, "TotalFiles", count,
                                            scriptPath);
     int start = (int)GetPrivateProfileIntA(fileSection, "CountStart", 0,
@@ -424,13 +333,19 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
         WritePrivateProfileStringA(uninstallSection, "PATH",
                                    destinationFolder, logPath);
 
+    CopyProgress progress = {};
+    progress.bar = progressBar;
+    progress.label = fileLabel;
     for (int index = 0; index < count; index++)
-        CopyOneEntry(scriptPath, fileSection, index, destinationFolder,
-                     allUsers, progressBar, fileLabel, start + 1 + index,
-                     &paths, &files, failures);
+        CopyOneEntry(&reader, index, destinationFolder, allUsers, &progress,
+                     start + 1 + index, index == count - 1, &paths, &files,
+                     failures);
+    CloseFileSection(&reader);
 
     RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
                     allUsers, &paths, &files);
+    CloseLogList(&paths);
+    CloseLogList(&files);
     return 1;
 }
 
@@ -439,15 +354,18 @@ int SetSectionAttributes(const char *scriptPath,
                          const char *fileSection, DWORD attributes,
                          int allUsers)
 {
-    int count = CountSectionEntries(scriptPath, fileSection);
+    FileSectionReader reader;
+    OpenFileSection(&reader, scriptPath, fileSection, true);
+    int count = CountEntries(&reader);
     for (int index = 0; index < count; index++) {
         FileEntry entry;
-        ReadFileEntry(scriptPath, fileSection, index, &entry);
+        ReadFileEntry(&reader, index, &entry);
         char folder[PATH_SIZE];
         char target[PATH_SIZE];
         if (FormDestination(&entry, destinationFolder, allUsers, folder,
                             sizeof(folder), target, sizeof(target)))
             SetFileAttributesA(target, attributes);
     }
+    CloseFileSection(&reader);
     return 1;
 }

@@ -7,6 +7,7 @@
 
 #include "common/setup_limits.h"
 #include "install/log_names.h"
+#include "install/uninstall_log.h"
 
 // Entries whose file could not be copied, summed over the sections of one
 // install run, with the destination of the first one.
@@ -38,12 +39,6 @@ int SetSectionAttributes(const char *scriptPath,
                          const char *destinationFolder,
                          const char *fileSection, DWORD attributes,
                          int allUsers);
-
-// The index of the first numbered key of the list (FILE or PATH) whose
-// value equals value byte for byte, or -1 when the first missing or empty
-// key comes first.
-int FindLoggedValue(const char *value, const char *logPath,
-                    const char *section, LogList list);
 
 // The number of entries of a file section: "SectionFiles" when it is
 // positive (at most MAX_SCRIPT_ENTRIES), otherwise the number of "file%03d"

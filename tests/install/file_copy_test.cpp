@@ -6,10 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdlib.h>
+
 #include <string>
 
 #include "common/dbcs.h"
 #include "common/setup_state.h"
+#include "install/copy_memory.h"
 #include "install/file_copy.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"
@@ -332,6 +335,163 @@ TEST_F(FileCopy, ShiftJisNamesWithBackslashTrailBytes)
     EXPECT_EQ(target, media_.LogValue("Paths_File", "PATH01"));
     EXPECT_EQ(target + "\\" + hyo, media_.LogValue("Files_File", "FILE00"));
     EXPECT_EQ(hyo, Label());
+}
+
+namespace {
+
+// A table that can never be had: the lists are read back from the file and
+// written key by key, the reference for what the kept tables must write.
+void *NoTable(void *, size_t)
+{
+    return NULL;
+}
+
+// Memory that runs out after g_growthsLeft allocations: what was kept goes
+// on key by key from there.
+int g_growthsLeft = 0;
+void *GrowWhileAllowed(void *block, size_t size)
+{
+    return g_growthsLeft-- > 0 ? realloc(block, size) : NULL;
+}
+
+class LogTables : public FileCopy {
+protected:
+    // The log the sections leave, written to a log of its own for the
+    // given allocator.
+    std::string LogOf(void *(*reallocate)(void *, size_t),
+                      const std::string &logName, const std::string &sections)
+    {
+        std::string log = media_.media() + "\\" + logName;
+        media_.WriteScript("[UnInstLog]\nUnInstLog=" + log + "\n" + sections);
+        SetCopyMemoryAllocator(reallocate);
+        Copy("Files_Common", "ShortCut_Common", "StartUp_Common");
+        Copy("Files_File");
+        SetCopyMemoryAllocator(NULL);
+        return ReadFileBytes(log);
+    }
+    // Returns the reference log. With trimBlanks the logs are compared
+    // as the profile service reads them back, without blanks ending a
+    // value: a key-by-key write leaves them in the file until the next
+    // write reloads it, so the bytes depend on what is written later.
+    std::string ExpectSameLogAsKeyByKey(const std::string &sections,
+                                        bool trimBlanks = false)
+    {
+        std::string reference = LogOf(NoTable, "keyed.ini", sections);
+        if (trimBlanks)
+            reference = TrimBlanks(reference);
+        std::string kept = LogOf(NULL, "kept.ini", sections);
+        EXPECT_EQ(reference, trimBlanks ? TrimBlanks(kept) : kept);
+        // Memory running out at the second, fifth or seventh allocation:
+        // in the middle of the first section, of the second, of a table.
+        for (int growths : {1, 4, 6}) {
+            g_growthsLeft = growths;
+            std::string cut = LogOf(GrowWhileAllowed,
+                                    "cut" + std::to_string(growths) + ".ini",
+                                    sections);
+            EXPECT_EQ(reference, trimBlanks ? TrimBlanks(cut) : cut)
+                << growths;
+        }
+        return reference;
+    }
+    static std::string TrimBlanks(std::string text)
+    {
+        size_t blank;
+        while ((blank = text.find(" \r\n")) != std::string::npos)
+            text.erase(blank, 1);
+        return text;
+    }
+};
+
+// Entries of a file section: every third in one of four subfolders, every
+// tenth a second time; the names padded to padding characters. The
+// sources need not exist: a failed copy is logged all the same.
+std::string Entries(const char *section, int count, size_t padding = 0)
+{
+    std::string text = std::string("[") + section + "]\n";
+    for (int i = 0; i < count; i++) {
+        char key[16];
+        snprintf(key, sizeof(key), "file%03d", i);
+        int file = i % 10 == 9 ? i - 1 : i;
+        std::string name = "f" + std::to_string(file);
+        name += std::string(padding > name.size() ? padding - name.size() : 0,
+                            'p');
+        if (file % 3 == 0)
+            name = "sub" + std::to_string(file % 4) + "\\" + name;
+        text += std::string(key) + "=" + name + ".txt\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(LogTables, ManyEntriesAcrossBatchesAndSections)
+{
+    std::string log = ExpectSameLogAsKeyByKey(
+        Entries("Files_Common", 20) + Entries("Files_File", 150) +
+        "[ShortCut_Common]\nIcon000=Tool;f1.txt\n"
+        "[ShortCut_File]\nIcon000=Help;f2.txt\nIcon001=Tool;f1.txt\n"
+        "[StartUp_File]\nIcon000=Agent;f1.txt\n");
+    EXPECT_EQ(150, Position());
+    EXPECT_EQ("f148.txt", Label());
+    // 135 files once each and three shortcut files.
+    EXPECT_NE(std::string::npos,
+              log.find(Fill("FILE137={STARTUP}\\Agent.lnk\r\n")));
+    EXPECT_EQ(std::string::npos, log.find("FILE138"));
+}
+
+TEST_F(LogTables, EntriesThatOnlyAKeyReadReadsFaithfully)
+{
+    // Each of these makes the section be read key by key: a value in
+    // quotes, one too long for the entry buffer (a key read cuts it), a key
+    // without a value. Keys in another letter case or written twice read
+    // the same either way.
+    std::string overlong = "o" + std::string(FILE_ENTRY_SIZE + 10, 'x');
+    for (const std::string &odd :
+         {std::string("file001=\"q.txt\"\n"), "file001=" + overlong + "\n",
+          std::string("file001\n")}) {
+        SCOPED_TRACE(odd);
+        std::string log = ExpectSameLogAsKeyByKey(
+            "[Files_File]\nFILE000=a.txt\nfile002=c.txt\n" + odd +
+            "file002=dup.txt\nfile003=d.txt\n");
+        EXPECT_NE(std::string::npos, log.find("a.txt"));
+        EXPECT_EQ(std::string::npos, log.find("dup.txt"));
+    }
+}
+
+TEST_F(LogTables, ASectionBeyondOneSectionWriteGoesOnKeyByKey)
+{
+    // 300 paths of over 200 characters: more than one section write takes.
+    ExpectSameLogAsKeyByKey(Entries("Files_File", 300, 200));
+}
+
+TEST_F(LogTables, ValuesThatReadBackChangedAndShiftJis)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Shift-JIS code page";
+    // A group name ending in a blank names a folder that the profile
+    // service reads back without it; Shift-JIS names with 0x5C trail bytes
+    // go through the ANSI code page.
+    CopyText(g_programGroup, sizeof(g_programGroup), "Kit ");
+    ExpectSameLogAsKeyByKey(
+        "[Files_File]\nfile000=\x83\x5C.txt\nfile001=\x95\x5C\\a.txt\n"
+        "file002=\x83\x5C.txt\nfile003=b.txt\n"
+        "[ShortCut_File]\nIcon000=\x95\x5C;a.txt\n",
+        true);
+}
+
+TEST_F(FileCopy, AnExistingSectionKeepsWhatItHolds)
+{
+    // The section is there under another letter case, with a comment: the
+    // new entries go behind its own, and nothing of it is lost.
+    WriteFileBytes(media_.logPath(),
+                   "[files_file]\r\n; kept\r\nFILE00=old\r\n");
+    Script("[Files_File]\nfile000=a.txt\nfile001=b.txt\n");
+    Copy("Files_File", "None", NULL);
+    std::string log = media_.Log();
+    EXPECT_NE(std::string::npos, log.find("; kept"));
+    EXPECT_EQ("old", media_.LogValue("Files_File", "FILE00"));
+    EXPECT_EQ(media_.Dest("a.txt"), media_.LogValue("Files_File", "FILE01"));
+    EXPECT_EQ(media_.Dest("b.txt"), media_.LogValue("Files_File", "FILE02"));
 }
 
 TEST(FindLoggedValue, StopsAtTheFirstEmptyKey)
