@@ -89,10 +89,11 @@ def seconds(ms):
     return "-" if ms is None else "%.3f" % (ms / 1000.0)
 
 
-def print_profile(results, case):
+def print_profile(results, case, floor_ms):
     path = os.path.join(results, "%s-profile.txt" % case)
     if not os.path.exists(path):
         return
+    profile = read_values(path)
     run = read_values(os.path.join(results, "%s-profile.report" % case))
     run_ms = float(run.get("run_ms", "0") or 0)
     print()
@@ -110,6 +111,10 @@ def print_profile(results, case):
             print("  %-52s %9.3f s %5.1f%% %8d calls" % (name, ms / 1000, share, calls))
     print("  %-52s %9.3f s" % ("everything else (our own code, the dialog)",
                                max(0.0, run_ms - total) / 1000))
+    span = float(profile.get("copy_span_ms", "0") or 0)
+    if span and floor_ms:
+        print("  the copying: first CopyFileA to the end of the last %9.3f s "
+              "(%.2f x the floor's median)" % (span / 1000, span / floor_ms))
 
 
 def main():
@@ -143,7 +148,7 @@ def main():
                 line += "  [" + "; ".join(row["problems"]) + "]"
             print(line)
     for case in cases:
-        print_profile(results, case)
+        print_profile(results, case, table[case]["floor"]["work"])
     return 0
 
 
