@@ -12,3 +12,9 @@ void OverridePlatformVersion(DWORD version)
 {
     g_versionOverride = version;
 }
+
+DWORD ProfileSectionReadSize(DWORD wanted)
+{
+    const DWORD win95Limit = 32767;
+    return IsWin95Family() && wanted > win95Limit ? win95Limit : wanted;
+}

@@ -9,3 +9,7 @@ bool IsWin95Family();
 
 // Tests only: replaces GetVersion()'s result (0 restores the real one).
 void OverridePlatformVersion(DWORD version);
+
+// The largest buffer to give a profile section read: wanted, but at most
+// 32,767 bytes on Windows 9x, which reads no more than that.
+DWORD ProfileSectionReadSize(DWORD wanted);

@@ -272,20 +272,51 @@ int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
     return 1;
 }
 
-// Whether two paths name one file, as far as their full forms tell.
-static bool SameFile(const char *first, const char *second)
+// The volume and index of an existing file, which name it whatever path
+// leads to it (short names, substituted drives, links).
+static bool GetFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 {
-    char firstFull[PATH_SIZE];
-    char secondFull[PATH_SIZE];
-    DWORD firstLength = GetFullPathNameA(first, sizeof(firstFull), firstFull,
-                                         NULL);
-    DWORD secondLength = GetFullPathNameA(second, sizeof(secondFull),
-                                          secondFull, NULL);
-    if (firstLength == 0 || firstLength >= sizeof(firstFull) ||
-        secondLength == 0 || secondLength >= sizeof(secondFull))
-        return true;   // cannot tell: assume the worst
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, firstFull, -1,
-                          secondFull, -1) == CSTR_EQUAL;
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BOOL got = GetFileInformationByHandle(file, info);
+    CloseHandle(file);
+    return got != FALSE;
+}
+
+// Whether the uninstall log is the install script. A log path without a
+// folder names a file in the Windows folder, as the profile service takes
+// it; a log that does not exist yet is not the script.
+static bool LogIsScript(const char *scriptPath, const char *logPath)
+{
+    char log[PATH_SIZE];
+    if (FindLastSeparator(logPath) == NULL && strchr(logPath, ':') == NULL) {
+        GetWindowsDirectoryA(log, sizeof(log));
+        if (AppendPath(log, sizeof(log), logPath) < 0)
+            return true;   // cannot tell: assume the worst
+    } else {
+        CopyText(log, sizeof(log), logPath);
+    }
+    if (GetFileAttributesA(log) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    BY_HANDLE_FILE_INFORMATION scriptFile;
+    BY_HANDLE_FILE_INFORMATION logFile;
+    if (GetFileIdentity(scriptPath, &scriptFile) &&
+        GetFileIdentity(log, &logFile))
+        return scriptFile.dwVolumeSerialNumber ==
+                   logFile.dwVolumeSerialNumber &&
+               scriptFile.nFileIndexHigh == logFile.nFileIndexHigh &&
+               scriptFile.nFileIndexLow == logFile.nFileIndexLow;
+    char scriptFull[PATH_SIZE];
+    char logFull[PATH_SIZE];
+    DWORD scriptLength = GetFullPathNameA(scriptPath, sizeof(scriptFull),
+                                          scriptFull, NULL);
+    DWORD logLength = GetFullPathNameA(log, sizeof(logFull), logFull, NULL);
+    if (scriptLength == 0 || scriptLength >= sizeof(scriptFull) ||
+        logLength == 0 || logLength >= sizeof(logFull))
+        return true;
+    return lstrcmpiA(scriptFull, logFull) == 0;
 }
 
 int CopySection(const char *scriptPath, const char *destinationFolder,
@@ -307,11 +338,9 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     // when nothing else reads or writes their sections meanwhile: not when
     // the log is the script the entries come from, nor when both lists
     // share one section (a file section name of four characters or fewer).
-    bool logIsScript = logPath[0] != '\0' && SameFile(scriptPath, logPath);
+    bool logIsScript = logPath[0] != '\0' && LogIsScript(scriptPath, logPath);
     bool mayKeepTables =
-        !logIsScript &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, pathSection, -1,
-                       fileSection, -1) != CSTR_EQUAL;
+        !logIsScript && lstrcmpiA(pathSection, fileSection) != 0;
     OpenLogList(&paths, logPath, pathSection, LOG_PATHS, mayKeepTables);
     OpenLogList(&files, logPath, fileSection, LOG_FILES, mayKeepTables);
 

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "common/dbcs.h"
+#include "common/platform.h"
 #include "install/copy_memory.h"
 
 // Twice every entry a file section may hold at the longest an entry is
@@ -17,8 +18,9 @@ static const size_t kSectionTextInitialSize = 64 * 1024;
 static char *ReadSectionText(const char *scriptPath, const char *section)
 {
     char *text = NULL;
-    for (size_t size = kSectionTextInitialSize; size <= kSectionTextLimit;
-         size *= 2) {
+    size_t size = ProfileSectionReadSize(kSectionTextInitialSize);
+    size_t limit = ProfileSectionReadSize(kSectionTextLimit);
+    for (; size <= limit; size *= 2) {
         char *grown = (char *)GrowCopyMemory(text, size);
         if (grown == NULL)
             break;
@@ -33,9 +35,18 @@ static char *ReadSectionText(const char *scriptPath, const char *section)
     return NULL;
 }
 
-// The index of a "file%03d" key in any letter case, else -1.
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The index of a "file%03d" key in any letter case; -1 for any other key;
+// -2 for a key with blanks around it, which a key read may take for an
+// entry once it drops them.
 static int ParseEntryKey(const char *key, size_t length)
 {
+    if (length > 0 && (IsBlank(key[0]) || IsBlank(key[length - 1])))
+        return -2;
     if (length != 7 || _strnicmp(key, "file", 4) != 0)
         return -1;
     int index = 0;
@@ -47,10 +58,10 @@ static int ParseEntryKey(const char *key, size_t length)
     return index < MAX_SCRIPT_ENTRIES ? index : -1;
 }
 
-// Points values at the entries of text. Returns false when an entry reads
-// differently key by key: a key without a value, a quoted value (a key
-// read drops the quotes) or one too long for the entry buffer (a key read
-// cuts it).
+// Points values at the entries of text. Returns false when an entry may
+// read differently key by key: a key without a value, blanks around a key
+// or a value (a key read drops them), a quoted value (a key read drops the
+// quotes) or one too long for the entry buffer (a key read cuts it).
 static bool IndexEntries(FileSectionReader *reader)
 {
     for (char *line = reader->text; *line != '\0';
@@ -59,13 +70,18 @@ static bool IndexEntries(FileSectionReader *reader)
         size_t keyLength = equals != NULL ? (size_t)(equals - line)
                                           : strlen(line);
         int index = ParseEntryKey(line, keyLength);
+        if (index == -2)
+            return false;
         if (index < 0)
             continue;
         if (equals == NULL)
             return false;
         const char *value = equals + 1;
+        size_t valueLength = strlen(value);
         if (value[0] == '"' || value[0] == '\'' ||
-            strlen(value) + 1 >= FILE_ENTRY_SIZE)
+            valueLength + 1 >= FILE_ENTRY_SIZE ||
+            (valueLength > 0 &&
+             (IsBlank(value[0]) || IsBlank(value[valueLength - 1]))))
             return false;
         // The first of keys written twice is the one a read finds.
         if (reader->values[index] == NULL)

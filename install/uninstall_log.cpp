@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "common/dbcs.h"
+#include "common/platform.h"
 #include "install/copy_memory.h"
 
 // The per-key scan as the log format defines it: keys from 0 upward until
@@ -64,9 +65,11 @@ static bool ScanLogSnapshot(const char *value, const char *logPath,
                             const char *section, LogList list, int *match,
                             int *firstFree)
 {
-    DWORD got = GetPrivateProfileSectionA(section, s_sectionSnapshot,
-                                          sizeof(s_sectionSnapshot), logPath);
-    if (got >= sizeof(s_sectionSnapshot) - 2)
+    DWORD size = ProfileSectionReadSize(sizeof(s_sectionSnapshot));
+    s_sectionSnapshot[0] = s_sectionSnapshot[1] = '\0';
+    DWORD got = GetPrivateProfileSectionA(section, s_sectionSnapshot, size,
+                                          logPath);
+    if (got >= size - 2)
         return false;
     unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
     unsigned char filled[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
@@ -135,8 +138,12 @@ int FindLoggedValue(const char *value, const char *logPath,
 
 // ---- The table of a section the list creates ----
 
-// What one section write takes on every Windows version.
-static const size_t kSectionWriteLimit = 65535;
+// What one section write takes: 65,535 bytes, under 32 KB on Windows 9x.
+static size_t SectionWriteLimit()
+{
+    return IsWin95Family() ? 32000 : 65535;
+}
+
 // Entries written at once: a run that is killed loses at most these.
 static const int kWriteBatch = 64;
 static const size_t kTableInitialSize = 4096;
@@ -155,8 +162,7 @@ static bool LogHasSection(const char *logPath, const char *section)
         return true;
     for (const char *name = s_sectionNames; *name != '\0';
          name += strlen(name) + 1)
-        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, -1,
-                           section, -1) == CSTR_EQUAL)
+        if (lstrcmpiA(name, section) == 0)
             return true;
     return false;
 }
@@ -221,14 +227,40 @@ static bool TableHolds(const LogNumbering *log, const char *value)
     return false;
 }
 
-// The section holds only what the table holds, so writing the table as the
-// whole section adds the unwritten entries.
+static void ReleaseTable(LogNumbering *log)
+{
+    free(log->table);
+    log->table = NULL;
+    log->tableLength = log->tableSize = 0;
+    log->unwritten = 0;
+}
+
+// Every entry of the table by itself, as the list writes without one.
+static void WriteTablePerKey(LogNumbering *log)
+{
+    for (char *entry = log->table; *entry != '\0';
+         entry += strlen(entry) + 1) {
+        char *equals = strchr(entry, '=');
+        *equals = '\0';
+        WritePrivateProfileStringA(log->section, entry, equals + 1,
+                                   log->logPath);
+        *equals = '=';
+    }
+}
+
+// Writes the unwritten entries: the section holds only what the table
+// holds, so the table written as the whole section adds them. A section
+// write that fails (a full disk, a file held open) is redone key by key,
+// and the list goes on without its table.
 static void WriteTable(LogNumbering *log)
 {
     if (log->unwritten == 0)
         return;
-    WritePrivateProfileSectionA(log->section, log->table, log->logPath);
     log->unwritten = 0;
+    if (WritePrivateProfileSectionA(log->section, log->table, log->logPath))
+        return;
+    WriteTablePerKey(log);
+    ReleaseTable(log);
 }
 
 // Writes what is pending; from here on the list is read back from the file.
@@ -237,9 +269,8 @@ static void DropTable(LogNumbering *log)
     if (log->table == NULL)
         return;
     WriteTable(log);
-    free(log->table);
-    log->table = NULL;
-    log->tableLength = log->tableSize = 0;
+    if (log->table != NULL)
+        ReleaseTable(log);
 }
 
 static void AddValuePerKey(LogNumbering *log, const char *value)
@@ -270,8 +301,10 @@ static bool AddValueToTable(LogNumbering *log, const char *value)
     if (!ReserveTable(log, entryLength))
         return false;
     if (!log->writePerKey &&
-        log->tableLength + entryLength + 1 > kSectionWriteLimit) {
+        log->tableLength + entryLength + 1 > SectionWriteLimit()) {
         WriteTable(log);
+        if (log->table == NULL)
+            return false;
         log->writePerKey = true;
     }
     bool first = log->tableLength == 0;

@@ -6,11 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <ctype.h>
 #include <stdlib.h>
 
 #include <string>
 
 #include "common/dbcs.h"
+#include "common/platform.h"
 #include "common/setup_state.h"
 #include "install/copy_memory.h"
 #include "install/file_copy.h"
@@ -477,6 +479,42 @@ TEST_F(LogTables, ValuesThatReadBackChangedAndShiftJis)
         "file002=\x83\x5C.txt\nfile003=b.txt\n"
         "[ShortCut_File]\nIcon000=\x95\x5C;a.txt\n",
         true);
+}
+
+TEST_F(LogTables, Windows9xLimitsOnSectionReadsAndWrites)
+{
+    // Windows 9x reads and writes less than 32 KB of a section at once:
+    // this script section and log section are bigger than that and
+    // smaller than the limits elsewhere.
+    OverridePlatformVersion(0x80000000u);
+    ExpectSameLogAsKeyByKey(Entries("Files_File", 200, 200));
+    OverridePlatformVersion(0);
+}
+
+TEST_F(LogTables, AScriptThatIsItsOwnLogIsReadAndWrittenKeyByKey)
+{
+    // The log named by another spelling of the script's own path: past
+    // FILE99 the log keys are the entry keys themselves.
+    std::string script = media_.scriptPath();
+    std::string alias = script;
+    for (char &c : alias)
+        c = (char)toupper((unsigned char)c);
+    std::string text =
+        "[UnInstLog]\nUnInstLog=" + alias + "\n" + Entries("Files_File", 120);
+    std::string results[2];
+    for (int run = 0; run < 2; run++) {
+        media_.WriteScript(text);
+        SetCopyMemoryAllocator(run == 0 ? NoTable : NULL);
+        Copy("Files_File", "None", NULL);
+        SetCopyMemoryAllocator(NULL);
+        results[run] = ReadFileBytes(script);
+    }
+    EXPECT_EQ(results[0], results[1]);
+    // FILE100 onward took the place of file100 onward, as the key names
+    // are the same to the profile service.
+    EXPECT_NE(std::string::npos, results[1].find("FILE99="));
+    EXPECT_NE(std::string::npos, results[1].find(
+                                     "file107=" + media_.Dest("f118.txt")));
 }
 
 TEST_F(FileCopy, AnExistingSectionKeepsWhatItHolds)
