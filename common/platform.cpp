@@ -13,8 +13,15 @@ void OverridePlatformVersion(DWORD version)
     g_versionOverride = version;
 }
 
-DWORD ProfileSectionReadSize(DWORD wanted)
+bool ReadWholeProfileSection(const char *section, char *buffer, DWORD size,
+                             const char *file)
 {
     const DWORD win95Limit = 32767;
-    return IsWin95Family() && wanted > win95Limit ? win95Limit : wanted;
+    if (IsWin95Family() && size > win95Limit)
+        size = win95Limit;
+    if (size < 2)
+        return false;
+    // A read that fails may leave the buffer as it was.
+    buffer[0] = buffer[1] = '\0';
+    return GetPrivateProfileSectionA(section, buffer, size, file) < size - 2;
 }

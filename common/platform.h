@@ -10,6 +10,9 @@ bool IsWin95Family();
 // Tests only: replaces GetVersion()'s result (0 restores the real one).
 void OverridePlatformVersion(DWORD version);
 
-// The largest buffer to give a profile section read: wanted, but at most
-// 32,767 bytes on Windows 9x, which reads no more than that.
-DWORD ProfileSectionReadSize(DWORD wanted);
+// Reads the whole of a profile section into buffer ("key=value", each
+// ending in NUL, then one more NUL). Returns false, with buffer holding
+// nothing to rely on, when the section does not fit: more than size, or on
+// Windows 9x more than the 32,767 bytes that one read gives there.
+bool ReadWholeProfileSection(const char *section, char *buffer, DWORD size,
+                             const char *file);

@@ -12,6 +12,9 @@
 #include "install/script_section.h"
 #include "install/uninstall_log.h"
 
+// The number of entries of a file section: "SectionFiles" when it is
+// positive (at most MAX_SCRIPT_ENTRIES), otherwise the number of "file%03d"
+// keys before the first missing or empty one.
 static int CountEntries(const FileSectionReader *reader)
 {
     int count = (int)GetPrivateProfileIntA(reader->section, "SectionFiles", 0,
@@ -27,15 +30,6 @@ static int CountEntries(const FileSectionReader *reader)
             return index;
     }
     return MAX_SCRIPT_ENTRIES;
-}
-
-int CountSectionEntries(const char *scriptPath, const char *fileSection)
-{
-    FileSectionReader reader;
-    OpenFileSection(&reader, scriptPath, fileSection, true);
-    int count = CountEntries(&reader);
-    CloseFileSection(&reader);
-    return count;
 }
 
 static void ReadFileEntry(const FileSectionReader *reader, int index,

@@ -39,8 +39,3 @@ int SetSectionAttributes(const char *scriptPath,
                          const char *destinationFolder,
                          const char *fileSection, DWORD attributes,
                          int allUsers);
-
-// The number of entries of a file section: "SectionFiles" when it is
-// positive (at most MAX_SCRIPT_ENTRIES), otherwise the number of "file%03d"
-// keys before the first missing or empty one.
-int CountSectionEntries(const char *scriptPath, const char *fileSection);

@@ -18,18 +18,16 @@ static const size_t kSectionTextInitialSize = 64 * 1024;
 static char *ReadSectionText(const char *scriptPath, const char *section)
 {
     char *text = NULL;
-    size_t size = ProfileSectionReadSize(kSectionTextInitialSize);
-    size_t limit = ProfileSectionReadSize(kSectionTextLimit);
-    for (; size <= limit; size *= 2) {
+    for (size_t size = kSectionTextInitialSize; size <= kSectionTextLimit;
+         size *= 2) {
         char *grown = (char *)GrowCopyMemory(text, size);
         if (grown == NULL)
             break;
         text = grown;
-        text[0] = text[1] = '\0';
-        DWORD got = GetPrivateProfileSectionA(section, text, (DWORD)size,
-                                              scriptPath);
-        if (got < size - 2)
+        if (ReadWholeProfileSection(section, text, (DWORD)size, scriptPath))
             return text;
+        if (IsWin95Family())
+            break;   // a bigger buffer reads no more there
     }
     free(text);
     return NULL;

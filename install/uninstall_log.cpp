@@ -65,11 +65,8 @@ static bool ScanLogSnapshot(const char *value, const char *logPath,
                             const char *section, LogList list, int *match,
                             int *firstFree)
 {
-    DWORD size = ProfileSectionReadSize(sizeof(s_sectionSnapshot));
-    s_sectionSnapshot[0] = s_sectionSnapshot[1] = '\0';
-    DWORD got = GetPrivateProfileSectionA(section, s_sectionSnapshot, size,
-                                          logPath);
-    if (got >= size - 2)
+    if (!ReadWholeProfileSection(section, s_sectionSnapshot,
+                                 sizeof(s_sectionSnapshot), logPath))
         return false;
     unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
     unsigned char filled[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
