@@ -16,7 +16,8 @@ namespace {
 
 enum Category {
     LOG_READ, LOG_WRITE, SCRIPT_READ, COPY_FILE, FILE_ATTRIBUTES,
-    FOLDERS, REGISTRY, DDE_CONNECT, DDE_EXECUTE, DDE_OTHER, PROGRESS_UI,
+    FOLDERS, REGISTRY, DDE_CONNECT, DDE_GROUP, DDE_EXECUTE, DDE_OTHER,
+    PROGRESS_UI,
     CATEGORY_COUNT
 };
 
@@ -29,7 +30,8 @@ const char *const kCategoryNames[CATEGORY_COUNT] = {
     "folders (CreateDirectoryA, GetFileAttributesA)",
     "registry (Reg*)",
     "DDE connect (DdeConnect)",
-    "DDE commands (DdeClientTransaction)",
+    "DDE group commands (CreateGroup and ShowGroup)",
+    "DDE other commands (AddItem, ExitProgman)",
     "DDE set-up and end (DdeInitialize, ...)",
     "progress (SendMessageA, SetWindowTextA)",
 };
@@ -247,7 +249,11 @@ HDDEDATA WINAPI TimedDdeTransaction(LPBYTE data, DWORD size, HCONV conv,
     LONGLONG start = Now();
     HDDEDATA answer = g_ddeTransaction(data, size, conv, item, format, type,
                                        timeout, result);
-    Count(DDE_EXECUTE, start);
+    // The group command opens the group's folder window in Program
+    // Manager, so it is timed apart from the item commands.
+    bool group = data != NULL && size >= 13 &&
+                 memcmp(data, "[CreateGroup(", 13) == 0;
+    Count(group ? DDE_GROUP : DDE_EXECUTE, start);
     return answer;
 }
 
