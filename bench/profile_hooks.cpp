@@ -16,7 +16,7 @@ namespace {
 
 enum Category {
     LOG_READ, LOG_WRITE, SCRIPT_READ, COPY_FILE, FILE_ATTRIBUTES,
-    FOLDERS, REGISTRY, DDE_CONNECT, DDE_GROUP, DDE_EXECUTE, DDE_OTHER,
+    FOLDERS, REGISTRY, DDE_CONNECT, DDE_GROUP, DDE_ITEM, DDE_OTHER,
     PROGRESS_UI,
     CATEGORY_COUNT
 };
@@ -251,9 +251,10 @@ HDDEDATA WINAPI TimedDdeTransaction(LPBYTE data, DWORD size, HCONV conv,
                                        timeout, result);
     // The group command opens the group's folder window in Program
     // Manager, so it is timed apart from the item commands.
-    bool group = data != NULL && size >= 13 &&
-                 memcmp(data, "[CreateGroup(", 13) == 0;
-    Count(group ? DDE_GROUP : DDE_EXECUTE, start);
+    static const char kGroupCommand[] = "[CreateGroup(";
+    bool group = data != NULL && size >= sizeof(kGroupCommand) - 1 &&
+                 memcmp(data, kGroupCommand, sizeof(kGroupCommand) - 1) == 0;
+    Count(group ? DDE_GROUP : DDE_ITEM, start);
     return answer;
 }
 
