@@ -150,8 +150,10 @@ void CheckIniShape(const IniFile *ini, Report *report)
         AddFinding(report, ini->file, 0, SEVERITY_ERROR,
                    "file of %zu bytes; Windows 95 reads only the first %zu",
                    text.size(), kWin95ProfileFileMax);
-    if (StartsWith(text, "\xEF\xBB\xBF") || StartsWith(text, "\xFF\xFE") ||
-        StartsWith(text, "\xFE\xFF"))
+    bool byteOrderMark = StartsWith(text, "\xEF\xBB\xBF") ||
+                         StartsWith(text, "\xFF\xFE") ||
+                         StartsWith(text, "\xFE\xFF");
+    if (byteOrderMark)
         AddFinding(report, ini->file, 1, SEVERITY_ERROR,
                    "byte-order mark: the profile service reads the file as "
                    "Unicode, not in the ANSI code page");
@@ -192,12 +194,15 @@ void CheckIniShape(const IniFile *ini, Report *report)
                         (line.value != NULL ? line.valueLength + 1 : 0);
         if (line.name[0] == ';' || repeatedSection)
             continue;
-        if (line.value == NULL) {
+        // The mark is reported already; it is what spoils the first line.
+        if (line.value == NULL && !(byteOrderMark && line.number == 1)) {
             AddFinding(report, ini->file, line.number, SEVERITY_WARNING,
                        "line without \"=\": setup reads it as a key without "
                        "a value");
             continue;
         }
+        if (line.value == NULL)
+            continue;
         std::string key = FoldName(line.name, line.nameLength);
         for (const auto &seen : keys) {
             if (seen.first == key) {

@@ -399,6 +399,11 @@ void CheckUninstallLog(ScriptCheck *check)
     std::string log = ReadChecked(check->script, "UnInstLog", "UnInstLog", "",
                                   PATH_SIZE, SEVERITY_ERROR, false,
                                   check->report, &line);
+    IniLine header;
+    if (line == 0 && FindIniSection(check->script->text.data(),
+                                    check->script->text.size(), "UnInstLog",
+                                    &header))
+        line = header.number;
     if (log.empty())
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[UnInstLog] UnInstLog is missing: no uninstall log is "
