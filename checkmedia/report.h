@@ -20,9 +20,16 @@ struct Report {
     std::vector<Finding> findings;
 };
 
+// MinGW's C++ library formats with its own printf, which knows %zu.
+#ifdef __MINGW32__
+#define FINDING_PRINTF gnu_printf
+#else
+#define FINDING_PRINTF printf
+#endif
+
 void AddFinding(Report *report, const std::string &file, int line,
                 Severity severity, const char *format, ...)
-    __attribute__((format(printf, 5, 6)));
+    __attribute__((format(FINDING_PRINTF, 5, 6)));
 
 int CountFindings(const Report *report, Severity severity);
 
