@@ -21,21 +21,35 @@ int CountFindings(const Report *report, Severity severity)
     return count;
 }
 
+// The system's own separator, so that the printed path opens there.
+#ifdef _WIN32
+static const char kSeparator = '\\';
+#else
+static const char kSeparator = '/';
+#endif
+
+static std::string HostPath(const std::string &base, const std::string &file)
+{
+    std::string path = base;
+    if (!path.empty() && path.back() != '/' && path.back() != '\\')
+        path += kSeparator;
+    for (char c : file)
+        path += c == '/' ? kSeparator : c;
+    return path;
+}
+
 void PrintReport(FILE *out, const Report *report, const char *mediaFolder)
 {
-    std::string base = mediaFolder;
-    if (!base.empty() && base.back() != '/' && base.back() != '\\')
-        base += '/';
     for (const Finding &finding : report->findings) {
+        std::string path = HostPath(mediaFolder, finding.file);
         const char *kind =
             finding.severity == SEVERITY_ERROR ? "error" : "warning";
         if (finding.line > 0)
-            fprintf(out, "%s%s:%d: %s: %s\n", base.c_str(),
-                    finding.file.c_str(), finding.line, kind,
-                    finding.text.c_str());
-        else
-            fprintf(out, "%s%s: %s: %s\n", base.c_str(), finding.file.c_str(),
+            fprintf(out, "%s:%d: %s: %s\n", path.c_str(), finding.line,
                     kind, finding.text.c_str());
+        else
+            fprintf(out, "%s: %s: %s\n", path.c_str(), kind,
+                    finding.text.c_str());
     }
     fprintf(out, "%d error(s), %d warning(s)\n",
             CountFindings(report, SEVERITY_ERROR),

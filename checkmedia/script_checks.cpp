@@ -187,7 +187,7 @@ void CheckSourceFile(ScriptCheck *check, int line, const FileEntry &entry)
     if (!FindMediaPath(check->index, source, &actual) ||
         check->index->isFolder.at(actual))
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
-                   "source file %s is not on the media", source);
+                   "source file \\%s is not on the media", source);
 }
 
 void CheckFileEntry(ScriptCheck *check, const char *section, int i)
