@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "common/dbcs.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -63,11 +65,15 @@ bool ReadWholeFile(const std::string &path, std::string *bytes)
 std::string JoinHostPath(const std::string &folder, const std::string &name)
 {
 #ifdef _WIN32
-    const char separator = '\\';
-#else
-    const char separator = '/';
-#endif
-    if (folder.empty() || folder.back() == '/' || folder.back() == '\\')
+    // A trailing 0x5C may be the second byte of a double-byte character.
+    if (folder.empty() || folder.back() == '/' ||
+        EndsWithSeparator(folder.c_str()))
         return folder + name;
-    return folder + separator + name;
+    return folder + '\\' + name;
+#else
+    // A backslash is an ordinary byte of a name here.
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+#endif
 }

@@ -185,6 +185,24 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Write("product/app/README.TXT", "read me");
          },
          {}},
+#ifndef _WIN32
+        // 表 is 0x95 0x5C: its second byte is no folder separator. (On
+        // Windows the test's own file calls would split it under 1252.)
+        {"Shift-JIS folder whose second byte is a backslash",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\x95\x5C/manual/index.txt", "x");
+         },
+         {}},
+        {"Shift-JIS folder missing its trail byte",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\x95/manual/index.txt", "x");
+         },
+         {{"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
+#endif
         {"source file missing",
          [](Media *m) {
              m->Replace(kScript, "manual\\index.txt", "manual\\index.htm");
