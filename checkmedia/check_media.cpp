@@ -130,8 +130,13 @@ static void CheckLanguage(const MediaIndex *index, const Language &language,
     bool complete = true;
     for (const IniFile *file : all) {
         if (!file->present) {
-            AddFinding(report, listFile, language.line, SEVERITY_ERROR,
-                       "%s is missing", file->file.c_str());
+            // Without a language list there is no line to point at.
+            if (language.line > 0)
+                AddFinding(report, listFile, language.line, SEVERITY_ERROR,
+                           "%s is missing", file->file.c_str());
+            else
+                AddFinding(report, file->file, 0, SEVERITY_ERROR,
+                           "missing from the media folder");
             complete = false;
         }
     }
@@ -143,7 +148,8 @@ void CheckMedia(const std::string &mediaFolder, Report *report)
 {
     MediaIndex index;
     SetDbcsCodePage(0);
-    IndexMedia(mediaFolder, &index, report);
+    if (!IndexMedia(mediaFolder, &index, report))
+        return;
     IniFile list;
     std::vector<Language> languages;
     if (ReadMediaFile(&index, "language.ini", &list)) {

@@ -74,7 +74,7 @@ static void Walk(MediaIndex *index, const std::string &relative, int level,
     }
 }
 
-void IndexMedia(const std::string &root, MediaIndex *index, Report *report)
+bool IndexMedia(const std::string &root, MediaIndex *index, Report *report)
 {
     index->root = root;
     index->paths.clear();
@@ -82,11 +82,12 @@ void IndexMedia(const std::string &root, MediaIndex *index, Report *report)
     index->isFolder.clear();
     std::vector<FolderEntry> probe;
     if (!ListFolder(root, &probe)) {
-        AddFinding(report, ".", 0, SEVERITY_ERROR,
+        AddFinding(report, "", 0, SEVERITY_ERROR,
                    "the media folder cannot be read");
-        return;
+        return false;
     }
     Walk(index, "", 1, report);
+    return true;
 }
 
 bool FindMediaPath(const MediaIndex *index, const std::string &relative,

@@ -22,8 +22,9 @@ struct MediaIndex {
 std::string FoldMediaPath(const std::string &relative);
 
 // Walks the media folder and reports names longer than a Joliet CD keeps
-// and folders nested deeper than ISO 9660 allows.
-void IndexMedia(const std::string &root, MediaIndex *index, Report *report);
+// and folders nested deeper than ISO 9660 allows. False (reported) when
+// the media folder cannot be read.
+bool IndexMedia(const std::string &root, MediaIndex *index, Report *report);
 
 // The actual relative path ("/" between names) of a file or folder, or
 // false.

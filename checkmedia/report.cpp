@@ -31,7 +31,7 @@ static const char kSeparator = '/';
 static std::string HostPath(const std::string &base, const std::string &file)
 {
     std::string path = base;
-    if (!path.empty() && path.back() != kSeparator)
+    if (!path.empty() && !file.empty() && path.back() != kSeparator)
         path += kSeparator;
     for (char c : file)
         path += c == '/' ? kSeparator : c;

@@ -181,8 +181,12 @@ void CheckSourceFile(ScriptCheck *check, int line, const FileEntry &entry)
     char source[PATH_SIZE] = "";
     if (!ResolveFolder(check, "", entry.sourceFolder, source,
                        sizeof(source)) ||
-        AppendPath(source, sizeof(source), entry.fileName) < 0)
+        AppendPath(source, sizeof(source), entry.fileName) < 0) {
+        AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+                   "the source path is longer than %d characters",
+                   PATH_SIZE - 1);
         return;
+    }
     std::string actual;
     if (!FindMediaPath(check->index, source, &actual) ||
         check->index->isFolder.at(actual))
