@@ -12,6 +12,7 @@
 #include "common/version.h"
 #include "install/progman_client.h"
 #include "install/registry_writers.h"
+#include "install/uninstaller_notes.h"
 #include "resources/resource.h"
 #include "wizard/catalog.h"
 
@@ -169,6 +170,7 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
         WriteLogEntry(logPath, "Extra_File", "Folder00", extraFolder);
 
     WriteUninstallRegistration(logPath);
+    WriteUninstallerNotes(logPath);
 }
 
 void ReportCopyFailures(HWND owner, const CopyFailures *failures)
