@@ -89,6 +89,9 @@ static bool SameAsRegistryValue(const char *path, HKEY root, const char *key,
     return folder[0] != '\0' && SamePath(path, folder);
 }
 
+static bool BelowFolder(const char *path, const char *folder,
+                        const char **rest);
+
 static const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 static const char kCurrentVersion[] =
@@ -134,6 +137,35 @@ bool RemoveEmptyFolder(const char *path)
         return false;
     // RemoveDirectoryA removes only an empty folder.
     return RemoveDirectoryA(path) != 0;
+}
+
+void RemoveEmptyParentsInProgramFiles(const char *folder)
+{
+    char programFiles[PATH_SIZE];
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return;
+    DWORD bytes = sizeof(programFiles) - 1;
+    LONG result = RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL,
+                                   (BYTE *)programFiles, &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return;
+    programFiles[bytes] = '\0';
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), folder);
+    for (;;) {
+        char *separator = FindLastSeparator(parent);
+        if (separator == NULL)
+            return;
+        *separator = '\0';
+        const char *rest;
+        if (!BelowFolder(parent, programFiles, &rest) ||
+            GetFileAttributesA(parent) == INVALID_FILE_ATTRIBUTES ||
+            !RemoveEmptyFolder(parent))
+            return;
+    }
 }
 
 bool FirstEntryOf(const char *folder, char *name, size_t size)

@@ -27,6 +27,11 @@ bool IsProtectedFolder(const char *path);
 // it is gone afterwards.
 bool RemoveEmptyFolder(const char *path);
 
+// Removes the empty folders above folder that lie below the Program Files
+// folder: the install run creates them for its destination without
+// listing them. Stops at the first that is not empty.
+void RemoveEmptyParentsInProgramFiles(const char *folder);
+
 // The name of the first entry in folder (size bytes), or false when it is
 // empty or missing.
 bool FirstEntryOf(const char *folder, char *name, size_t size);

@@ -131,8 +131,8 @@ bool SamePath(const char *a, const char *b)
     // Letter case is ignored for single-byte characters only: a trail
     // byte is never a letter of its own.
     for (size_t i = 0; i < aLength; i++) {
-        if (IsDbcsLead((unsigned char)a[i])) {
-            if (a[i] != b[i] || i + 1 >= aLength || a[i + 1] != b[i + 1])
+        if (IsDbcsLead((unsigned char)a[i]) && i + 1 < aLength) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return false;
             i++;
             continue;

@@ -31,6 +31,8 @@ static LogValueList s_folders;
 static LogValueList s_shortcuts;
 static LogValueList s_keys;
 static LogValueList s_scratch;
+// The destination folder of each file section ([UNINSTALL_<section>] PATH).
+static char s_destinations[SECTION_COUNT][PATH_SIZE];
 // The uninstaller's own file: it goes last, after the program has ended.
 static char s_self[PATH_SIZE];
 
@@ -256,6 +258,7 @@ static void RemoveFiles(Removal *r, const bool removed[])
 static void CollectFolders(const char *logPath, const bool removed[])
 {
     s_folders.count = 0;
+    memset(s_destinations, 0, sizeof(s_destinations));
     for (int s = 0; s < SECTION_COUNT; s++) {
         if (!removed[s])
             continue;
@@ -264,13 +267,15 @@ static void CollectFolders(const char *logPath, const bool removed[])
             ReadLogList(logPath, name, "PATH", &s_scratch);
             AppendList(&s_folders, &s_scratch);
         }
-        char folder[PATH_SIZE];
+        char *folder = s_destinations[s];
+        folder[0] = '\0';
         if (FormUninstallSectionName(name, sizeof(name), kFileSections[s]) >
             0) {
             DWORD got = GetPrivateProfileStringA(name, "PATH", "", folder,
-                                                 sizeof(folder), logPath);
-            if (got + 1 < sizeof(folder))
-                AppendValue(&s_folders, folder);
+                                                 PATH_SIZE, logPath);
+            if (got + 1 >= PATH_SIZE || !IsRemovablePath(folder))
+                folder[0] = '\0';
+            AppendValue(&s_folders, folder);
         }
     }
     char extra[PATH_SIZE];
@@ -321,6 +326,9 @@ static void RemoveFolders(Removal *r, const bool removed[])
         if (!RemoveEmptyFolder(folder))
             NoteKeptFolder(r, folder, removed);
     }
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (removed[s])
+            RemoveEmptyParentsInProgramFiles(s_destinations[s]);
 }
 
 static void RemoveRegistry(const char *logPath)
