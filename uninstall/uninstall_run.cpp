@@ -28,6 +28,7 @@ static char s_section[LOG_SNAPSHOT_SIZE];
 // The lists of the log, kept here: each is large.
 static LogValueList s_files[SECTION_COUNT];
 static LogValueList s_folders;
+static LogValueList s_keptFolders;   // of the sections that stay
 static LogValueList s_shortcuts;
 static LogValueList s_keys;
 static LogValueList s_scratch;
@@ -46,18 +47,6 @@ static void ReadLogList(const char *logPath, const char *section,
     CollectNumberedValues(s_section, sizeof(s_section), prefix, list);
 }
 
-static void AppendList(LogValueList *to, const LogValueList *from)
-{
-    for (int i = 0; i < from->count && to->count < UNINSTALL_LIST_CAPACITY;
-         i++)
-        memcpy(to->values[to->count++], from->values[i], PATH_SIZE);
-}
-
-static void AppendValue(LogValueList *to, const char *value)
-{
-    if (value[0] != '\0' && to->count < UNINSTALL_LIST_CAPACITY)
-        CopyText(to->values[to->count++], PATH_SIZE, value);
-}
 
 static bool ListHolds(const LogValueList *list, const char *path)
 {
@@ -65,6 +54,14 @@ static bool ListHolds(const LogValueList *list, const char *path)
         if (SamePath(list->values[i], path))
             return true;
     return false;
+}
+
+// Adds value unless it is empty or already listed.
+static void AppendValue(LogValueList *to, const char *value)
+{
+    if (value[0] != '\0' && to->count < UNINSTALL_LIST_CAPACITY &&
+        !ListHolds(to, value))
+        CopyText(to->values[to->count++], PATH_SIZE, value);
 }
 
 int IsUsableLog(const char *logPath)
@@ -253,20 +250,27 @@ static void RemoveFiles(Removal *r, const bool removed[])
     }
 }
 
+static void AppendList(LogValueList *to, const LogValueList *from)
+{
+    for (int i = 0; i < from->count; i++)
+        AppendValue(to, from->values[i]);
+}
+
 // The folders of the sections that go: their path sections, the
 // destination folder of each, and the product's extra folder.
 static void CollectFolders(const char *logPath, const bool removed[])
 {
     s_folders.count = 0;
+    s_keptFolders.count = 0;
     memset(s_destinations, 0, sizeof(s_destinations));
     for (int s = 0; s < SECTION_COUNT; s++) {
-        if (!removed[s])
-            continue;
         char name[LOG_SECTION_SIZE];
         if (FormPathSectionName(name, sizeof(name), kFileSections[s]) > 0) {
             ReadLogList(logPath, name, "PATH", &s_scratch);
-            AppendList(&s_folders, &s_scratch);
+            AppendList(removed[s] ? &s_folders : &s_keptFolders, &s_scratch);
         }
+        if (!removed[s])
+            continue;
         char *folder = s_destinations[s];
         folder[0] = '\0';
         if (FormUninstallSectionName(name, sizeof(name), kFileSections[s]) >
@@ -294,24 +298,47 @@ static void CollectFolders(const char *logPath, const bool removed[])
     SortDeepestFirst(&s_folders);
 }
 
+// Whether path is a part of the installation that stays for others: a file
+// or folder that a kept section lists.
+static bool IsKeptPart(const bool removed[], const char *path)
+{
+    if (IsKeptFile(removed, path) || ListHolds(&s_keptFolders, path))
+        return true;
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (!removed[s] && ListHolds(&s_files[s], path))
+            return true;
+    return false;
+}
+
+// A folder that could not be removed: the first entry in it that is
+// neither listed nor kept for others is the user's, and is named.
 static void NoteKeptFolder(Removal *r, const char *folder,
                            const bool removed[])
 {
-    char name[PATH_SIZE];
-    if (!FirstEntryOf(folder, name, sizeof(name)))
+    char pattern[PATH_SIZE];
+    CopyText(pattern, sizeof(pattern), folder);
+    if (AppendPath(pattern, sizeof(pattern), "*") < 0)
         return;
-    char inside[PATH_SIZE];
-    CopyText(inside, sizeof(inside), folder);
-    // A folder that holds a shared part kept for others is not the user's.
-    if (AppendPath(inside, sizeof(inside), name) < 0 ||
-        IsKeptFile(removed, inside) || ListHolds(&s_folders, inside))
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
         return;
-    for (int s = 0; s < SECTION_COUNT; s++)
-        if (!removed[s] && ListHolds(&s_files[s], inside))
-            return;
-    if (r->report->keptFolders++ == 0) {
+    bool userFile = false;
+    do {
+        if (strcmp(found.cFileName, ".") == 0 ||
+            strcmp(found.cFileName, "..") == 0)
+            continue;
+        char inside[PATH_SIZE];
+        CopyText(inside, sizeof(inside), folder);
+        if (AppendPath(inside, sizeof(inside), found.cFileName) < 0 ||
+            IsKeptPart(removed, inside) || ListHolds(&s_folders, inside))
+            continue;
+        userFile = true;
+    } while (!userFile && FindNextFileA(search, &found));
+    FindClose(search);
+    if (userFile && r->report->keptFolders++ == 0) {
         CopyText(r->report->keptFolder, PATH_SIZE, folder);
-        CopyText(r->report->keptFolderFile, PATH_SIZE, name);
+        CopyText(r->report->keptFolderFile, PATH_SIZE, found.cFileName);
     }
 }
 
