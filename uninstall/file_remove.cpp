@@ -89,9 +89,6 @@ static bool SameAsRegistryValue(const char *path, HKEY root, const char *key,
     return folder[0] != '\0' && SamePath(path, folder);
 }
 
-static bool BelowFolder(const char *path, const char *folder,
-                        const char **rest);
-
 static const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 static const char kCurrentVersion[] =
@@ -161,7 +158,7 @@ void RemoveEmptyParentsInProgramFiles(const char *folder)
             return;
         *separator = '\0';
         const char *rest;
-        if (!BelowFolder(parent, programFiles, &rest) ||
+        if (!IsInsideFolder(parent, programFiles, &rest) ||
             GetFileAttributesA(parent) == INVALID_FILE_ATTRIBUTES ||
             !RemoveEmptyFolder(parent))
             return;
@@ -188,24 +185,6 @@ bool FirstEntryOf(const char *folder, char *name, size_t size)
     } while (!any && FindNextFileA(search, &found));
     FindClose(search);
     return any;
-}
-
-// Whether path lies below folder; the rest (from its backslash) in *rest.
-static bool BelowFolder(const char *path, const char *folder,
-                        const char **rest)
-{
-    size_t length = strlen(folder);
-    if (length == 0 || length >= strlen(path) || path[length] != '\\')
-        return false;
-    char head[PATH_SIZE];
-    CopyText(head, sizeof(head), path);
-    if (length >= sizeof(head))
-        return false;
-    head[length] = '\0';
-    if (!SamePath(head, folder))
-        return false;
-    *rest = path + length;
-    return true;
 }
 
 static bool ReadShellFolder(HKEY root, const char *name, char *folder,
@@ -238,9 +217,9 @@ bool CounterpartPath(const char *path, char *other, size_t size)
             continue;
         const char *rest;
         const char *base = NULL;
-        if (BelowFolder(path, common, &rest))
+        if (IsInsideFolder(path, common, &rest))
             base = user;
-        else if (BelowFolder(path, user, &rest))
+        else if (IsInsideFolder(path, user, &rest))
             base = common;
         if (base == NULL)
             continue;

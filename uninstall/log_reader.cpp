@@ -4,32 +4,11 @@
 #include <string.h>
 
 #include "common/dbcs.h"
+#include "install/log_section.h"
 
 static char LowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-}
-
-int ParseNumberedKey(const char *key, size_t keyLength, const char *prefix)
-{
-    size_t prefixLength = strlen(prefix);
-    size_t digits = keyLength - prefixLength;
-    if (keyLength < prefixLength + 2 || digits > 7)
-        return -1;
-    for (size_t i = 0; i < prefixLength; i++)
-        if (LowerAscii(key[i]) != LowerAscii(prefix[i]))
-            return -1;
-    int number = 0;
-    for (size_t i = prefixLength; i < keyLength; i++) {
-        if (key[i] < '0' || key[i] > '9')
-            return -1;
-        number = number * 10 + (key[i] - '0');
-    }
-    // "%02d" writes no more than two digits below 100, so "FILE007" is a
-    // key the install run never reads or writes.
-    if (digits > 2 && key[prefixLength] == '0')
-        return -1;
-    return number;
 }
 
 // A logged value that can be acted upon: a path that fits, without the
@@ -46,52 +25,55 @@ static bool IsUsableValue(const char *value, size_t length)
     return true;
 }
 
-static bool AlreadySeen(const int *numbers, int count, int number)
+// Whether a key numbered past what is tracked came earlier in the section
+// (then that earlier one is what a read finds).
+static bool EarlierKeyEqual(const char *section, size_t size,
+                            const SectionEntry *current)
 {
-    for (int i = 0; i < count; i++)
-        if (numbers[i] == number)
+    SectionCursor cursor;
+    SectionEntry entry;
+    StartSectionEntries(&cursor, section, size);
+    while (NextSectionEntry(&cursor, &entry) && entry.key != current->key)
+        if (entry.keyLength == current->keyLength &&
+            KeyNamesEqual(entry.key, current->key, entry.keyLength))
             return true;
     return false;
 }
 
-int CollectNumberedValues(const char *section, size_t size,
-                          const char *prefix, LogValueList *list)
+int CollectNumberedValues(const char *section, size_t size, LogList list,
+                          LogValueList *values)
 {
-    list->count = list->refused = list->dropped = 0;
-    // Every key number met, filled or not: the first of two keys counts.
-    static int seen[UNINSTALL_LIST_CAPACITY * 2];
-    int seenCount = 0;
-    size_t at = 0;
-    while (at < size && section[at] != '\0') {
-        const char *line = section + at;
-        const char *end = (const char *)memchr(line, '\0', size - at);
-        size_t lineLength = end ? (size_t)(end - line) : size - at;
-        at += lineLength + 1;
-        const char *equals = (const char *)memchr(line, '=', lineLength);
-        if (equals == NULL)
+    values->count = values->refused = values->dropped = 0;
+    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
+    SectionCursor cursor;
+    SectionEntry entry;
+    StartSectionEntries(&cursor, section, size);
+    while (NextSectionEntry(&cursor, &entry)) {
+        int index = ParseLogKey(entry.key, entry.keyLength, list);
+        if (index == -1)
             continue;
-        int number = ParseNumberedKey(line, (size_t)(equals - line), prefix);
-        if (number < 0 || AlreadySeen(seen, seenCount, number))
-            continue;
-        if (seenCount < (int)(sizeof(seen) / sizeof(seen[0])))
-            seen[seenCount++] = number;
-        const char *value = equals + 1;
-        size_t valueLength = lineLength - (size_t)(value - line);
-        if (valueLength == 0)
-            continue;
-        if (!IsUsableValue(value, valueLength)) {
-            list->refused++;
+        if (index >= 0) {
+            if (seen[index / 8] & (1 << (index % 8)))
+                continue;
+            seen[index / 8] |= (unsigned char)(1 << (index % 8));
+        } else if (EarlierKeyEqual(section, size, &entry)) {
             continue;
         }
-        if (list->count == UNINSTALL_LIST_CAPACITY) {
-            list->dropped++;
+        if (entry.valueLength == 0)
+            continue;
+        if (!IsUsableValue(entry.value, entry.valueLength)) {
+            values->refused++;
             continue;
         }
-        memcpy(list->values[list->count], value, valueLength);
-        list->values[list->count][valueLength] = '\0';
-        list->count++;
+        if (values->count == UNINSTALL_LIST_CAPACITY) {
+            values->dropped++;
+            continue;
+        }
+        memcpy(values->values[values->count], entry.value, entry.valueLength);
+        values->values[values->count][entry.valueLength] = '\0';
+        values->count++;
     }
-    return list->count;
+    return values->count;
 }
 
 bool IsRemovablePath(const char *path)
@@ -140,6 +122,30 @@ bool SamePath(const char *a, const char *b)
         if (LowerAscii(a[i]) != LowerAscii(b[i]))
             return false;
     }
+    return true;
+}
+
+bool IsInsideFolder(const char *path, const char *folder, const char **rest)
+{
+    size_t length = strlen(folder);
+    if (EndsWithSeparator(folder))
+        length--;
+    if (length == 0 || length >= strlen(path) || length >= PATH_SIZE ||
+        path[length] != '\\')
+        return false;
+    // The backslash must be a character of its own, not a trail byte.
+    const char *p = path;
+    while ((size_t)(p - path) < length)
+        p = NextChar(p);
+    if ((size_t)(p - path) != length)
+        return false;
+    char head[PATH_SIZE];
+    memcpy(head, path, length);
+    head[length] = '\0';
+    if (!SamePath(head, folder))
+        return false;
+    if (rest != NULL)
+        *rest = path + length;
     return true;
 }
 

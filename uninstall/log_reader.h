@@ -7,6 +7,7 @@
 #include <stddef.h>
 
 #include "common/setup_limits.h"
+#include "install/log_names.h"
 
 // Values a list can hold: the highest key number an install run reaches
 // (the log keeps high numbers written by hand or by older runs too).
@@ -20,17 +21,14 @@ struct LogValueList {
     char values[UNINSTALL_LIST_CAPACITY][PATH_SIZE];
 };
 
-// The number of a key "<prefix>NN" (prefix in any letter case, at least two
-// digits, no zero in front beyond those two: "FILE07", "FILE100"), or -1.
-int ParseNumberedKey(const char *key, size_t keyLength, const char *prefix);
-
-// Collects the values of every numbered key of prefix in the section
-// buffer of size bytes (the buffer may lack its final NULs: nothing past
-// size is read). Like a profile read, the first of keys written twice
-// counts; empty values are skipped. Gaps in the numbering do not end the
-// list: every value that the log lists is taken. Returns the count.
-int CollectNumberedValues(const char *section, size_t size,
-                          const char *prefix, LogValueList *list);
+// Collects the values of every numbered key of the list (FILE or PATH, the
+// keys a read of the numbered key finds) in the section buffer of size
+// bytes; nothing past size is read. Like a profile read, the first of keys
+// written twice counts; empty values are skipped. Gaps in the numbering do
+// not end the list, and keys numbered past what an install run tracks
+// count too: every value that the log lists is taken. Returns the count.
+int CollectNumberedValues(const char *section, size_t size, LogList list,
+                          LogValueList *values);
 
 // Whether path is an absolute local path ("C:\...") that names no drive
 // root and holds no "." or ".." component.
@@ -40,11 +38,16 @@ bool IsRemovablePath(const char *path);
 // single-byte characters and one trailing backslash.
 bool SamePath(const char *a, const char *b);
 
+// Whether path lies inside folder (below it, not folder itself), compared
+// as SamePath compares. The rest of path, from its backslash, in *rest
+// (may be NULL).
+bool IsInsideFolder(const char *path, const char *folder, const char **rest);
+
 // Counts the separators of path (character by character).
 int PathDepth(const char *path);
 
 // Orders paths deepest first (stable for equal depth), for folder removal.
-void SortDeepestFirst(LogValueList *list);
+void SortDeepestFirst(LogValueList *values);
 
 // The uninstaller's command line: "[-s] LOG" (the log path may be quoted).
 // Returns 1 with the path in log (size bytes), or 0 when no path is given,

@@ -38,13 +38,13 @@ static char s_destinations[SECTION_COUNT][PATH_SIZE];
 static char s_self[PATH_SIZE];
 
 static void ReadLogList(const char *logPath, const char *section,
-                        const char *prefix, LogValueList *list)
+                        LogList which, LogValueList *list)
 {
     list->count = 0;
     if (!ReadWholeProfileSection(section, s_section, sizeof(s_section),
                                  logPath))
         return;   // a section too large for any install run: not trusted
-    CollectNumberedValues(s_section, sizeof(s_section), prefix, list);
+    CollectNumberedValues(s_section, sizeof(s_section), which, list);
 }
 
 
@@ -266,7 +266,7 @@ static void CollectFolders(const char *logPath, const bool removed[])
     for (int s = 0; s < SECTION_COUNT; s++) {
         char name[LOG_SECTION_SIZE];
         if (FormPathSectionName(name, sizeof(name), kFileSections[s]) > 0) {
-            ReadLogList(logPath, name, "PATH", &s_scratch);
+            ReadLogList(logPath, name, LOG_PATHS, &s_scratch);
             AppendList(removed[s] ? &s_folders : &s_keptFolders, &s_scratch);
         }
         if (!removed[s])
@@ -342,6 +342,32 @@ static void NoteKeptFolder(Removal *r, const char *folder,
     }
 }
 
+static bool InsideListedFolder(const char *path)
+{
+    for (int i = 0; i < s_folders.count; i++)
+        if (IsInsideFolder(path, s_folders.values[i], NULL))
+            return true;
+    return false;
+}
+
+// The folders between a listed folder and a listed folder above it: the
+// install run creates them ("\doc\en" makes doc too) but lists only the
+// deepest. Empty ones go with the folder below them.
+static void RemoveUnlistedParents(const char *folder)
+{
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), folder);
+    for (;;) {
+        char *separator = FindLastSeparator(parent);
+        if (separator == NULL)
+            return;
+        *separator = '\0';
+        if (ListHolds(&s_folders, parent) || !InsideListedFolder(parent) ||
+            !RemoveEmptyFolder(parent))
+            return;
+    }
+}
+
 static void RemoveFolders(Removal *r, const bool removed[])
 {
     for (int i = 0; i < s_folders.count; i++) {
@@ -350,12 +376,31 @@ static void RemoveFolders(Removal *r, const bool removed[])
         if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ||
             IsProtectedFolder(folder))
             continue;
-        if (!RemoveEmptyFolder(folder))
+        if (RemoveEmptyFolder(folder))
+            RemoveUnlistedParents(folder);
+        else
             NoteKeptFolder(r, folder, removed);
     }
     for (int s = 0; s < SECTION_COUNT; s++)
         if (removed[s])
             RemoveEmptyParentsInProgramFiles(s_destinations[s]);
+}
+
+// The install run writes REGPATH00 and REGPATH01 at most; they are read
+// as it numbers them, up to the first missing one.
+static void ReadRegistryPaths(const char *logPath, const char *section)
+{
+    for (int index = 0; index < 100; index++) {
+        char key[LOG_KEY_SIZE];
+        snprintf(key, sizeof(key), "REGPATH%02d", index);
+        char value[PATH_SIZE];
+        DWORD got = GetPrivateProfileStringA(section, key, "", value,
+                                             sizeof(value), logPath);
+        if (value[0] == '\0')
+            return;
+        if (got + 1 < sizeof(value))
+            AppendValue(&s_keys, value);
+    }
 }
 
 static void RemoveRegistry(const char *logPath)
@@ -372,10 +417,8 @@ static void RemoveRegistry(const char *logPath)
     DeleteKeyTree(kFileAgentKey);
     // The keys above the product's go only when nothing else is in them.
     s_keys.count = 0;
-    for (int s = SECTION_COMMON; s <= SECTION_FILE; s++) {
-        ReadLogList(logPath, kFileSections[s], "REGPATH", &s_scratch);
-        AppendList(&s_keys, &s_scratch);
-    }
+    for (int s = SECTION_COMMON; s <= SECTION_FILE; s++)
+        ReadRegistryPaths(logPath, kFileSections[s]);
     SortDeepestFirst(&s_keys);
     for (int i = 0; i < s_keys.count; i++)
         DeleteKeyIfEmpty(s_keys.values[i]);
@@ -468,7 +511,7 @@ int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
     if (got == 0 || got >= sizeof(s_self))
         s_self[0] = '\0';
     for (int s = 0; s < SECTION_COUNT; s++)
-        ReadLogList(logPath, kFileSections[s], "FILE", &s_files[s]);
+        ReadLogList(logPath, kFileSections[s], LOG_FILES, &s_files[s]);
 
     bool removed[SECTION_COUNT];
     DecideSections(notes, removed, report);

@@ -23,10 +23,10 @@ std::string Section(std::initializer_list<std::string> lines)
 }
 
 std::unique_ptr<LogValueList> Collect(const std::string &section,
-                                      const char *prefix)
+                                      LogList which)
 {
     std::unique_ptr<LogValueList> list(new LogValueList);
-    CollectNumberedValues(section.data(), section.size(), prefix, list.get());
+    CollectNumberedValues(section.data(), section.size(), which, list.get());
     return list;
 }
 
@@ -36,18 +36,21 @@ TEST(UninstallLogReader, TakesEveryNumberedKeyAcrossGapsFirstOfTwinsWins)
 {
     auto list = Collect(Section({"FILE00=C:\\a", "FILE02=C:\\gap",
                                  "file4160=C:\\high", "FILE00=C:\\twin",
+                                 "FILE40959=C:\\higher",
+                                 "file40959=C:\\twin of higher",
                                  "FILE01=", "FILE007=C:\\not a key",
                                  "FILEX=C:\\x", "PATH00=C:\\folder",
                                  "REGPATH00=Software\\V", "no equals"}),
-                        "FILE");
-    ASSERT_EQ(3, list->count);
+                        LOG_FILES);
+    ASSERT_EQ(4, list->count);
     EXPECT_STREQ("C:\\a", list->values[0]);
     EXPECT_STREQ("C:\\gap", list->values[1]);
     EXPECT_STREQ("C:\\high", list->values[2]);
+    EXPECT_STREQ("C:\\higher", list->values[3]);
     EXPECT_EQ(0, list->refused);
     // REGPATH keys are not PATH keys.
     auto paths = Collect(Section({"REGPATH00=Software\\V", "PATH00=C:\\f"}),
-                         "PATH");
+                         LOG_PATHS);
     ASSERT_EQ(1, paths->count);
     EXPECT_STREQ("C:\\f", paths->values[0]);
 }
@@ -59,7 +62,7 @@ TEST(UninstallLogReader, ValuesThatCannotBePathsAreRefusedAtTheLimit)
     auto list = Collect(Section({"FILE00=" + fits, "FILE01=" + over,
                                  "FILE02=\"C:\\quoted\"",
                                  std::string("FILE03=C:\\tab\there")}),
-                        "FILE");
+                        LOG_FILES);
     ASSERT_EQ(1, list->count);
     EXPECT_EQ(fits, list->values[0]);
     EXPECT_EQ(3, list->refused);
@@ -67,21 +70,21 @@ TEST(UninstallLogReader, ValuesThatCannotBePathsAreRefusedAtTheLimit)
 
 TEST(UninstallLogReader, ABufferWithoutItsFinalNulsIsReadOnlyToItsSize)
 {
-    const char bytes[] = {'F', 'I', 'L', 'E', '0', '0', '=', 'C', ':', '\\',
-                          'x'};
-    std::unique_ptr<char[]> exact(new char[sizeof(bytes)]);
-    memcpy(exact.get(), bytes, sizeof(bytes));
+    // The last line, cut off before its NUL, may be cut: it is not taken.
+    const char bytes[] = "FILE00=C:\\a\0FILE01=C:\\b";
+    std::unique_ptr<char[]> exact(new char[sizeof(bytes) - 1]);
+    memcpy(exact.get(), bytes, sizeof(bytes) - 1);
     std::unique_ptr<LogValueList> list(new LogValueList);
-    EXPECT_EQ(1, CollectNumberedValues(exact.get(), sizeof(bytes), "FILE",
-                                       list.get()));
-    EXPECT_STREQ("C:\\x", list->values[0]);
+    EXPECT_EQ(1, CollectNumberedValues(exact.get(), sizeof(bytes) - 1,
+                                       LOG_FILES, list.get()));
+    EXPECT_STREQ("C:\\a", list->values[0]);
 }
 
 TEST(UninstallLogReader, FoldersAreSortedDeepestFirst)
 {
     auto list = Collect(Section({"PATH00=C:\\a", "PATH01=C:\\a\\b\\c",
                                  "PATH02=C:\\a\\b", "PATH03=C:\\z\\y"}),
-                        "PATH");
+                        LOG_PATHS);
     SortDeepestFirst(list.get());
     EXPECT_STREQ("C:\\a\\b\\c", list->values[0]);
     EXPECT_STREQ("C:\\a\\b", list->values[1]);
@@ -110,6 +113,10 @@ TEST(UninstallPaths, ShiftJisTrailBackslashesAreNoSeparators)
     EXPECT_TRUE(SamePath("C:\\\x83\x5C\\", "c:\\\x83\x5C"));
     // The trail byte is no letter: 0x83 0x5C differs from 0x83 0x7C.
     EXPECT_FALSE(SamePath("C:\\\x83\x5C", "C:\\\x83\x7C"));
+    EXPECT_TRUE(IsInsideFolder("C:\\\x83\x5C\\a", "c:\\\x83\x5C\\", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\\x83\x5C", "C:\\\x83", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\ab", "C:\\a", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\a", "C:\\a", NULL));
     char group[PATH_SIZE], title[PATH_SIZE];
     ASSERT_TRUE(SplitShortcutPath("C:\\P\\\x95\x5C\\\x83\x5C.lnk", group,
                                   sizeof(group), title, sizeof(title)));

@@ -53,6 +53,7 @@ protected:
         dest_ = scratch_.Join("Kit");
         MakeFolders(dest_ + "\\Shared");
         MakeFolders(dest_ + "\\Common");
+        MakeFolders(dest_ + "\\doc\\en");
     }
     void TearDown() override { CleanRegistry(); }
 
@@ -64,7 +65,8 @@ protected:
                            const std::string &moreFiles = "",
                            const std::string &morePaths = "")
     {
-        for (const char *name : {"Shared\\NET.DLL", "Common\\CK.DLL", "app.exe"})
+        for (const char *name : {"Shared\\NET.DLL", "Common\\CK.DLL", "app.exe",
+                                 "doc\\en\\read.txt"})
             WriteFileBytes(dest_ + "\\" + name, name);
         SetFileAttributesA((dest_ + "\\Common\\CK.DLL").c_str(),
                            FILE_ATTRIBUTE_READONLY);
@@ -76,8 +78,11 @@ protected:
                        "REGPATH00=Software\\Veltrane\\CaptureKit\r\n"
                        "REGPATH01=Software\\Veltrane\r\n"
                        "[Paths_File]\r\nPATH00=" + dest_ + "\r\n" + morePaths +
+                       // doc\en is listed, not doc, as the install run does
+                       "PATH90=" + dest_ + "\\doc\\en\r\n" +
                        "[UNINSTALL_Files_File]\r\nPATH=" + dest_ + "\r\n"
                        "[Files_File]\r\nFILE00=" + dest_ + "\\app.exe\r\n"
+                       "FILE90=" + dest_ + "\\doc\\en\\read.txt\r\n"
                        "REGPATH00=Software\\Veltrane\\CaptureKit\\FileAgent\r\n" +
                        moreFiles +
                        "[UnInstKey]\r\nUnInstKey_File=UninstTest\r\n" +
