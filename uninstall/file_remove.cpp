@@ -6,6 +6,7 @@
 #include "common/path_join.h"
 #include "common/platform.h"
 #include "common/setup_limits.h"
+#include "install/registry_writers.h"
 #include "uninstall/log_reader.h"
 
 static const char *g_wininitPath;
@@ -76,17 +77,8 @@ static bool SameAsRegistryValue(const char *path, HKEY root, const char *key,
                                 const char *value)
 {
     char folder[PATH_SIZE];
-    DWORD size = sizeof(folder) - 1;
-    HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    LONG result = RegQueryValueExA(opened, value, NULL, NULL, (BYTE *)folder,
-                                   &size);
-    RegCloseKey(opened);
-    if (result != ERROR_SUCCESS)
-        return false;
-    folder[size < sizeof(folder) ? size : sizeof(folder) - 1] = '\0';
-    return folder[0] != '\0' && SamePath(path, folder);
+    return ReadRegistryText(root, key, value, folder, sizeof(folder)) &&
+           folder[0] != '\0' && SamePath(path, folder);
 }
 
 static const char kShellFolders[] =
@@ -136,20 +128,9 @@ bool RemoveEmptyFolder(const char *path)
     return RemoveDirectoryA(path) != 0;
 }
 
-void RemoveEmptyParentsInProgramFiles(const char *folder)
+void RemoveEmptyParents(const char *folder, ParentTest mayRemove,
+                        const void *context)
 {
-    char programFiles[PATH_SIZE];
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_READ,
-                      &key) != ERROR_SUCCESS)
-        return;
-    DWORD bytes = sizeof(programFiles) - 1;
-    LONG result = RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL,
-                                   (BYTE *)programFiles, &bytes);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return;
-    programFiles[bytes] = '\0';
     char parent[PATH_SIZE];
     CopyText(parent, sizeof(parent), folder);
     for (;;) {
@@ -157,12 +138,25 @@ void RemoveEmptyParentsInProgramFiles(const char *folder)
         if (separator == NULL)
             return;
         *separator = '\0';
-        const char *rest;
-        if (!IsInsideFolder(parent, programFiles, &rest) ||
-            GetFileAttributesA(parent) == INVALID_FILE_ATTRIBUTES ||
-            !RemoveEmptyFolder(parent))
+        if (GetFileAttributesA(parent) == INVALID_FILE_ATTRIBUTES ||
+            !mayRemove(parent, context) || !RemoveEmptyFolder(parent))
             return;
     }
+}
+
+static bool InsideFolder(const char *parent, const void *folder)
+{
+    return IsInsideFolder(parent, (const char *)folder, NULL);
+}
+
+void RemoveEmptyParentsInProgramFiles(const char *folder)
+{
+    char programFiles[PATH_SIZE];
+    if (ReadRegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion,
+                         "ProgramFilesDir", programFiles,
+                         sizeof(programFiles)) &&
+        programFiles[0] != '\0')
+        RemoveEmptyParents(folder, InsideFolder, programFiles);
 }
 
 bool FirstEntryOf(const char *folder, char *name, size_t size)
@@ -190,18 +184,8 @@ bool FirstEntryOf(const char *folder, char *name, size_t size)
 static bool ReadShellFolder(HKEY root, const char *name, char *folder,
                             size_t size)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, kShellFolders, 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    DWORD bytes = (DWORD)size - 1;
-    LONG result = RegQueryValueExA(key, name, NULL, NULL, (BYTE *)folder,
-                                   &bytes);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return false;
-    folder[bytes < size ? bytes : size - 1] = '\0';
-    return folder[0] != '\0';
+    return ReadRegistryText(root, kShellFolders, name, folder, (DWORD)size) &&
+           folder[0] != '\0';
 }
 
 bool CounterpartPath(const char *path, char *other, size_t size)

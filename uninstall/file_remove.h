@@ -27,6 +27,13 @@ bool IsProtectedFolder(const char *path);
 // it is gone afterwards.
 bool RemoveEmptyFolder(const char *path);
 
+// Removes the empty folders above folder, nearest first, while mayRemove
+// allows each (it is given the parent and context); stops at the first
+// that is not empty or not allowed.
+typedef bool (*ParentTest)(const char *parent, const void *context);
+void RemoveEmptyParents(const char *folder, ParentTest mayRemove,
+                        const void *context);
+
 // Removes the empty folders above folder that lie below the Program Files
 // folder: the install run creates them for its destination without
 // listing them. Stops at the first that is not empty.

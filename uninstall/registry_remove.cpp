@@ -9,7 +9,7 @@ static const char kNetLibApplicationKey[] =
     "Software\\Vorstmark\\NETLNK32\\Application";
 static const char kNetLibMakerKey[] = "Software\\Vorstmark";
 
-static bool KeyExists(const char *key)
+bool KeyExists(const char *key)
 {
     HKEY opened;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) !=

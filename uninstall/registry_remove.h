@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// Whether HKEY_LOCAL_MACHINE\key can be opened for reading.
+bool KeyExists(const char *key);
+
 // Deletes HKEY_LOCAL_MACHINE\key with all its subkeys and values (also on
 // Windows 95 and NT 4.0, which have no RegDeleteTree). Returns true when it
 // is gone afterwards.

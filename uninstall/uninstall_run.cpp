@@ -7,6 +7,7 @@
 #include "common/path_join.h"
 #include "common/platform.h"
 #include "install/log_names.h"
+#include "install/registry_writers.h"
 #include "pages/welcome_checks.h"
 #include "uninstall/file_remove.h"
 #include "uninstall/log_reader.h"
@@ -121,18 +122,11 @@ void ReadDisplayName(const char *logPath, char *name, size_t size)
         snprintf(entry, sizeof(entry), "%s\\%s", kUninstallRoot, key) >=
             (int)sizeof(entry))
         return;
-    HKEY opened;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_READ, &opened) !=
-        ERROR_SUCCESS)
-        return;
     char display[DISPLAY_NAME_SIZE];
-    DWORD bytes = sizeof(display) - 1;
-    if (RegQueryValueExA(opened, "DisplayName", NULL, NULL, (BYTE *)display,
-                         &bytes) == ERROR_SUCCESS && bytes > 0) {
-        display[bytes] = '\0';
+    if (ReadRegistryText(HKEY_LOCAL_MACHINE, entry, "DisplayName", display,
+                         sizeof(display)) &&
+        display[0] != '\0')
         CopyText(name, size, display);
-    }
-    RegCloseKey(opened);
 }
 
 bool IsUtilityRunning(const UninstallNotes *notes)
@@ -186,15 +180,9 @@ static void DecideSections(const UninstallNotes *notes, bool removed[],
     removed[SECTION_FILE] = true;
     removed[SECTION_DLL] = notes->present &&
                            ReleaseNetworkLibrary(notes->appName);
-    bool sharingInstalled = true;
-    if (notes->present && notes->sharingKey[0] != '\0') {
-        HKEY key;
-        sharingInstalled = RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                         notes->sharingKey, 0, KEY_READ,
-                                         &key) == ERROR_SUCCESS;
-        if (sharingInstalled)
-            RegCloseKey(key);
-    }
+    bool sharingInstalled = !notes->present ||
+                            notes->sharingKey[0] == '\0' ||
+                            KeyExists(notes->sharingKey);
     removed[SECTION_COMMON] = notes->present && !sharingInstalled;
     report->keptNetworkLibrary = !removed[SECTION_DLL];
     report->keptCommonFiles = !removed[SECTION_COMMON];
@@ -342,6 +330,9 @@ static void NoteKeptFolder(Removal *r, const char *folder,
     }
 }
 
+// The folders between a listed folder and a listed folder above it: the
+// install run creates them ("\\doc\\en" makes doc too) but lists only the
+// deepest. Empty ones go with the folder below them.
 static bool InsideListedFolder(const char *path)
 {
     for (int i = 0; i < s_folders.count; i++)
@@ -353,19 +344,9 @@ static bool InsideListedFolder(const char *path)
 // The folders between a listed folder and a listed folder above it: the
 // install run creates them ("\doc\en" makes doc too) but lists only the
 // deepest. Empty ones go with the folder below them.
-static void RemoveUnlistedParents(const char *folder)
+static bool IsUnlistedBetweenListed(const char *parent, const void *)
 {
-    char parent[PATH_SIZE];
-    CopyText(parent, sizeof(parent), folder);
-    for (;;) {
-        char *separator = FindLastSeparator(parent);
-        if (separator == NULL)
-            return;
-        *separator = '\0';
-        if (ListHolds(&s_folders, parent) || !InsideListedFolder(parent) ||
-            !RemoveEmptyFolder(parent))
-            return;
-    }
+    return !ListHolds(&s_folders, parent) && InsideListedFolder(parent);
 }
 
 static void RemoveFolders(Removal *r, const bool removed[])
@@ -377,7 +358,7 @@ static void RemoveFolders(Removal *r, const bool removed[])
             IsProtectedFolder(folder))
             continue;
         if (RemoveEmptyFolder(folder))
-            RemoveUnlistedParents(folder);
+            RemoveEmptyParents(folder, IsUnlistedBetweenListed, NULL);
         else
             NoteKeptFolder(r, folder, removed);
     }

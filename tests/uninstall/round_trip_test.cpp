@@ -45,30 +45,11 @@ void ListTree(const std::string &folder, std::set<std::string> *paths)
     FindClose(search);
 }
 
-int RunAndWait(const std::string &command, DWORD timeoutMs = 60000)
-{
-    std::string line = command;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                        &startup, &process))
-        return -1;
-    DWORD code = (DWORD)-1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return (int)code;
-}
-
 // The sections of a "reg export" (UTF-16) file, Wine's own left out.
 std::set<std::string> ExportKeys(const char *root, const std::string &file)
 {
     DeleteFileA(file.c_str());
-    RunAndWait("reg.exe export \"" + std::string(root) + "\" \"" + file +
+    RunProcess("reg.exe export \"" + std::string(root) + "\" \"" + file +
                "\" /y");
     std::string bytes = ReadFileBytes(file);
     DeleteFileA(file.c_str());
@@ -122,6 +103,31 @@ std::string Difference(const std::set<std::string> &before,
 
 class RoundTrip : public testing::Test {
 protected:
+    // What a failed earlier run may have left in the prefix.
+    void SetUp() override { RemoveLeftovers(); }
+    void TearDown() override { RemoveLeftovers(); }
+
+    void RemoveLeftovers()
+    {
+        RemoveTree("C:\\Program Files\\RoundTrip");
+        DeleteFileA(kLog);
+        SetFileAttributesA(kUninstaller, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(kUninstaller);
+        for (const char *key :
+             {"Software\\Veltrane", "Software\\Vorstmark",
+              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RoundTripKit"})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+        const char *shellFolders =
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            const char *name =
+                root == HKEY_CURRENT_USER ? "Programs" : "Common Programs";
+            std::string programs = ReadRegString(root, shellFolders, name);
+            RemoveTree(programs + "\\RT Group");
+            DeleteFileA((programs + "\\StartUp\\RT Monitor.lnk").c_str());
+        }
+    }
+
     void WriteMedia()
     {
         media_ = scratch_.Join("media");
@@ -189,7 +195,7 @@ protected:
             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RoundTripKit",
             "UninstallString");
         EXPECT_EQ(std::string(kUninstaller) + " " + kLog, command);
-        int code = RunAndWait(kUninstaller + std::string(" -s ") + kLog);
+        int code = RunProcess(kUninstaller + std::string(" -s ") + kLog);
         // The uninstaller's own file goes right after it has ended.
         PumpUntil([] { return !FileExists(kUninstaller); }, 20000);
         return code;

@@ -296,24 +296,9 @@ TEST_F(Uninstall, OnThe95FamilyAFileInUseIsRenamedToNulByWininit)
         << lines;
 }
 
-// uninstall.exe as a process: its exit code, within a time-out.
 int RunUninstaller(const std::string &arguments)
 {
-    std::string command = "\"" + BuildFolder() + "\\uninstall.exe\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                        &startup, &process))
-        return -1;
-    DWORD code = (DWORD)-1;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return (int)code;
+    return RunProcess("\"" + BuildFolder() + "\\uninstall.exe\" " + arguments);
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
@@ -327,8 +312,17 @@ TEST_F(Uninstall, ExitCodesOfTheProgram)
               RunUninstaller("-s \"" + scratch_.Join("missing.log") + "\""));
     EXPECT_EQ(UNINSTALL_REFUSED, RunUninstaller("-s"));
 
-    // The utility is running: refused, nothing removed.
+    // NO to the confirmation: exit code 1, nothing removed.
     WriteInstallation();
+    WriteRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+                   "\"" + BuildFolder() + "\\uninstall.exe\" " + log_);
+    EXPECT_EQ(UNINSTALL_CANCELLED,
+              RunProcess("\"" + BuildFolder() +
+                         "\\uninstall_walker.exe\" --cancel UninstTest"));
+    EXPECT_TRUE(Exists("app.exe"));
+    EXPECT_TRUE(FileExists(log_));
+
+    // The utility is running: refused, nothing removed.
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = PlainWindowProc;
     windowClass.hInstance = GetModuleHandleA(NULL);
@@ -360,6 +354,19 @@ TEST_F(Uninstall, ExitCodesOfTheProgram)
     EXPECT_NE(std::string::npos, std::string(pending, size).find("app.exe"));
     RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
+}
+
+TEST(UninstallTexts, TheLogsLanguageElseTheSystemCodePage)
+{
+    const UninstallTexts *japanese = ChooseTexts("jpn");
+    const UninstallTexts *english = ChooseTexts("eng");
+    EXPECT_STREQ("Uninstall", english->title);
+    // アンインストール in Shift-JIS, whatever the source encoding.
+    EXPECT_STREQ("\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B"
+                 "\x83\x8B",
+                 japanese->title);
+    EXPECT_EQ(english, ChooseTexts("fra"));
+    EXPECT_EQ(GetACP() == 932 ? japanese : english, ChooseTexts(""));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// uninstall_walker KEY [SHOTS]: runs the command of the uninstall entry KEY
-// (what "Remove" in the list of installed programs runs), answers its
-// confirmation with YES and its closing message with OK. With SHOTS, before
+// uninstall_walker [--cancel] KEY [SHOTS]: runs the command of the uninstall
+// entry KEY (what "Remove" in the list of installed programs runs), answers
+// its confirmation with YES (NO with --cancel) and its closing message with
+// OK. With SHOTS, before
 // each answer it writes SHOTS\request holding the step's name and waits (at
 // most 30 s) until the file is gone, so a screenshot can be taken from
 // outside. Prints both texts. Exit code: the uninstaller's, or 99 when a
@@ -11,6 +12,8 @@
 #include <string.h>
 
 #include <string>
+
+#include "tests/e2e/setup_walker.h"
 
 struct BoxSearch {
     DWORD process;
@@ -47,22 +50,6 @@ static HWND WaitForBox(DWORD process, DWORD timeoutMs)
     return NULL;
 }
 
-static void WaitForScreenshot(const std::string &shots, const char *name)
-{
-    if (shots.empty())
-        return;
-    std::string request = shots + "\\request";
-    FILE *file = fopen(request.c_str(), "wb");
-    if (file == NULL)
-        return;
-    fputs(name, file);
-    fclose(file);
-    DWORD start = GetTickCount();
-    while (GetFileAttributesA(request.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           GetTickCount() - start < 30000)
-        Sleep(100);
-}
-
 static bool AnswerBox(DWORD process, const std::string &shots,
                       const char *name, int button)
 {
@@ -73,7 +60,8 @@ static bool AnswerBox(DWORD process, const std::string &shots,
     char text[2048];
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     printf("%s: %s\n", name, text);
-    WaitForScreenshot(shots, name);
+    if (!shots.empty())
+        WaitForScreenshot(shots, name);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  (LPARAM)GetDlgItem(box, button));
     // Wait until it is gone, so the next box is a new one.
@@ -85,8 +73,13 @@ static bool AnswerBox(DWORD process, const std::string &shots,
 
 int main(int argc, char **argv)
 {
+    bool cancel = argc > 1 && strcmp(argv[1], "--cancel") == 0;
+    if (cancel) {
+        argc--;
+        argv++;
+    }
     if (argc < 2) {
-        fprintf(stderr, "usage: uninstall_walker KEY [SHOTS]\n");
+        fprintf(stderr, "usage: uninstall_walker [--cancel] KEY [SHOTS]\n");
         return 99;
     }
     std::string key =
@@ -112,9 +105,9 @@ int main(int argc, char **argv)
                         &startup, &process))
         return 99;
     bool walked = AnswerBox(process.dwProcessId, shots, "uninstall-confirm",
-                            IDYES) &&
-                  AnswerBox(process.dwProcessId, shots, "uninstall-closing",
-                            IDOK);
+                            cancel ? IDNO : IDYES) &&
+                  (cancel || AnswerBox(process.dwProcessId, shots,
+                                       "uninstall-closing", IDOK));
     DWORD code = 99;
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
