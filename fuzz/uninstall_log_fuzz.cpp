@@ -43,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     IsRemovablePath(field);
     FUZZ_CHECK(SamePath(field, field));
+    FUZZ_CHECK(!IsInsideFolder(field, field, NULL));
+    for (int i = 0; i < g_list.count && i < 8; i++) {
+        const char *rest = NULL;
+        if (IsInsideFolder(field, g_list.values[i], &rest))
+            FUZZ_CHECK(rest != NULL && rest[0] == '\\' &&
+                       PathDepth(field) > PathDepth(g_list.values[i]) - 1);
+    }
 
     size_t outSize = (options >> 5) * 40;
     char *out = NewOutputBuffer(outSize);
