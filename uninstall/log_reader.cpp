@@ -130,7 +130,8 @@ bool IsInsideFolder(const char *path, const char *folder, const char **rest)
     size_t length = strlen(folder);
     if (EndsWithSeparator(folder))
         length--;
-    if (length == 0 || length >= strlen(path) || length >= PATH_SIZE ||
+    // "C:\\a\\" is the folder "C:\\a" itself, not inside it.
+    if (length == 0 || length + 1 >= strlen(path) || length >= PATH_SIZE ||
         path[length] != '\\')
         return false;
     // The backslash must be a character of its own, not a trail byte.

@@ -117,6 +117,8 @@ TEST(UninstallPaths, ShiftJisTrailBackslashesAreNoSeparators)
     EXPECT_FALSE(IsInsideFolder("C:\\\x83\x5C", "C:\\\x83", NULL));
     EXPECT_FALSE(IsInsideFolder("C:\\ab", "C:\\a", NULL));
     EXPECT_FALSE(IsInsideFolder("C:\\a", "C:\\a", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\", "C:\\", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\a\\", "C:\\a", NULL));
     char group[PATH_SIZE], title[PATH_SIZE];
     ASSERT_TRUE(SplitShortcutPath("C:\\P\\\x95\x5C\\\x83\x5C.lnk", group,
                                   sizeof(group), title, sizeof(title)));

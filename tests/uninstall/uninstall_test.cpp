@@ -4,6 +4,8 @@
 // and scratch folders are wiped before and after each test.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -37,6 +39,28 @@ bool KeyExists(const char *key)
         return false;
     RegCloseKey(opened);
     return true;
+}
+
+// A real shortcut to the Windows folder: the shell reads the shortcuts of
+// a group it shows, and a broken one can stall it.
+void MakeShortcut(const std::string &path)
+{
+    CoInitialize(NULL);
+    IShellLinkA *link = NULL;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, NULL,
+                                     CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     (void **)&link));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    link->SetPath(windows);
+    IPersistFile *file = NULL;
+    ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, (void **)&file));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    EXPECT_EQ(S_OK, file->Save(wide, TRUE)) << path;
+    file->Release();
+    link->Release();
+    CoUninitialize();
 }
 
 const char kNotes[] =
@@ -205,9 +229,9 @@ TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
     RemoveTree(user + "\\" + own);
     MakeFolders(user + "\\" + shared);
     MakeFolders(user + "\\" + own);
-    WriteFileBytes(user + "\\" + shared + "\\Ours.lnk", "x");
-    WriteFileBytes(user + "\\" + shared + "\\Theirs.lnk", "x");
-    WriteFileBytes(user + "\\" + own + "\\Only.lnk", "x");
+    MakeShortcut(user + "\\" + shared + "\\Ours.lnk");
+    MakeShortcut(user + "\\" + shared + "\\Theirs.lnk");
+    MakeShortcut(user + "\\" + own + "\\Only.lnk");
     WriteInstallation(true,
                       "FILE01=" + common + "\\" + shared + "\\Ours.lnk\r\n"
                       "FILE02=" + common + "\\" + own + "\\Only.lnk\r\n",
