@@ -507,4 +507,87 @@ TEST_F(HostileMedia, MalformedPictures)
     }
 }
 
+
+// Every file and folder below folder (not folder itself), full paths.
+void ListTree(const std::string &folder, std::vector<std::string> *files,
+              std::vector<std::string> *folders)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders->push_back(path);
+            ListTree(path, files, folders);
+        } else {
+            files->push_back(path);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// Whether each path is, in any letter case, a value of the log's
+// sections under a key with that prefix.
+void ExpectLogged(const std::string &log, std::vector<std::string> paths,
+                  std::initializer_list<const char *> sections,
+                  const char *prefix)
+{
+    std::vector<std::string> logged;
+    for (const char *section : sections)
+        for (const std::string &value : SectionValues(log, section, prefix))
+            logged.push_back(value);
+    for (const std::string &path : paths) {
+        bool found = false;
+        for (const std::string &value : logged)
+            found = found || lstrcmpiA(value.c_str(), path.c_str()) == 0;
+        EXPECT_TRUE(found) << path;
+    }
+}
+
+
+// An engine ended from outside while it copies (a crash, a power cut)
+// leaves nothing on disk that the log does not list: every file, and
+// every folder down to those that names with subfolders create.
+TEST_F(HostileMedia, ARunEndedMidCopyLeavesNothingUnlogged)
+{
+    const int kFiles = 600;
+    std::vector<std::string> names;
+    for (int i = 0; i < kFiles; i++) {
+        char key[16], name[64];
+        snprintf(key, sizeof(key), "file%03d", i);
+        snprintf(name, sizeof(name), i % 50 == 7 ? "d%03d\\e\\f%03d.txt"
+                                                 : "f%03d.txt", i, i);
+        script_.Set("Files_File", key, std::string(name) + ";\\product\\many");
+        names.push_back(name);
+    }
+    WriteMedia();
+    for (const std::string &name : names) {
+        std::string source = media_ + "\\product\\many\\" + name;
+        MakeFolders(source.substr(0, source.rfind('\\')));
+        WriteFileBytes(source, name);
+    }
+    std::vector<std::string> files, folders;
+    RunEngine(scratch_.path(),
+              "--media \"" + media_ + "\" --lang eng --dest \"" +
+                  destination_ + "\"",
+              NULL, 120000, [&] {
+                  files.clear();
+                  folders.clear();
+                  ListTree(destination_, &files, &folders);
+                  return files.size() >= 150;
+              });
+    files.clear();
+    folders.clear();
+    ListTree(destination_, &files, &folders);
+    EXPECT_GE(files.size(), 150u);
+    ExpectLogged(log_, files, {"Files_DLL", "Files_File"}, "FILE");
+    folders.push_back(destination_);
+    ExpectLogged(log_, folders, {"Paths_DLL", "Paths_File"}, "PATH");
+}
+
 }  // namespace
