@@ -12,6 +12,7 @@
 #include "common/version.h"
 #include "install/progman_client.h"
 #include "install/registry_writers.h"
+#include "install/uninstaller_notes.h"
 #include "resources/resource.h"
 #include "wizard/catalog.h"
 
@@ -172,6 +173,7 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
         WriteLogEntry(logPath, "Extra_File", "Folder00", extraFolder);
 
     WriteUninstallRegistration(logPath);
+    WriteUninstallerNotes(logPath);
 }
 
 // The skipped shortcuts' line: their number and the titles kept.

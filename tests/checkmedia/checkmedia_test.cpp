@@ -98,7 +98,7 @@ public:
             fs::copy(sample / "product" / folder, root_ / "product" / folder,
                      fs::copy_options::recursive);
         Write("product/app/FileAgent.exe", "MZ");
-        Write("product/app/ckuninst.exe", "MZ");
+        Write("product/tools/ckuninst.exe", "MZ");
         Write("default.bmp", MakeBitmap(8));
         Write("directory.bmp", MakeBitmap(24));
         Write("startmenu.bmp", MakeBitmap(4));
@@ -258,8 +258,8 @@ std::vector<BrokenMedia> BrokenMediaTable()
          {{kScript, 27, E, "longer than 259 characters; setup skips"}}},
         {"installed path too long",
          [](Media *m) {
-             m->Replace(kScript, "app;@WINDOWSDIR",
-                        "app;\\" + std::string(240, 'd'));
+             m->Replace(kScript, "tools;@WINDOWSDIR",
+                        "tools;\\" + std::string(240, 'd'));
          },
          {{kScript, 29, E, "installed path is longer than 259"},
           {kScript, 46, E, "uninstaller C:\\WINDOWS\\ckuninst.exe"}}},
@@ -325,7 +325,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
          {{kScript, 45, E, "setup reads 63"}}},
         {"uninstaller nothing installs",
          [](Media *m) {
-             m->Replace(kScript, "\\ckuninst.exe\nDisp", "\\uninst.exe\nDisp");
+             m->Replace(kScript, "\\ckuninst.exe C:", "\\uninst.exe C:");
          },
          {{kScript, 46, E, "uninstaller C:\\WINDOWS\\uninst.exe"}}},
         {"destination written below another folder",

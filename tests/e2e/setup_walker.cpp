@@ -1,5 +1,6 @@
 #include "tests/e2e/setup_walker.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "resources/resource.h"
@@ -308,4 +309,18 @@ std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
     Step(step, "06-finish");
     PressButton(frame, IDC_WIZARD_NEXT);
     return "";
+}
+
+void WaitForScreenshot(const std::string &shots, const char *name)
+{
+    std::string request = shots + "\\request";
+    FILE *file = fopen(request.c_str(), "wb");
+    if (file == NULL)
+        return;
+    fputs(name, file);
+    fclose(file);
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA(request.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           GetTickCount() - start < 30000)
+        Sleep(100);
 }

@@ -65,3 +65,7 @@ struct RoadChoices {
 std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
                           const StepHook &step,
                           std::vector<std::string> *boxes);
+
+// Writes SHOTS\request holding name and waits (at most 30 s) until it is
+// gone, so a screenshot can be taken from outside.
+void WaitForScreenshot(const std::string &shots, const char *name);

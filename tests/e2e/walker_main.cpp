@@ -12,20 +12,6 @@
 
 #include "tests/e2e/setup_walker.h"
 
-static void WaitForScreenshot(const std::string &shots, const char *name)
-{
-    std::string request = shots + "\\request";
-    FILE *file = fopen(request.c_str(), "wb");
-    if (file == NULL)
-        return;
-    fputs(name, file);
-    fclose(file);
-    DWORD start = GetTickCount();
-    while (GetFileAttributesA(request.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           GetTickCount() - start < 30000)
-        Sleep(100);
-}
-
 int main(int argc, char **argv)
 {
     if (argc < 4) {

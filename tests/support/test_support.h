@@ -35,6 +35,10 @@ void MakeFolders(const std::string &path);
 // levels above a test program (build\tests\SUITE\SUITE_tests.exe).
 std::string BuildFolder();
 
+// Runs a command line and waits for it (at most timeoutMs, then it is
+// ended). Returns its exit code, or -1 when it could not be started.
+int RunProcess(const std::string &commandLine, DWORD timeoutMs = 60000);
+
 // Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to
 // scratch keys below HKCU\Software\SetupTests, wiped before and after.
 class RegistrySandbox {

@@ -1,0 +1,175 @@
+// The uninstaller's reading of log sections, its path tests, its command
+// line and its Program Manager commands.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <memory>
+#include <string>
+
+#include "common/dbcs.h"
+#include "uninstall/log_reader.h"
+#include "uninstall/progman_remove.h"
+
+namespace {
+
+// A section buffer as GetPrivateProfileSectionA returns it.
+std::string Section(std::initializer_list<std::string> lines)
+{
+    std::string buffer;
+    for (const std::string &line : lines)
+        buffer += line + '\0';
+    return buffer + '\0';
+}
+
+std::unique_ptr<LogValueList> Collect(const std::string &section,
+                                      LogList which)
+{
+    std::unique_ptr<LogValueList> list(new LogValueList);
+    CollectNumberedValues(section.data(), section.size(), which, list.get());
+    return list;
+}
+
+}  // namespace
+
+TEST(UninstallLogReader, TakesEveryNumberedKeyAcrossGapsFirstOfTwinsWins)
+{
+    auto list = Collect(Section({"FILE00=C:\\a", "FILE02=C:\\gap",
+                                 "file4160=C:\\high", "FILE00=C:\\twin",
+                                 "FILE40959=C:\\higher",
+                                 "file40959=C:\\twin of higher",
+                                 "FILE01=", "FILE007=C:\\not a key",
+                                 "FILEX=C:\\x", "PATH00=C:\\folder",
+                                 "REGPATH00=Software\\V", "no equals"}),
+                        LOG_FILES);
+    ASSERT_EQ(4, list->count);
+    EXPECT_STREQ("C:\\a", list->values[0]);
+    EXPECT_STREQ("C:\\gap", list->values[1]);
+    EXPECT_STREQ("C:\\high", list->values[2]);
+    EXPECT_STREQ("C:\\higher", list->values[3]);
+    EXPECT_EQ(0, list->refused);
+    // REGPATH keys are not PATH keys.
+    auto paths = Collect(Section({"REGPATH00=Software\\V", "PATH00=C:\\f"}),
+                         LOG_PATHS);
+    ASSERT_EQ(1, paths->count);
+    EXPECT_STREQ("C:\\f", paths->values[0]);
+}
+
+TEST(UninstallLogReader, ValuesThatCannotBePathsAreRefusedAtTheLimit)
+{
+    std::string fits = "C:\\" + std::string(PATH_SIZE - 4, 'a');
+    std::string over = fits + "b";
+    auto list = Collect(Section({"FILE00=" + fits, "FILE01=" + over,
+                                 "FILE02=\"C:\\quoted\"",
+                                 std::string("FILE03=C:\\tab\there")}),
+                        LOG_FILES);
+    ASSERT_EQ(1, list->count);
+    EXPECT_EQ(fits, list->values[0]);
+    EXPECT_EQ(3, list->refused);
+}
+
+TEST(UninstallLogReader, ABufferWithoutItsFinalNulsIsReadOnlyToItsSize)
+{
+    // The last line, cut off before its NUL, may be cut: it is not taken.
+    const char bytes[] = "FILE00=C:\\a\0FILE01=C:\\b";
+    std::unique_ptr<char[]> exact(new char[sizeof(bytes) - 1]);
+    memcpy(exact.get(), bytes, sizeof(bytes) - 1);
+    std::unique_ptr<LogValueList> list(new LogValueList);
+    EXPECT_EQ(1, CollectNumberedValues(exact.get(), sizeof(bytes) - 1,
+                                       LOG_FILES, list.get()));
+    EXPECT_STREQ("C:\\a", list->values[0]);
+}
+
+TEST(UninstallLogReader, FoldersAreSortedDeepestFirst)
+{
+    auto list = Collect(Section({"PATH00=C:\\a", "PATH01=C:\\a\\b\\c",
+                                 "PATH02=C:\\a\\b", "PATH03=C:\\z\\y"}),
+                        LOG_PATHS);
+    SortDeepestFirst(list.get());
+    EXPECT_STREQ("C:\\a\\b\\c", list->values[0]);
+    EXPECT_STREQ("C:\\a\\b", list->values[1]);
+    EXPECT_STREQ("C:\\z\\y", list->values[2]);
+    EXPECT_STREQ("C:\\a", list->values[3]);
+}
+
+TEST(UninstallPaths, OnlyPlainLocalPathsBelowADriveRootAreRemovable)
+{
+    EXPECT_TRUE(IsRemovablePath("C:\\Program Files\\X"));
+    EXPECT_FALSE(IsRemovablePath("C:\\"));
+    EXPECT_FALSE(IsRemovablePath("C:"));
+    EXPECT_FALSE(IsRemovablePath("\\\\server\\share\\x"));
+    EXPECT_FALSE(IsRemovablePath("relative\\x"));
+    EXPECT_FALSE(IsRemovablePath("C:\\a\\..\\windows"));
+    EXPECT_FALSE(IsRemovablePath("C:\\a\\\\b"));
+    EXPECT_TRUE(IsRemovablePath("C:\\a\\..b"));
+}
+
+TEST(UninstallPaths, ShiftJisTrailBackslashesAreNoSeparators)
+{
+    SetDbcsCodePage(932);
+    // ソ (0x83 0x5C) and 表 (0x95 0x5C): one component each.
+    EXPECT_EQ(2, PathDepth("C:\\\x83\x5C\\\x95\x5C"));
+    EXPECT_TRUE(IsRemovablePath("C:\\\x83\x5C"));
+    EXPECT_TRUE(SamePath("C:\\\x83\x5C\\", "c:\\\x83\x5C"));
+    // The trail byte is no letter: 0x83 0x5C differs from 0x83 0x7C.
+    EXPECT_FALSE(SamePath("C:\\\x83\x5C", "C:\\\x83\x7C"));
+    EXPECT_TRUE(IsInsideFolder("C:\\\x83\x5C\\a", "c:\\\x83\x5C\\", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\\x83\x5C", "C:\\\x83", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\ab", "C:\\a", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\a", "C:\\a", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\", "C:\\", NULL));
+    EXPECT_FALSE(IsInsideFolder("C:\\a\\", "C:\\a", NULL));
+    char group[PATH_SIZE], title[PATH_SIZE];
+    ASSERT_TRUE(SplitShortcutPath("C:\\P\\\x95\x5C\\\x83\x5C.lnk", group,
+                                  sizeof(group), title, sizeof(title)));
+    EXPECT_STREQ("\x95\x5C", group);
+    EXPECT_STREQ("\x83\x5C", title);
+    SetDbcsCodePage(0);
+}
+
+TEST(UninstallCommandLine, SilentFlagAndQuotedOrPlainLog)
+{
+    bool silent;
+    char log[PATH_SIZE];
+    EXPECT_EQ(1, ParseUninstallCommandLine("-s C:\\windows\\a b.log", &silent,
+                                           log, sizeof(log)));
+    EXPECT_TRUE(silent);
+    EXPECT_STREQ("C:\\windows\\a b.log", log);
+    EXPECT_EQ(1, ParseUninstallCommandLine(" \"C:\\x.log\" ", &silent, log,
+                                           sizeof(log)));
+    EXPECT_FALSE(silent);
+    EXPECT_STREQ("C:\\x.log", log);
+    EXPECT_EQ(0, ParseUninstallCommandLine("-s", &silent, log, sizeof(log)));
+    EXPECT_EQ(0, ParseUninstallCommandLine("-x C:\\a", &silent, log,
+                                           sizeof(log)));
+    EXPECT_EQ(0, ParseUninstallCommandLine("\"C:\\a", &silent, log,
+                                           sizeof(log)));
+    std::string fits(PATH_SIZE - 1, 'a');
+    EXPECT_EQ(1, ParseUninstallCommandLine(fits.c_str(), &silent, log,
+                                           sizeof(log)));
+    EXPECT_EQ(0, ParseUninstallCommandLine((fits + "b").c_str(), &silent, log,
+                                           sizeof(log)));
+}
+
+TEST(UninstallProgmanCommands, DeleteCommandsQuoteNamesAndRefuseQuotes)
+{
+    char command[64];
+    EXPECT_EQ(48, ComposeDeleteItemCommand(command, sizeof(command), "G",
+                                           "Read (me), now"));
+    EXPECT_STREQ("[ShowGroup(\"G\",1)][DeleteItem(\"Read (me), now\")]",
+                 command);
+    EXPECT_EQ(-1, ComposeDeleteItemCommand(command, sizeof(command), "G",
+                                           "a\"b"));
+    EXPECT_STREQ("", command);
+    EXPECT_EQ(-1, ComposeDeleteItemCommand(command, 20, "G", "T"));
+    EXPECT_EQ(18, ComposeDeleteGroupCommand(command, sizeof(command), "G"));
+    char group[8], title[8];
+    EXPECT_FALSE(SplitShortcutPath("C:\\G\\a.txt", group, sizeof(group),
+                                   title, sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("a.lnk", group, sizeof(group), title,
+                                   sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("C:\\G\\12345678.lnk", group,
+                                   sizeof(group), title, sizeof(title)));
+    EXPECT_TRUE(SplitShortcutPath("C:\\G\\1234567.LNK", group, sizeof(group),
+                                  title, sizeof(title)));
+}

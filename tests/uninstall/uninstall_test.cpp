@@ -1,0 +1,396 @@
+// The uninstaller against the prefix's real registry, files and Program
+// Manager: the sharing rules, what a hostile log cannot make it remove, the
+// 95 family's restart renames, and uninstall.exe's exit codes. Product keys
+// and scratch folders are wiped before and after each test.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+#include "tests/support/test_support.h"
+#include "uninstall/uninstall_run.h"
+#include "uninstall/uninstall_texts.h"
+
+namespace {
+
+const char kNetLibApplications[] = "Software\\Vorstmark\\NETLNK32\\Application";
+const char kSendAgentKey[] = "Software\\Veltrane\\CaptureKit\\SendAgent";
+const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\UninstTest";
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void CleanRegistry()
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Veltrane");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Vorstmark");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+bool KeyExists(const char *key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != 0)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+// A real shortcut to the Windows folder: the shell reads the shortcuts of
+// a group it shows, and a broken one can stall it.
+void MakeShortcut(const std::string &path)
+{
+    CoInitialize(NULL);
+    IShellLinkA *link = NULL;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, NULL,
+                                     CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     (void **)&link));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    link->SetPath(windows);
+    IPersistFile *file = NULL;
+    ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, (void **)&file));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    EXPECT_EQ(S_OK, file->Save(wide, TRUE)) << path;
+    file->Release();
+    link->Release();
+    CoUninitialize();
+}
+
+const char kNotes[] =
+    "[Uninstaller]\r\nLanguage=eng\r\nNetLibAppName=CaptureAgent\r\n"
+    "UtilityWindow=UninstTestUtility\r\n"
+    "SharingProductKey=Software\\Veltrane\\CaptureKit\\SendAgent\r\n";
+
+class Uninstall : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CleanRegistry();
+        log_ = scratch_.Join("uninst.log");
+        dest_ = scratch_.Join("Kit");
+        MakeFolders(dest_ + "\\Shared");
+        MakeFolders(dest_ + "\\Common");
+        MakeFolders(dest_ + "\\doc\\en");
+    }
+    void TearDown() override { CleanRegistry(); }
+
+    // A log of the three file sections with one file each, the notes
+    // (unless withNotes is false) and the product's registry.
+    // moreFiles and morePaths are further lines of [Files_File] and
+    // [Paths_File].
+    void WriteInstallation(bool withNotes = true,
+                           const std::string &moreFiles = "",
+                           const std::string &morePaths = "")
+    {
+        for (const char *name : {"Shared\\NET.DLL", "Common\\CK.DLL", "app.exe",
+                                 "doc\\en\\read.txt"})
+            WriteFileBytes(dest_ + "\\" + name, name);
+        SetFileAttributesA((dest_ + "\\Common\\CK.DLL").c_str(),
+                           FILE_ATTRIBUTE_READONLY);
+        WriteFileBytes(log_,
+                       "[Paths_DLL]\r\nPATH00=" + dest_ + "\\Shared\r\n"
+                       "[Files_DLL]\r\nFILE00=" + dest_ + "\\Shared\\NET.DLL\r\n"
+                       "[Paths_Common]\r\nPATH00=" + dest_ + "\\Common\r\n"
+                       "[Files_Common]\r\nFILE00=" + dest_ + "\\Common\\CK.DLL\r\n"
+                       "REGPATH00=Software\\Veltrane\\CaptureKit\r\n"
+                       "REGPATH01=Software\\Veltrane\r\n"
+                       "[Paths_File]\r\nPATH00=" + dest_ + "\r\n" + morePaths +
+                       // doc\en is listed, not doc, as the install run does
+                       "PATH90=" + dest_ + "\\doc\\en\r\n" +
+                       "[UNINSTALL_Files_File]\r\nPATH=" + dest_ + "\r\n"
+                       "[Files_File]\r\nFILE00=" + dest_ + "\\app.exe\r\n"
+                       "FILE90=" + dest_ + "\\doc\\en\\read.txt\r\n"
+                       "REGPATH00=Software\\Veltrane\\CaptureKit\\FileAgent\r\n" +
+                       moreFiles +
+                       "[UnInstKey]\r\nUnInstKey_File=UninstTest\r\n" +
+                       (withNotes ? kNotes : ""));
+        WriteRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version", "1.2.0");
+        WriteRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName",
+                       "Uninstall Test");
+        WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Vorstmark\\NETLNK32",
+                       "Version", "2.0.0");
+        HKEY key;
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, kNetLibApplications, &key);
+        DWORD one = 1;
+        RegSetValueExA(key, "CaptureAgent", 0, REG_DWORD, (BYTE *)&one, 4);
+        RegCloseKey(key);
+    }
+
+    int Remove()
+    {
+        UninstallNotes notes;
+        ReadUninstallNotes(log_.c_str(), &notes);
+        return RemoveInstallation(log_.c_str(), &notes, &report_, NULL, NULL);
+    }
+
+    bool Exists(const std::string &relative)
+    {
+        return FileExists(dest_ + (relative.empty() ? "" : "\\" + relative));
+    }
+
+    ScratchDir scratch_;
+    std::string log_;
+    std::string dest_;
+    RemovalReport report_;
+};
+
+TEST_F(Uninstall, AFullRemovalLeavesNeitherFilesNorKeysNorLog)
+{
+    WriteInstallation();
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_FALSE(Exists("")) << dest_;
+    EXPECT_FALSE(FileExists(log_));
+    for (const char *key : {"Software\\Veltrane", "Software\\Vorstmark",
+                            kUninstallKey})
+        EXPECT_FALSE(KeyExists(key)) << key;
+    EXPECT_FALSE(report_.keptNetworkLibrary);
+    EXPECT_FALSE(report_.keptCommonFiles);
+    EXPECT_EQ(0, report_.keptFolders);
+}
+
+TEST_F(Uninstall, SharedPartsStayWhileOthersUseThem)
+{
+    WriteInstallation();
+    DWORD one = 1;
+    HKEY key;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, kNetLibApplications, &key);
+    RegSetValueExA(key, "OtherApp", 0, REG_DWORD, (BYTE *)&one, 4);
+    RegCloseKey(key);
+    WriteRegString(HKEY_LOCAL_MACHINE, kSendAgentKey, "Version", "1.0.0");
+
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_TRUE(Exists("Shared\\NET.DLL"));
+    EXPECT_TRUE(Exists("Common\\CK.DLL"));
+    EXPECT_FALSE(Exists("app.exe"));
+    EXPECT_TRUE(report_.keptNetworkLibrary);
+    EXPECT_TRUE(report_.keptCommonFiles);
+    DWORD value = 0;
+    EXPECT_FALSE(ReadRegDword(HKEY_LOCAL_MACHINE, kNetLibApplications,
+                              "CaptureAgent", &value));
+    EXPECT_TRUE(ReadRegDword(HKEY_LOCAL_MACHINE, kNetLibApplications,
+                             "OtherApp", &value));
+    EXPECT_EQ("2.0.0", ReadRegString(HKEY_LOCAL_MACHINE,
+                                     "Software\\Vorstmark\\NETLNK32", "Version"));
+    EXPECT_TRUE(KeyExists(kSendAgentKey));
+    EXPECT_FALSE(KeyExists(kFileAgentKey));
+    // Shared folders hold shared parts, not the user's files.
+    EXPECT_EQ(0, report_.keptFolders);
+    char text[2048];
+    FormatClosingMessage(ChooseTexts("eng"), &report_, text, sizeof(text));
+    EXPECT_NE(nullptr, strstr(text, "network library was kept")) << text;
+    EXPECT_NE(nullptr, strstr(text, "SendAgent")) << text;
+}
+
+TEST_F(Uninstall, ALogWithoutNotesKeepsTheSharedParts)
+{
+    WriteInstallation(false);
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_TRUE(Exists("Shared\\NET.DLL"));
+    EXPECT_TRUE(Exists("Common\\CK.DLL"));
+    EXPECT_FALSE(Exists("app.exe"));
+    DWORD value = 0;
+    EXPECT_TRUE(ReadRegDword(HKEY_LOCAL_MACHINE, kNetLibApplications,
+                             "CaptureAgent", &value));
+}
+
+TEST_F(Uninstall, TheUsersOwnFileKeepsItsFolderAndIsNamed)
+{
+    WriteInstallation();
+    WriteFileBytes(dest_ + "\\mine.txt", "the user's");
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_TRUE(Exists("mine.txt"));
+    EXPECT_FALSE(Exists("app.exe"));
+    EXPECT_EQ(1, report_.keptFolders);
+    EXPECT_STREQ(dest_.c_str(), report_.keptFolder);
+    EXPECT_STREQ("mine.txt", report_.keptFolderFile);
+    char text[2048];
+    FormatClosingMessage(ChooseTexts("jpn"), &report_, text, sizeof(text));
+    EXPECT_NE(nullptr, strstr(text, "mine.txt")) << text;
+}
+
+TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
+{
+    std::string common = ReadRegString(HKEY_LOCAL_MACHINE, kShellFolders,
+                                       "Common Programs");
+    std::string user = ReadRegString(HKEY_CURRENT_USER, kShellFolders,
+                                     "Programs");
+    ASSERT_NE("<missing>", common);
+    ASSERT_NE("<missing>", user);
+    // The log names the common group; Program Manager made them per user.
+    std::string shared = "Uninst Shared Group", own = "Uninst Own Group";
+    RemoveTree(user + "\\" + shared);
+    RemoveTree(user + "\\" + own);
+    MakeFolders(user + "\\" + shared);
+    MakeFolders(user + "\\" + own);
+    MakeShortcut(user + "\\" + shared + "\\Ours.lnk");
+    MakeShortcut(user + "\\" + shared + "\\Theirs.lnk");
+    MakeShortcut(user + "\\" + own + "\\Only.lnk");
+    WriteInstallation(true,
+                      "FILE01=" + common + "\\" + shared + "\\Ours.lnk\r\n"
+                      "FILE02=" + common + "\\" + own + "\\Only.lnk\r\n",
+                      "PATH01=" + common + "\\" + shared + "\r\n"
+                      "PATH02=" + common + "\\" + own + "\r\n");
+
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_FALSE(FileExists(user + "\\" + shared + "\\Ours.lnk"));
+    EXPECT_TRUE(FileExists(user + "\\" + shared + "\\Theirs.lnk"));
+    EXPECT_FALSE(FileExists(user + "\\" + own)) << "an emptied group goes";
+    EXPECT_TRUE(FileExists(user));
+    EXPECT_TRUE(FileExists(common));
+    RemoveTree(user + "\\" + shared);
+}
+
+TEST_F(Uninstall, AHostileLogRemovesNoSystemFolderAndNothingUnlisted)
+{
+    char windows[MAX_PATH], system[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    GetSystemDirectoryA(system, sizeof(system));
+    std::string programFiles = ReadRegString(
+        HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+        "ProgramFilesDir");
+    // An empty folder that the log does list goes; one it does not, stays.
+    MakeFolders(scratch_.Join("listed\\empty"));
+    MakeFolders(scratch_.Join("unlisted"));
+    WriteFileBytes(scratch_.Join("listed\\keep.txt"), "unlisted file");
+    std::string overlong(400, 'x');
+    std::string text =
+        "[Paths_File]\r\nPATH00=C:\\\r\nPATH01=" + std::string(windows) +
+        "\r\nPATH02=" + system + "\r\nPATH03=" + programFiles +
+        "\r\nPATH04=" + scratch_.Join("listed\\..\\unlisted") +
+        "\r\nPATH05=" + scratch_.Join("listed") + "\r\nPATH4160=" +
+        scratch_.Join("listed\\empty") + "\r\nPATH00=" + scratch_.Join("unlisted") +
+        "\r\nPATH06=C:\\" + overlong + "\r\n"
+        "[Files_File]\r\nFILE00=" + overlong + "\r\nFILE01=" +
+        std::string(windows) + "\r\nFILE999999999=C:\\x\r\n"
+        "[UnInstKey]\r\nUnInstKey_File=..\\..\\Run\r\n"
+        "[Files_Common]\r\nREGPATH00=Software\r\nREGPATH01=\\\r\n" +
+        std::string("\x01\x02\xff\xfe garbage\r\n[\r\n=\r\n", 20) + kNotes;
+    WriteFileBytes(log_, text);
+    ASSERT_EQ(1, IsUsableLog(log_.c_str()));
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    for (const std::string &folder :
+         {std::string("C:\\"), std::string(windows), std::string(system),
+          programFiles, scratch_.Join("unlisted"), scratch_.Join("listed")})
+        EXPECT_TRUE(FileExists(folder)) << folder;
+    EXPECT_FALSE(FileExists(scratch_.Join("listed\\empty")));
+    EXPECT_TRUE(FileExists(scratch_.Join("listed\\keep.txt")));
+    EXPECT_TRUE(KeyExists("Software"));
+    EXPECT_TRUE(KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Run") ||
+                !KeyExists("Software\\Microsoft\\Windows\\CurrentVersion"));
+}
+
+TEST_F(Uninstall, ALogThatListsNothingIsRefused)
+{
+    EXPECT_EQ(0, IsUsableLog(scratch_.Join("missing.log").c_str()));
+    EXPECT_EQ(0, IsUsableLog(scratch_.path().c_str()));
+    WriteFileBytes(log_, std::string("\x00\xff garbage \x00", 12));
+    EXPECT_EQ(0, IsUsableLog(log_.c_str()));
+}
+
+TEST_F(Uninstall, OnThe95FamilyAFileInUseIsRenamedToNulByWininit)
+{
+    WriteInstallation();
+    std::string wininit = scratch_.Join("wininit.ini");
+    WriteFileBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+    SetWininitPath(wininit.c_str());
+    OverridePlatformVersion(0xC0000A04);
+    HANDLE held = CreateFileA((dest_ + "\\app.exe").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    int result = Remove();
+    CloseHandle(held);
+    OverridePlatformVersion(0);
+    SetWininitPath(NULL);
+
+    EXPECT_EQ(UNINSTALL_RESTART, result);
+    EXPECT_EQ(1, report_.scheduled);
+    char shortPath[MAX_PATH];
+    GetShortPathNameA((dest_ + "\\app.exe").c_str(), shortPath,
+                      sizeof(shortPath));
+    std::string lines = ReadFileBytes(wininit);
+    EXPECT_NE(std::string::npos, lines.find("NUL=C:\\OTHER.TMP")) << lines;
+    EXPECT_NE(std::string::npos, lines.find(std::string("NUL=") + shortPath))
+        << lines;
+}
+
+int RunUninstaller(const std::string &arguments)
+{
+    return RunProcess("\"" + BuildFolder() + "\\uninstall.exe\" " + arguments);
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    return DefWindowProcA(window, message, w, l);
+}
+
+TEST_F(Uninstall, ExitCodesOfTheProgram)
+{
+    EXPECT_EQ(UNINSTALL_REFUSED,
+              RunUninstaller("-s \"" + scratch_.Join("missing.log") + "\""));
+    EXPECT_EQ(UNINSTALL_REFUSED, RunUninstaller("-s"));
+
+    // NO to the confirmation: exit code 1, nothing removed.
+    WriteInstallation();
+    WriteRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+                   "\"" + BuildFolder() + "\\uninstall.exe\" " + log_);
+    EXPECT_EQ(UNINSTALL_CANCELLED,
+              RunProcess("\"" + BuildFolder() +
+                         "\\uninstall_walker.exe\" --cancel UninstTest"));
+    EXPECT_TRUE(Exists("app.exe"));
+    EXPECT_TRUE(FileExists(log_));
+
+    // The utility is running: refused, nothing removed.
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "UninstTestUtilityMain";
+    RegisterClassA(&windowClass);
+    HWND utility = CreateWindowA("UninstTestUtilityMain", "", WS_OVERLAPPED,
+                                 0, 0, 10, 10, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+    EXPECT_EQ(UNINSTALL_REFUSED, RunUninstaller("-s " + log_));
+    DestroyWindow(utility);
+    EXPECT_TRUE(Exists("app.exe"));
+
+    // A file held open goes at the next restart.
+    HANDLE held = CreateFileA((dest_ + "\\app.exe").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(UNINSTALL_RESTART, RunUninstaller("-s " + log_));
+    CloseHandle(held);
+    EXPECT_FALSE(FileExists(log_));
+    EXPECT_FALSE(KeyExists(kFileAgentKey));
+    const char *sessionManager =
+        "System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY key;
+    ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, sessionManager, 0,
+                               KEY_ALL_ACCESS, &key));
+    char pending[4096] = {};
+    DWORD size = sizeof(pending) - 2;
+    EXPECT_EQ(0, RegQueryValueExA(key, "PendingFileRenameOperations", NULL,
+                                  NULL, (BYTE *)pending, &size));
+    EXPECT_NE(std::string::npos, std::string(pending, size).find("app.exe"));
+    RegDeleteValueA(key, "PendingFileRenameOperations");
+    RegCloseKey(key);
+}
+
+TEST(UninstallTexts, TheLogsLanguageElseTheSystemCodePage)
+{
+    const UninstallTexts *japanese = ChooseTexts("jpn");
+    const UninstallTexts *english = ChooseTexts("eng");
+    EXPECT_STREQ("Uninstall", english->title);
+    // アンインストール in Shift-JIS, whatever the source encoding.
+    EXPECT_STREQ("\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B"
+                 "\x83\x8B",
+                 japanese->title);
+    EXPECT_EQ(english, ChooseTexts("fra"));
+    EXPECT_EQ(GetACP() == 932 ? japanese : english, ChooseTexts(""));
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// Files and folders going: read-only cleared, a file in use scheduled for
+// the next restart, folders only when empty and never a system folder.
+#pragma once
+
+#include <windows.h>
+
+enum FileRemoval {
+    FILE_GONE = 1,          // deleted now, or it was not there
+    FILE_SCHEDULED = 2,     // in use: deleted at the next restart
+    FILE_KEPT = 0,          // neither
+};
+
+FileRemoval RemoveFileOrSchedule(const char *path);
+
+// Schedules path for deletion at the next restart: MoveFileExA on the NT
+// family, a "NUL=" line with the short name in wininit.ini's [rename]
+// section on the 95 family. Returns true when scheduled.
+bool ScheduleDeletion(const char *path);
+
+// Whether path is a folder the uninstaller never removes: a drive root, the
+// Windows or System folder, the Program Files and Common Files folders,
+// and the shell's Start Menu, Programs, Startup and Desktop folders,
+// per-user and common.
+bool IsProtectedFolder(const char *path);
+
+// Removes the folder when it is empty and not protected. Returns true when
+// it is gone afterwards.
+bool RemoveEmptyFolder(const char *path);
+
+// Removes the empty folders above folder, nearest first, while mayRemove
+// allows each (it is given the parent and context); stops at the first
+// that is not empty or not allowed.
+typedef bool (*ParentTest)(const char *parent, const void *context);
+void RemoveEmptyParents(const char *folder, ParentTest mayRemove,
+                        const void *context);
+
+// Removes the empty folders above folder that lie below the Program Files
+// folder: the install run creates them for its destination without
+// listing them. Stops at the first that is not empty.
+void RemoveEmptyParentsInProgramFiles(const char *folder);
+
+// The name of the first entry in folder (size bytes), or false when it is
+// empty or missing.
+bool FirstEntryOf(const char *folder, char *name, size_t size);
+
+// The same path under the other Programs or Startup folder (per-user for a
+// common one and the other way round): where Program Manager may have put
+// a shortcut the log records under the other. Returns false when path
+// lies under neither.
+bool CounterpartPath(const char *path, char *other, size_t size);
+
+void SetWininitPath(const char *path);

@@ -1,0 +1,221 @@
+#include "uninstall/log_reader.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "install/log_section.h"
+
+static char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+}
+
+// A logged value that can be acted upon: a path that fits, without the
+// quotes and control characters no file name holds.
+static bool IsUsableValue(const char *value, size_t length)
+{
+    if (length == 0 || length >= PATH_SIZE)
+        return false;
+    for (size_t i = 0; i < length; i++) {
+        unsigned char c = (unsigned char)value[i];
+        if (c < ' ' || c == '"')
+            return false;
+    }
+    return true;
+}
+
+// Whether a key numbered past what is tracked came earlier in the section
+// (then that earlier one is what a read finds).
+static bool EarlierKeyEqual(const char *section, size_t size,
+                            const SectionEntry *current)
+{
+    SectionCursor cursor;
+    SectionEntry entry;
+    StartSectionEntries(&cursor, section, size);
+    while (NextSectionEntry(&cursor, &entry) && entry.key != current->key)
+        if (entry.keyLength == current->keyLength &&
+            KeyNamesEqual(entry.key, current->key, entry.keyLength))
+            return true;
+    return false;
+}
+
+int CollectNumberedValues(const char *section, size_t size, LogList list,
+                          LogValueList *values)
+{
+    values->count = values->refused = values->dropped = 0;
+    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
+    SectionCursor cursor;
+    SectionEntry entry;
+    StartSectionEntries(&cursor, section, size);
+    while (NextSectionEntry(&cursor, &entry)) {
+        int index = ParseLogKey(entry.key, entry.keyLength, list);
+        if (index == -1)
+            continue;
+        if (index >= 0) {
+            if (seen[index / 8] & (1 << (index % 8)))
+                continue;
+            seen[index / 8] |= (unsigned char)(1 << (index % 8));
+        } else if (EarlierKeyEqual(section, size, &entry)) {
+            continue;
+        }
+        if (entry.valueLength == 0)
+            continue;
+        if (!IsUsableValue(entry.value, entry.valueLength)) {
+            values->refused++;
+            continue;
+        }
+        if (values->count == UNINSTALL_LIST_CAPACITY) {
+            values->dropped++;
+            continue;
+        }
+        memcpy(values->values[values->count], entry.value, entry.valueLength);
+        values->values[values->count][entry.valueLength] = '\0';
+        values->count++;
+    }
+    return values->count;
+}
+
+bool IsRemovablePath(const char *path)
+{
+    char drive = LowerAscii(path[0]);
+    if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\')
+        return false;
+    // A component "." or ".." would lead out of the folder the log names.
+    const char *component = path + 3;
+    if (*component == '\0')
+        return false;
+    for (const char *p = component;; p = NextChar(p)) {
+        if (*p == '\\' || *p == '\0') {
+            size_t length = (size_t)(p - component);
+            if (length == 0 && *p == '\\')
+                return false;   // "\\" inside the path
+            if ((length == 1 && component[0] == '.') ||
+                (length == 2 && component[0] == '.' && component[1] == '.'))
+                return false;
+            if (*p == '\0')
+                return true;
+            component = p + 1;
+        }
+    }
+}
+
+bool SamePath(const char *a, const char *b)
+{
+    size_t aLength = strlen(a);
+    size_t bLength = strlen(b);
+    if (EndsWithSeparator(a))
+        aLength--;
+    if (EndsWithSeparator(b))
+        bLength--;
+    if (aLength != bLength)
+        return false;
+    // Letter case is ignored for single-byte characters only: a trail
+    // byte is never a letter of its own.
+    for (size_t i = 0; i < aLength; i++) {
+        if (IsDbcsLead((unsigned char)a[i]) && i + 1 < aLength) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return false;
+            i++;
+            continue;
+        }
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsInsideFolder(const char *path, const char *folder, const char **rest)
+{
+    size_t length = strlen(folder);
+    if (EndsWithSeparator(folder))
+        length--;
+    // "C:\\a\\" is the folder "C:\\a" itself, not inside it.
+    if (length == 0 || length + 1 >= strlen(path) || length >= PATH_SIZE ||
+        path[length] != '\\')
+        return false;
+    // The backslash must be a character of its own, not a trail byte.
+    const char *p = path;
+    while ((size_t)(p - path) < length)
+        p = NextChar(p);
+    if ((size_t)(p - path) != length)
+        return false;
+    char head[PATH_SIZE];
+    memcpy(head, path, length);
+    head[length] = '\0';
+    if (!SamePath(head, folder))
+        return false;
+    if (rest != NULL)
+        *rest = path + length;
+    return true;
+}
+
+int PathDepth(const char *path)
+{
+    int depth = 0;
+    for (const char *p = path; *p != '\0'; p = NextChar(p))
+        if (*p == '\\')
+            depth++;
+    return depth;
+}
+
+void SortDeepestFirst(LogValueList *list)
+{
+    // Insertion sort over indexes: lists are short, and it is stable.
+    static int order[UNINSTALL_LIST_CAPACITY];
+    static int depth[UNINSTALL_LIST_CAPACITY];
+    for (int i = 0; i < list->count; i++) {
+        depth[i] = PathDepth(list->values[i]);
+        int j = i;
+        while (j > 0 && depth[order[j - 1]] < depth[i]) {
+            order[j] = order[j - 1];
+            j--;
+        }
+        order[j] = i;
+    }
+    static char sorted[UNINSTALL_LIST_CAPACITY][PATH_SIZE];
+    for (int i = 0; i < list->count; i++)
+        memcpy(sorted[i], list->values[order[i]], PATH_SIZE);
+    memcpy(list->values, sorted, (size_t)list->count * PATH_SIZE);
+}
+
+static const char *SkipBlanks(const char *p)
+{
+    while (*p == ' ' || *p == '\t')
+        p++;
+    return p;
+}
+
+int ParseUninstallCommandLine(const char *commandLine, bool *silent,
+                              char *log, size_t size)
+{
+    *silent = false;
+    if (size > 0)
+        log[0] = '\0';
+    const char *p = SkipBlanks(commandLine);
+    while ((p[0] == '-' || p[0] == '/') && (p[1] == 's' || p[1] == 'S') &&
+           (p[2] == ' ' || p[2] == '\t' || p[2] == '\0')) {
+        *silent = true;
+        p = SkipBlanks(p + 2);
+    }
+    if (*p == '-' || *p == '/')
+        return 0;
+    const char *start = p;
+    const char *end;
+    if (*p == '"') {
+        start = p + 1;
+        end = strchr(start, '"');
+        if (end == NULL || *SkipBlanks(end + 1) != '\0')
+            return 0;
+    } else {
+        end = p + strlen(p);
+        while (end > start && (end[-1] == ' ' || end[-1] == '\t'))
+            end--;
+    }
+    size_t length = (size_t)(end - start);
+    if (length == 0 || length >= size)
+        return 0;
+    memcpy(log, start, length);
+    log[length] = '\0';
+    return 1;
+}

@@ -1,0 +1,56 @@
+// Reading the uninstall log for the uninstaller: the numbered lists of a
+// section as GetPrivateProfileSectionA gives it ("key=value", each ending
+// in NUL, one more NUL at the end), the command line, and the path tests
+// that decide what may be removed. No Win32 call, so it is fuzzed.
+#pragma once
+
+#include <stddef.h>
+
+#include "common/setup_limits.h"
+#include "install/log_names.h"
+
+// Values a list can hold: the highest key number an install run reaches
+// (the log keeps high numbers written by hand or by older runs too).
+constexpr int UNINSTALL_LIST_CAPACITY = 4096;
+
+struct LogValueList {
+    int count;
+    int refused;   // values that cannot be a path: too long, quotes,
+                   // control characters; never acted upon
+    int dropped;   // values beyond the capacity
+    char values[UNINSTALL_LIST_CAPACITY][PATH_SIZE];
+};
+
+// Collects the values of every numbered key of the list (FILE or PATH, the
+// keys a read of the numbered key finds) in the section buffer of size
+// bytes; nothing past size is read. Like a profile read, the first of keys
+// written twice counts; empty values are skipped. Gaps in the numbering do
+// not end the list, and keys numbered past what an install run tracks
+// count too: every value that the log lists is taken. Returns the count.
+int CollectNumberedValues(const char *section, size_t size, LogList list,
+                          LogValueList *values);
+
+// Whether path is an absolute local path ("C:\...") that names no drive
+// root and holds no "." or ".." component.
+bool IsRemovablePath(const char *path);
+
+// Whether a and b name the same path, ignoring the letter case of
+// single-byte characters and one trailing backslash.
+bool SamePath(const char *a, const char *b);
+
+// Whether path lies inside folder (below it, not folder itself), compared
+// as SamePath compares. The rest of path, from its backslash, in *rest
+// (may be NULL).
+bool IsInsideFolder(const char *path, const char *folder, const char **rest);
+
+// Counts the separators of path (character by character).
+int PathDepth(const char *path);
+
+// Orders paths deepest first (stable for equal depth), for folder removal.
+void SortDeepestFirst(LogValueList *values);
+
+// The uninstaller's command line: "[-s] LOG" (the log path may be quoted).
+// Returns 1 with the path in log (size bytes), or 0 when no path is given,
+// it does not fit, or an unknown option is met.
+int ParseUninstallCommandLine(const char *commandLine, bool *silent,
+                              char *log, size_t size);

@@ -1,0 +1,30 @@
+// Shortcuts that Program Manager made go through it: DeleteItem for each,
+// DeleteGroup for a group left empty. Whatever it leaves (no Program
+// Manager, a failed command, a shortcut it put under the other Programs
+// folder) is then deleted as a file.
+#pragma once
+
+#include <stddef.h>
+
+// Composes [ShowGroup("group",1)][DeleteItem("title")]: ShowGroup makes the
+// group current for DeleteItem. Returns the length, or -1 (command empty)
+// when it does not fit or a name holds a double quote.
+int ComposeDeleteItemCommand(char *command, size_t size, const char *group,
+                             const char *title);
+// [DeleteGroup("group")], the same way.
+int ComposeDeleteGroupCommand(char *command, size_t size, const char *group);
+
+// Splits a shortcut path ("...\Group\Title.lnk") into its group (the name
+// of its folder) and title. Returns false when the path is not of that form
+// or a part does not fit.
+bool SplitShortcutPath(const char *path, char *group, size_t groupSize,
+                       char *title, size_t titleSize);
+
+#ifdef _WIN32
+struct LogValueList;
+
+// Asks Program Manager to delete the shortcuts among the paths (values
+// ending in ".lnk") and then each of their groups that is left empty. What
+// it leaves is for the caller to delete as files.
+void DeleteThroughProgman(const LogValueList *shortcuts);
+#endif

@@ -1,0 +1,76 @@
+// uninstall.exe [-s] LOG: removes the installation that the uninstall log
+// LOG lists. Interactive: one confirmation, a progress dialog, one closing
+// message. -s: no window at all. The exit code is the result (see
+// uninstall_run.h).
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "common/setup_limits.h"
+#include "uninstall/log_reader.h"
+#include "uninstall/progress_dialog.h"
+#include "uninstall/uninstall_run.h"
+#include "uninstall/uninstall_texts.h"
+
+static int Refuse(bool silent, const UninstallTexts *texts,
+                  const char *format, const char *detail)
+{
+    if (!silent) {
+        char text[PATH_SIZE + 256];
+        snprintf(text, sizeof(text), format, detail);
+        MessageBoxA(NULL, text, texts->title, MB_ICONWARNING);
+    }
+    return UNINSTALL_REFUSED;
+}
+
+static bool Confirm(const UninstallTexts *texts, const char *logPath)
+{
+    char name[DISPLAY_NAME_SIZE];
+    ReadDisplayName(logPath, name, sizeof(name));
+    char text[DISPLAY_NAME_SIZE + 256];
+    snprintf(text, sizeof(text), texts->confirm, name);
+    return MessageBoxA(NULL, text, texts->title,
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+static int Uninstall(HINSTANCE instance, const char *commandLine)
+{
+    bool silent = false;
+    char logPath[PATH_SIZE];
+    if (!ParseUninstallCommandLine(commandLine, &silent, logPath,
+                                   sizeof(logPath)))
+        return Refuse(silent, ChooseTexts(""), "%s", ChooseTexts("")->usage);
+    if (!IsUsableLog(logPath))
+        return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,
+                      logPath);
+
+    UninstallNotes notes;
+    ReadUninstallNotes(logPath, &notes);
+    const UninstallTexts *texts = ChooseTexts(notes.language);
+    if (IsUtilityRunning(&notes))
+        return Refuse(silent, texts, "%s", texts->utilityRunning);
+    if (!silent && !Confirm(texts, logPath))
+        return UNINSTALL_CANCELLED;
+
+    HWND progress = NULL;
+    if (!silent)
+        progress = OpenProgressDialog(instance, texts->title,
+                                      texts->removing);
+    RemovalReport report;
+    int result = RemoveInstallation(logPath, &notes, &report,
+                                    ShowRemovalStep, progress);
+    if (progress != NULL)
+        DestroyWindow(progress);
+    if (!silent) {
+        char text[4 * PATH_SIZE + 1024];
+        FormatClosingMessage(texts, &report, text, sizeof(text));
+        MessageBoxA(NULL, text, texts->title, MB_ICONINFORMATION);
+    }
+    return result;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+{
+    InitCommonControls();
+    return Uninstall(instance, commandLine);
+}
