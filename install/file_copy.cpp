@@ -8,6 +8,7 @@
 #include "common/folders.h"
 #include "common/path_join.h"
 #include "common/setup_state.h"
+#include "install/install_report.h"
 #include "install/script_entry.h"
 #include "install/script_section.h"
 #include "install/uninstall_log.h"
@@ -184,11 +185,18 @@ static void CopyOneEntry(const FileSectionReader *reader, int index,
         CreateFolderPath(folder);
         AddLogValue(paths, folder);
         CreateFileFolder(target, folder, paths);
-        if (!CopyFileA(source, target, FALSE))
+        if (!CopyFileA(source, target, FALSE)) {
+            ReportFileNotCopied(target, GetLastError());
             NoteFailure(failures, target);
+        } else {
+            ReportFileCopied(target);
+        }
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     } else {
         // A name or path that does not fit: nothing of it can be copied.
+        ReportFileNotCopied(entry.fileName[0] != '\0' ? entry.fileName
+                                                      : reader->section,
+                            0);
         NoteFailure(failures, entry.fileName[0] != '\0' ? entry.fileName
                                                         : reader->section);
     }
@@ -364,6 +372,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
                      start + 1 + index, index == count - 1, &paths, &files,
                      failures);
     CloseFileSection(&reader);
+    ReportSectionCopied(fileSection);
 
     RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
                     allUsers, &paths, &files);
