@@ -1,13 +1,13 @@
 #include "install/uninstall_log.h"
 
 #include <windows.h>
-#include <ctype.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "common/dbcs.h"
 #include "common/platform.h"
 #include "install/copy_memory.h"
+#include "install/log_section.h"
 
 // The per-key scan as the log format defines it: keys from 0 upward until
 // the first missing or empty one. Returns the index whose value equals
@@ -32,33 +32,12 @@ static int ScanLogByKeys(const char *value, const char *logPath,
     }
 }
 
-// The index of a canonical numbered key of the list ("FILE07", any letter
-// case, as GetPrivateProfileString would find it), else -1.
-static int ParseLogKey(const char *key, size_t length, LogList list)
-{
-    if (length < 6 || length >= LOG_KEY_SIZE)
-        return -1;
-    int index = 0;
-    for (size_t i = 4; i < length; i++) {
-        if (key[i] < '0' || key[i] > '9' || index >= LOG_SNAPSHOT_MAX_INDEX)
-            return -1;
-        index = index * 10 + (key[i] - '0');
-    }
-    char canonical[LOG_KEY_SIZE];
-    if (FormatLogKey(canonical, sizeof(canonical), list, index) !=
-            (int)length ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, canonical,
-                       (int)length, key, (int)length) != CSTR_EQUAL)
-        return -1;
-    return index;
-}
-
 // Reading a log key costs a file check in the profile service (over a
 // millisecond under Wine), and a duplicate test reads the whole list, so
 // with hundreds of entries the per-key scan dominates an installation.
 // One read of the whole section gives the same answer. Returns false when
 // the section does not fit the snapshot or holds what only the per-key
-// scan reads faithfully (quoted values, very high numbers).
+// scan reads faithfully.
 static char s_sectionSnapshot[LOG_SNAPSHOT_SIZE];
 
 static bool ScanLogSnapshot(const char *value, const char *logPath,
@@ -68,44 +47,8 @@ static bool ScanLogSnapshot(const char *value, const char *logPath,
     if (!ReadWholeProfileSection(section, s_sectionSnapshot,
                                  sizeof(s_sectionSnapshot), logPath))
         return false;
-    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
-    unsigned char filled[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
-    int found = LOG_SNAPSHOT_MAX_INDEX;
-    for (const char *line = s_sectionSnapshot; *line != '\0';
-         line += strlen(line) + 1) {
-        const char *equals = strchr(line, '=');
-        size_t keyLength = equals != NULL ? (size_t)(equals - line)
-                                          : strlen(line);
-        const char *logged = equals != NULL ? equals + 1 : "";
-        int index = ParseLogKey(line, keyLength, list);
-        if (index < 0) {
-            if (keyLength > 4 && _strnicmp(line, list == LOG_FILES ? "FILE"
-                                                                  : "PATH",
-                                           4) == 0 &&
-                isdigit((unsigned char)line[4]))
-                return false;   // a numbered key beyond what is tracked
-            continue;
-        }
-        // The first of keys written twice is the one a read finds.
-        if (seen[index / 8] & (1 << (index % 8)))
-            continue;
-        seen[index / 8] |= (unsigned char)(1 << (index % 8));
-        if (logged[0] == '"' || logged[0] == '\'')
-            return false;
-        if (logged[0] == '\0')
-            continue;
-        filled[index / 8] |= (unsigned char)(1 << (index % 8));
-        if (value != NULL && index < found && strcmp(logged, value) == 0)
-            found = index;
-    }
-    int gap = 0;
-    while (gap < LOG_SNAPSHOT_MAX_INDEX && (filled[gap / 8] & (1 << (gap % 8))))
-        gap++;
-    if (gap == LOG_SNAPSHOT_MAX_INDEX)
-        return false;
-    *firstFree = gap;
-    *match = found < gap ? found : -1;
-    return true;
+    return ScanLogSection(s_sectionSnapshot, sizeof(s_sectionSnapshot), list,
+                          value, match, firstFree) == 1;
 }
 
 static int ScanLog(const char *value, const char *logPath,

@@ -532,6 +532,27 @@ TEST_F(FileCopy, AnExistingSectionKeepsWhatItHolds)
     EXPECT_EQ(media_.Dest("b.txt"), media_.LogValue("Files_File", "FILE02"));
 }
 
+TEST_F(FileCopy, KeysNumberedFarPastTheFirstGapAreKeptAsTheyAre)
+{
+    // Left by hand or by many installations: numbers far beyond what the
+    // section scan tracks, behind a gap at 01. New entries fill from 01.
+    const char *high = "FILE4160=h1\r\nFILE40959=h2\r\nfile4096=h3\r\n";
+    WriteFileBytes(media_.logPath(),
+                   std::string("[Files_File]\r\nFILE00=old\r\n") + high +
+                       "[Paths_File]\r\nPATH00=p\r\nPATH5000=q\r\n"
+                       "PATH40959=r\r\n");
+    media_.WriteSource("a.txt", "A");
+    Script("[Files_File]\nfile000=a.txt\nfile001=b.txt\n");
+    Copy("Files_File", "None", NULL);
+    EXPECT_EQ("A", ReadFileBytes(media_.Dest("a.txt")));
+    EXPECT_EQ(media_.Dest("a.txt"), media_.LogValue("Files_File", "FILE01"));
+    EXPECT_EQ(media_.Dest("b.txt"), media_.LogValue("Files_File", "FILE02"));
+    EXPECT_EQ("h2", media_.LogValue("Files_File", "FILE40959"));
+    EXPECT_EQ(media_.destination(), media_.LogValue("Paths_File", "PATH01"));
+    EXPECT_EQ("q", media_.LogValue("Paths_File", "PATH5000"));
+    EXPECT_NE(std::string::npos, media_.Log().find(high));
+}
+
 TEST(FindLoggedValue, StopsAtTheFirstEmptyKey)
 {
     ScratchDir dir;
