@@ -92,7 +92,8 @@ static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
 // names without regard to case and its prefix search for "Default" starts
 // behind the first entry and wraps around. Without a match the first
 // entry of the list. The code is mapped back through the first entry of
-// that name in file order, as the dialog does.
+// that name in file order, as the dialog does. Without a list the files
+// lie in the program folder itself (an empty code).
 static void ChooseListedLanguage(const char *listPath)
 {
     static LanguageEntry entries[LANGUAGE_TABLE_ENTRIES];
@@ -109,8 +110,11 @@ static void ChooseListedLanguage(const char *listPath)
         sorted[at] = count;
         count++;
     }
-    if (count == 0)
+    if (count == 0) {
+        // No list (or an empty "Lang00"): the program folder itself.
+        g_languageCode[0] = '\0';
         return;
+    }
     char wanted[LIST_VALUE_SIZE];
     GetPrivateProfileStringA("Language", "Default", "", wanted,
                              sizeof(wanted), listPath);
@@ -144,14 +148,8 @@ static void ChooseLanguage(const Answers *answers, bool languageGiven)
     if (languageGiven)
         return;
     char listPath[PATH_SIZE];
-    char firstEntry[LIST_VALUE_SIZE];
     GetLanguageListPath(listPath, sizeof(listPath));
-    GetPrivateProfileStringA("Language", "Lang00", "", firstEntry,
-                             sizeof(firstEntry), listPath);
-    if (firstEntry[0] == '\0')
-        g_languageCode[0] = '\0';
-    else
-        ChooseListedLanguage(listPath);
+    ChooseListedLanguage(listPath);
 }
 
 static bool ScriptExists()
