@@ -6,6 +6,7 @@
 #include "common/dbcs.h"
 #include "common/path_join.h"
 #include "common/platform.h"
+#include "common/registry_text.h"
 #include "common/setup_limits.h"
 #include "common/setup_state.h"
 
@@ -62,8 +63,8 @@ int GetShellFolder(char *buffer, size_t size, const char *userName,
     HKEY key;
     if (RegOpenKeyA(root, keyPath, &key) != ERROR_SUCCESS)
         return 0;
-    // Room for a terminator of our own: a stored string need not carry one.
-    DWORD bytes = (DWORD)(size - 1);
+    // The whole buffer is offered: a folder of 259 characters fits.
+    DWORD bytes = (DWORD)size;
     LONG result = RegQueryValueExA(key, valueName, NULL, NULL,
                                    (BYTE *)buffer, &bytes);
     RegCloseKey(key);
@@ -71,8 +72,8 @@ int GetShellFolder(char *buffer, size_t size, const char *userName,
         buffer[0] = '\0';
         return 0;
     }
-    buffer[bytes < size ? bytes : size - 1] = '\0';
-    return (int)strlen(buffer);
+    int length = EndRegistryText(buffer, size, bytes);
+    return length > 0 ? length : 0;
 }
 
 void CreateFolderPath(const char *path)

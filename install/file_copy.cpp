@@ -98,21 +98,55 @@ static bool FormSource(const FileEntry *entry, int allUsers, char *file,
     return AppendPath(file, size, entry->fileName) >= 0;
 }
 
-// A file name may hold subfolders ("sub\\a.txt"); the copy needs them to
-// exist, and the uninstaller needs them listed to remove them.
-static void CreateFileFolder(const char *target, const char *entryFolder,
-                             LogNumbering *paths)
+static bool IsDotComponent(const char *start, const char *end)
 {
-    char parent[PATH_SIZE];
-    CopyText(parent, sizeof(parent), target);
-    char *separator = FindLastSeparator(parent);
-    if (separator == NULL)
-        return;
-    *separator = '\0';
-    if (strcmp(parent, entryFolder) == 0)
-        return;
-    CreateFolderPath(parent);
-    AddLogValue(paths, parent);
+    size_t length = (size_t)(end - start);
+    return (length == 1 && start[0] == '.') ||
+           (length == 2 && start[0] == '.' && start[1] == '.');
+}
+
+// What follows base and its separator in path, or NULL when path is not
+// base joined with something.
+static const char *PartBelow(const char *base, const char *path)
+{
+    size_t baseLength = strlen(base);
+    if (baseLength == 0 || strncmp(path, base, baseLength) != 0)
+        return NULL;
+    const char *rest = path + baseLength;
+    if (FindLastSeparator(base) != base + baseLength - 1) {
+        if (*rest != '\\')
+            return NULL;
+        rest++;
+    }
+    return *rest != '\0' ? rest : NULL;
+}
+
+// Every folder between base and the last separator of path, parents
+// before children ("base\a\b\c.txt" gives base\a, then base\a\b): a name
+// or folder field with subfolders creates them all, and the uninstaller
+// needs each listed to remove it. A "." or ".." component names no
+// folder of its own, so nothing from there on is listed: then returns
+// false.
+static bool LogFoldersBelow(const char *base, const char *path,
+                            LogNumbering *paths)
+{
+    const char *below = PartBelow(base, path);
+    char folder[PATH_SIZE];
+    if (below == NULL || CopyText(folder, sizeof(folder), path) != strlen(path))
+        return false;
+    char *start = folder + (below - path);
+    const char *last = FindLastSeparator(folder);
+    for (char *p = start; last != NULL && p <= last; p = NextChar(p)) {
+        if (*p != '\\')
+            continue;
+        if (IsDotComponent(start, p))
+            return false;
+        *p = '\0';
+        AddLogValue(paths, folder);
+        *p = '\\';
+        start = p + 1;
+    }
+    return true;
 }
 
 static void NoteFailure(CopyFailures *failures, const char *name)
@@ -159,50 +193,108 @@ static void ShowProgress(CopyProgress *progress, int position,
     progress->shownOnce = true;
 }
 
-static void CopyOneEntry(const FileSectionReader *reader, int index,
-                         const char *destinationFolder, int allUsers,
-                         CopyProgress *progress, int position, bool last,
-                         LogNumbering *paths, LogNumbering *files,
-                         CopyFailures *failures)
-{
-    FileEntry entry;
-    ReadFileEntry(reader, index, &entry);
-    if (entry.fieldCount == 0) {
-        // Only when SectionFiles exceeds the entries present: there is no
-        // file, but the entry still takes its progress step.
-        ShowProgress(progress, position, NULL, last);
-        return;
-    }
-
+// One entry of a batch as planned: its paths, formed and logged before any
+// file of the batch is copied.
+struct PlannedCopy {
+    bool hasFile;     // false: an entry without a file field
+    bool usable;      // false: a name or path that does not fit
+    char name[FILE_ENTRY_SIZE];   // field 1 as written, for the label
     char folder[PATH_SIZE];
     char target[PATH_SIZE];
     char source[PATH_SIZE];
-    bool usable = FormDestination(&entry, destinationFolder, allUsers,
-                                  folder, sizeof(folder), target,
-                                  sizeof(target)) &&
-                  FormSource(&entry, allUsers, source, sizeof(source));
-    if (usable) {
-        CreateFolderPath(folder);
-        AddLogValue(paths, folder);
-        CreateFileFolder(target, folder, paths);
-        if (!CopyFileA(source, target, FALSE)) {
-            ReportFileNotCopied(target, GetLastError());
-            NoteFailure(failures, target);
-        } else {
-            ReportFileCopied(target);
-        }
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    } else {
-        // A name or path that does not fit: nothing of it can be copied.
-        ReportFileNotCopied(entry.fileName[0] != '\0' ? entry.fileName
-                                                      : reader->section,
-                            0);
-        NoteFailure(failures, entry.fileName[0] != '\0' ? entry.fileName
-                                                        : reader->section);
+};
+
+// Entries planned at once: their log entries go to the file in one write,
+// as the batched log list would write them anyway.
+static const int kCopyBatch = 64;
+static PlannedCopy s_batch[kCopyBatch];
+
+// Reads and forms an entry and logs the folders it creates and its file.
+static void PlanEntry(const FileSectionReader *reader, int index,
+                      const char *destinationFolder, int allUsers,
+                      PlannedCopy *plan, LogNumbering *paths,
+                      LogNumbering *files)
+{
+    FileEntry entry;
+    ReadFileEntry(reader, index, &entry);
+    plan->hasFile = entry.fieldCount != 0;
+    plan->usable = false;
+    // Only when SectionFiles exceeds the entries present: there is no
+    // file, but the entry still takes its progress step.
+    if (!plan->hasFile)
+        return;
+    CopyText(plan->name, sizeof(plan->name), entry.fileName);
+    plan->usable = FormDestination(&entry, destinationFolder, allUsers,
+                                   plan->folder, sizeof(plan->folder),
+                                   plan->target, sizeof(plan->target)) &&
+                   FormSource(&entry, allUsers, plan->source,
+                              sizeof(plan->source));
+    if (!plan->usable)
+        return;   // a name or path that does not fit: nothing is copied
+    // The entry's own folder is listed in its place among its parents.
+    if (PartBelow(destinationFolder, plan->folder) == NULL ||
+        !LogFoldersBelow(destinationFolder, plan->target, paths)) {
+        AddLogValue(paths, plan->folder);
+        LogFoldersBelow(plan->folder, plan->target, paths);
     }
-    ShowProgress(progress, position, entry.fileName, last);
-    if (usable)
-        AddLogValue(files, target);
+    AddLogValue(files, plan->target);
+}
+
+static void CarryOutEntry(const PlannedCopy *plan, const char *section,
+                          CopyProgress *progress, int position, bool last,
+                          CopyFailures *failures)
+{
+    if (!plan->hasFile) {
+        ShowProgress(progress, position, NULL, last);
+        return;
+    }
+    if (plan->usable) {
+        CreateFolderPath(plan->folder);
+        // A file name may hold subfolders ("sub\\a.txt").
+        char parent[PATH_SIZE];
+        CopyText(parent, sizeof(parent), plan->target);
+        char *separator = FindLastSeparator(parent);
+        if (separator != NULL) {
+            *separator = '\0';
+            if (strcmp(parent, plan->folder) != 0)
+                CreateFolderPath(parent);
+        }
+        if (!CopyFileA(plan->source, plan->target, FALSE)) {
+            ReportFileNotCopied(plan->target, GetLastError());
+            NoteFailure(failures, plan->target);
+        } else {
+            ReportFileCopied(plan->target);
+        }
+        SetFileAttributesA(plan->target, FILE_ATTRIBUTE_NORMAL);
+    } else {
+        ReportFileNotCopied(plan->name[0] != '\0' ? plan->name : section, 0);
+        NoteFailure(failures, plan->name[0] != '\0' ? plan->name : section);
+    }
+    ShowProgress(progress, position, plan->name, last);
+}
+
+// Copies the entries in batches, logging each batch (files and folders)
+// before its first file is copied: a run ended at any moment leaves
+// nothing on disk that the log does not list. The log ends the same as
+// when each entry is logged after its copy.
+static void CopyEntries(const FileSectionReader *reader, int count,
+                        const char *destinationFolder, int allUsers,
+                        CopyProgress *progress, int firstPosition,
+                        LogNumbering *paths, LogNumbering *files,
+                        CopyFailures *failures)
+{
+    for (int first = 0; first < count; first += kCopyBatch) {
+        int batch = count - first < kCopyBatch ? count - first : kCopyBatch;
+        for (int i = 0; i < batch; i++)
+            PlanEntry(reader, first + i, destinationFolder, allUsers,
+                      &s_batch[i], paths, files);
+        FlushLogList(paths);
+        FlushLogList(files);
+        for (int i = 0; i < batch; i++)
+            CarryOutEntry(&s_batch[i], reader->section, progress,
+                          firstPosition + first + i,
+                          first + i == count - 1, failures);
+    }
 }
 
 // Records "folder\title.lnk" for every Icon%03d entry of the section.
@@ -263,14 +355,17 @@ int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
 {
     if (size == 0)
         return 0;
+    // One byte more than a path tells a path that fills its buffer from a
+    // longer one, which the read cuts: a cut path names some other file,
+    // so then no log is kept.
+    char value[PATH_SIZE + 1];
     DWORD length = GetPrivateProfileStringA("UnInstLog", "UnInstLog", "",
-                                            logPath, (DWORD)size, scriptPath);
-    // A value that filled the buffer may have been cut, and a cut path
-    // names some other file: then no log is kept.
-    if (length + 1 >= size) {
+                                            value, sizeof(value), scriptPath);
+    if (length + 1 >= sizeof(value) || length + 1 > size) {
         logPath[0] = '\0';
         return 0;
     }
+    memcpy(logPath, value, length + 1);
     return 1;
 }
 
@@ -346,8 +441,9 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     OpenLogList(&paths, logPath, pathSection, LOG_PATHS, mayKeepTables);
     OpenLogList(&files, logPath, fileSection, LOG_FILES, mayKeepTables);
 
-    CreateFolderPath(destinationFolder);
     AddLogValue(&paths, destinationFolder);
+    FlushLogList(&paths);
+    CreateFolderPath(destinationFolder);
 
     // A script that is its own log changes while it is read: then every
     // entry is read as it stands at the time.
@@ -367,10 +463,8 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     CopyProgress progress = {};
     progress.bar = progressBar;
     progress.label = fileLabel;
-    for (int index = 0; index < count; index++)
-        CopyOneEntry(&reader, index, destinationFolder, allUsers, &progress,
-                     start + 1 + index, index == count - 1, &paths, &files,
-                     failures);
+    CopyEntries(&reader, count, destinationFolder, allUsers, &progress,
+                start + 1, &paths, &files, failures);
     CloseFileSection(&reader);
     ReportSectionCopied(fileSection);
 

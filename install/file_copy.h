@@ -7,13 +7,16 @@
 
 #include "common/setup_limits.h"
 #include "install/log_names.h"
+#include "install/progman_commands.h"
 #include "install/uninstall_log.h"
 
 // Entries whose file could not be copied, summed over the sections of one
-// install run, with the destination of the first one.
+// install run, with the destination of the first one; and the shortcut
+// entries of the run that Program Manager could not be given.
 struct CopyFailures {
     int count;
     char firstFile[PATH_SIZE];
+    ShortcutSkips shortcuts;
 };
 
 // The uninstall log path of the script ([UnInstLog] "UnInstLog"). A value

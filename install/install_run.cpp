@@ -107,11 +107,13 @@ static void GetStartupGroupName(char *name, size_t size)
 
 static void RegisterShortcuts(const char *programSection,
                               const char *startupSection,
-                              const char *startupGroup)
+                              const char *startupGroup,
+                              CopyFailures *failures)
 {
-    RegisterShortcutSection(programSection, g_programGroup);
+    ShortcutSkips *skips = failures != NULL ? &failures->shortcuts : NULL;
+    RegisterShortcutSection(programSection, g_programGroup, skips);
     if (startupGroup[0] != '\0')
-        RegisterShortcutSection(startupSection, startupGroup);
+        RegisterShortcutSection(startupSection, startupGroup, skips);
 }
 
 static void WriteUninstallRegistration(const char *logPath)
@@ -155,7 +157,8 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
 
     char startupGroup[PATH_SIZE];
     GetStartupGroupName(startupGroup, sizeof(startupGroup));
-    RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup);
+    RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup,
+                      failures);
 
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
     CopySection(g_scriptPath, g_destinationFolder, progressBar, fileLabel,
@@ -163,7 +166,7 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
                 g_allUsers, failures);
     WriteLogEntry(logPath, "Files_File", "REGPATH00", kFileAgentKey);
     WriteLogEntry(logPath, "Utility", "FileAgent", "1");
-    RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup);
+    RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
                      g_destinationFolder);
@@ -178,14 +181,39 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
     WriteUninstallRegistration(logPath);
 }
 
+// The skipped shortcuts' line: their number and the titles kept.
+static void AppendSkippedShortcuts(char *text, size_t size,
+                                   const ShortcutSkips *skips)
+{
+    size_t length = strlen(text);
+    snprintf(text + length, size - length,
+             "%s%d shortcut(s) could not be registered:", length ? "\n" : "",
+             skips->count);
+    int kept = skips->count < SKIPPED_TITLES_KEPT ? skips->count
+                                                  : SKIPPED_TITLES_KEPT;
+    for (int i = 0; i < kept; i++) {
+        length = strlen(text);
+        snprintf(text + length, size - length, "%s %s", i ? "," : "",
+                 skips->titles[i]);
+    }
+    if (kept < skips->count) {
+        length = strlen(text);
+        snprintf(text + length, size - length, " ...");
+    }
+}
+
 void ReportCopyFailures(HWND owner, const CopyFailures *failures)
 {
-    if (failures->count == 0)
+    if (failures->count == 0 && failures->shortcuts.count == 0)
         return;
-    char text[PATH_SIZE + 128];
-    snprintf(text, sizeof(text),
-             "%d file(s) could not be copied.\nThe first one: %s",
-             failures->count, failures->firstFile);
+    char text[PATH_SIZE * (SKIPPED_TITLES_KEPT + 2)];
+    text[0] = '\0';
+    if (failures->count > 0)
+        snprintf(text, sizeof(text),
+                 "%d file(s) could not be copied.\nThe first one: %s",
+                 failures->count, failures->firstFile);
+    if (failures->shortcuts.count > 0)
+        AppendSkippedShortcuts(text, sizeof(text), &failures->shortcuts);
     MessageBoxA(owner, text, "INSTALL SYSTEM INFO.", MB_ICONWARNING);
 }
 

@@ -12,11 +12,13 @@ INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM wParam,
 // Every step of the installation, in order, over the shared setup state:
 // the three file sections with their gates, the shortcut registrations,
 // the product keys, the uninstall entry and the uninstall log. Copies that
-// failed are added to failures.
+// failed and shortcut entries left out are added to failures (may be
+// NULL).
 void RunInstallation(HWND progressBar, HWND fileLabel,
                      CopyFailures *failures);
 
-// When copies failed: one warning that says how many and names the first.
+// When copies failed or shortcuts were left out: one warning that says how
+// many files and names the first, and names the shortcuts.
 void ReportCopyFailures(HWND owner, const CopyFailures *failures);
 
 // How long the last run inside the progress dialog took, in milliseconds

@@ -111,9 +111,13 @@ static void ReadShortcutValue(const char *section, int index, char *value,
                              g_scriptPath);
 }
 
+// Entries are read with one byte more than an entry holds, which tells
+// an entry that fills its buffer from a longer one that the read cuts.
+static const size_t kShortcutReadSize = SHORTCUT_ENTRY_SIZE + 1;
+
 static int CountShortcutEntries(const char *section)
 {
-    char value[SHORTCUT_ENTRY_SIZE];
+    char value[kShortcutReadSize];
     for (int index = 0; index < MAX_SCRIPT_ENTRIES; index++) {
         ReadShortcutValue(section, index, value, sizeof(value));
         if (value[0] == '\0')
@@ -124,14 +128,14 @@ static int CountShortcutEntries(const char *section)
 
 // Fills entry i of the list from its script value. An entry that cannot
 // be registered as written (no file field, a field or a joined path that
-// does not fit, a value that filled the read buffer and so may be cut) is
-// left with an empty title, and the conversation skips it.
+// does not fit, a value longer than an entry holds) is left with an empty
+// title, and the conversation skips it.
 static void FillShortcutEntry(ShortcutList *list, int i, const char *value)
 {
     ShortcutEntry entry;
     SplitShortcutEntry(value, &entry);
     if (entry.fieldCount < 2 || entry.tooLong ||
-        strlen(value) >= SHORTCUT_ENTRY_SIZE - 1)
+        strlen(value) > SHORTCUT_ENTRY_SIZE - 1)
         return;
 
     char path[PATH_SIZE];
@@ -146,18 +150,33 @@ static void FillShortcutEntry(ShortcutList *list, int i, const char *value)
     CopyText(list->arguments[i], PATH_SIZE, entry.arguments);
 }
 
-int RegisterShortcutSection(const char *section, const char *groupName)
+// Notes the entries of the list that no AddItem command can carry; the
+// conversation leaves them out.
+static void NoteUncarriedEntries(const ShortcutList *list,
+                                 ShortcutSkips *skips)
+{
+    char command[PROGMAN_COMMAND_SIZE];
+    for (int i = 0; i < list->count; i++)
+        if (list->titles[i][0] != '\0' &&
+            ComposeAddItemCommand(command, sizeof(command), list->paths[i],
+                                  list->arguments[i], list->titles[i]) < 0)
+            NoteSkippedShortcut(skips, list->titles[i]);
+}
+
+int RegisterShortcutSection(const char *section, const char *groupName,
+                            ShortcutSkips *skips)
 {
     ShortcutList list;
     list.count = CountShortcutEntries(section);
     if (!AllocShortcutList(&list))
         return 0;
     CopyText(list.groupName, PATH_SIZE, groupName);
-    char value[SHORTCUT_ENTRY_SIZE];
+    char value[kShortcutReadSize];
     for (int i = 0; i < list.count; i++) {
         ReadShortcutValue(section, i, value, sizeof(value));
         FillShortcutEntry(&list, i, value);
     }
+    NoteUncarriedEntries(&list, skips);
     SendProgmanCommands(g_backgroundWindow, &list, g_allUsers != 0 ? 1 : 0);
     FreeShortcutList(&list);
     return 1;

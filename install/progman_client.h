@@ -7,6 +7,8 @@
 #include <ddeml.h>
 #include <stddef.h>
 
+#include "install/progman_commands.h"
+
 // One section's shortcuts; every text buffer holds PATH_SIZE bytes.
 struct ShortcutList {
     int count;
@@ -43,8 +45,10 @@ void SetShortcutAllocator(void *(*allocate)(size_t));
 // to the first missing or empty one) into a list and sends it to Program
 // Manager as the group groupName. Returns 1 once the conversation was
 // attempted, whatever its outcome (failures are shown to the user), or 0
-// when the list cannot be allocated (nothing is sent).
-int RegisterShortcutSection(const char *section, const char *groupName);
+// when the list cannot be allocated (nothing is sent). Entries that no
+// command can carry are left out and noted in skips (may be NULL).
+int RegisterShortcutSection(const char *section, const char *groupName,
+                            ShortcutSkips *skips = NULL);
 
 // The conversation: creates and shows the group, adds every entry, closes
 // Program Manager when it had to be started. Message boxes are owned by

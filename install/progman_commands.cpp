@@ -76,3 +76,13 @@ int ComposeExitCommand(char *command, size_t size)
     memset(command, 0, size);
     return Finish(command, size, snprintf(command, size, "[ExitProgman(1)]"));
 }
+
+void NoteSkippedShortcut(ShortcutSkips *skips, const char *title)
+{
+    if (skips == NULL)
+        return;
+    if (skips->count >= 0 && skips->count < SKIPPED_TITLES_KEPT)
+        CopyText(skips->titles[skips->count], sizeof(skips->titles[0]),
+                 title);
+    skips->count++;
+}

@@ -6,6 +6,22 @@
 
 #include <stddef.h>
 
+#include "common/setup_limits.h"
+
+// Shortcut entries that Program Manager was not given because no command
+// could carry them (a quote, comma, parenthesis or bracket where its
+// syntax ends an argument, or a command too long): how many, and the
+// titles of the first SKIPPED_TITLES_KEPT, for the end-of-run warning or
+// a report.
+constexpr int SKIPPED_TITLES_KEPT = 8;
+struct ShortcutSkips {
+    int count;
+    char titles[SKIPPED_TITLES_KEPT][PATH_SIZE];
+};
+
+// Counts one more skipped entry and keeps its title while there is room.
+void NoteSkippedShortcut(ShortcutSkips *skips, const char *title);
+
 // [CreateGroup("group",common)][ShowGroup("group",1)]: creation and
 // showing go in one transaction. Returns the length, or -1 (buffer empty)
 // when the command does not fit or the group holds a double quote.

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/registry_text.h"
 #include "common/setup_limits.h"
 #include "install/install_report.h"
 
@@ -67,15 +68,14 @@ int ReadRegistryText(HKEY root, const char *subkey, const char *valueName,
 {
     if (size == 0)
         return 0;
-    // One byte is kept back for a terminator of our own: stored data need
-    // not end in a NUL, and an overlong value must fail, not overrun.
-    DWORD bytes = size - 1;
+    // The whole buffer is offered: a text that fills it up to its NUL
+    // fits. Stored data without a NUL gets one here, if there is room.
+    DWORD bytes = size;
     if (!ReadRegistryValue(root, subkey, valueName, (BYTE *)text, &bytes)) {
         text[0] = '\0';
         return 0;
     }
-    text[bytes < size ? bytes : size - 1] = '\0';
-    return 1;
+    return EndRegistryText(text, size, bytes) >= 0 ? 1 : 0;
 }
 
 int WriteUninstallEntry(const char *keyName, const char *displayName,

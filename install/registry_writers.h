@@ -21,7 +21,8 @@ int ReadRegistryValue(HKEY root, const char *subkey, const char *valueName,
                       BYTE *buffer, DWORD *byteCount);
 
 // Reads a string value into text (size bytes), always terminated, also
-// when the stored data carries no NUL of its own. Returns 1 when read.
+// when the stored data carries no NUL of its own. Returns 1 when read, 0
+// (text empty) when missing or longer than size - 1 characters.
 int ReadRegistryText(HKEY root, const char *subkey, const char *valueName,
                      char *text, DWORD size);
 

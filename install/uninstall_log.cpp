@@ -296,6 +296,12 @@ void AddLogValue(LogNumbering *log, const char *value)
     AddValuePerKey(log, value);
 }
 
+void FlushLogList(LogNumbering *log)
+{
+    if (log->table != NULL)
+        WriteTable(log);
+}
+
 void CloseLogList(LogNumbering *log)
 {
     DropTable(log);

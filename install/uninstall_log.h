@@ -20,6 +20,8 @@
 // form a section write takes ("FILE00=value", each ending in NUL): its
 // duplicate tests look there, and its new entries reach the file in
 // batches, as one write of the whole section. The file ends up the same.
+// A caller that must have entries on disk before it acts on them (the
+// copy logs a batch of files before copying them) flushes the list.
 struct LogNumbering {
     const char *logPath;   // empty: no log is kept
     char section[LOG_SECTION_SIZE];
@@ -40,6 +42,9 @@ void OpenLogList(LogNumbering *log, const char *logPath, const char *section,
 
 // Adds value under the next number unless the list already holds it.
 void AddLogValue(LogNumbering *log, const char *value);
+
+// Writes what the list has not yet written; the table is kept.
+void FlushLogList(LogNumbering *log);
 
 // Writes what the list has not yet written and frees its table.
 void CloseLogList(LogNumbering *log);

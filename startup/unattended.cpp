@@ -209,12 +209,28 @@ static bool SettleAnswers(const Answers *answers)
     return true;
 }
 
+// Entries that no Program Manager command can carry, left out of the run.
+static void ReportSkippedShortcuts(const ShortcutSkips *skips)
+{
+    int kept = skips->count < SKIPPED_TITLES_KEPT ? skips->count
+                                                  : SKIPPED_TITLES_KEPT;
+    for (int i = 0; i < kept; i++)
+        ReportLine("shortcut not made: %s (no Program Manager command can "
+                   "carry it)",
+                   skips->titles[i]);
+    if (kept < skips->count)
+        ReportLine("shortcuts not made besides: %d more",
+                   skips->count - kept);
+}
+
 static int Install()
 {
     CopyFailures failures;
     memset(&failures, 0, sizeof(failures));
     RunInstallation(NULL, NULL, &failures);
-    if (failures.count > 0 || CountShortcutFailures() > 0)
+    ReportSkippedShortcuts(&failures.shortcuts);
+    if (failures.count > 0 || failures.shortcuts.count > 0 ||
+        CountShortcutFailures() > 0)
         return Finish(UNATTENDED_INCOMPLETE,
                       "installed, but some files or shortcuts were not made");
     return Finish(UNATTENDED_INSTALLED, "installed");

@@ -120,6 +120,21 @@ TEST_F(ShellFolders, ValueLongerThanTheBufferFailsWithoutOverrun)
         ASSERT_EQ('#', buffer[i]) << "at " << i;
 }
 
+TEST_F(ShellFolders, AFolderThatFillsThePathBufferIsReadWhole)
+{
+    std::string fits = "C:\\" + std::string(PATH_SIZE - 4, 'p');   // 259
+    char buffer[PATH_SIZE + 16];
+    for (const std::string &value : {fits, fits + "p"}) {
+        SCOPED_TRACE(value.size());
+        WriteRegString(HKEY_CURRENT_USER, kUserKey, "Programs", value);
+        memset(buffer, '#', sizeof(buffer));
+        int length = GetShellFolder(buffer, PATH_SIZE, NULL, NULL, 0);
+        EXPECT_EQ(value == fits ? (int)fits.size() : 0, length);
+        EXPECT_EQ(value == fits ? fits : "", std::string(buffer));
+        EXPECT_EQ('#', buffer[PATH_SIZE]);
+    }
+}
+
 TEST_F(ShellFolders, MacrosExpandInOrder)
 {
     strcpy(g_languageCode, "jpn");

@@ -508,3 +508,87 @@ TEST_F(HostileMedia, MalformedPictures)
 }
 
 }  // namespace
+
+namespace {
+
+// Every file and folder below folder (not folder itself), full paths.
+void ListTree(const std::string &folder, std::vector<std::string> *files,
+              std::vector<std::string> *folders)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders->push_back(path);
+            ListTree(path, files, folders);
+        } else {
+            files->push_back(path);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+bool ListedIn(const std::string &path, const std::vector<std::string> &log)
+{
+    for (const std::string &logged : log)
+        if (lstrcmpiA(logged.c_str(), path.c_str()) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+// An engine ended from outside while it copies (a crash, a power cut)
+// leaves nothing on disk that the log does not list: every file, and
+// every folder down to those that names with subfolders create.
+TEST_F(HostileMedia, ARunEndedMidCopyLeavesNothingUnlogged)
+{
+    const int kFiles = 600;
+    std::vector<std::string> names;
+    for (int i = 0; i < kFiles; i++) {
+        char key[16], name[64];
+        snprintf(key, sizeof(key), "file%03d", i);
+        snprintf(name, sizeof(name), i % 50 == 7 ? "d%03d\\e\\f%03d.txt"
+                                                 : "f%03d.txt", i, i);
+        script_.Set("Files_File", key, std::string(name) + ";\\product\\many");
+        names.push_back(name);
+    }
+    WriteMedia();
+    for (const std::string &name : names) {
+        std::string source = media_ + "\\product\\many\\" + name;
+        MakeFolders(source.substr(0, source.rfind('\\')));
+        WriteFileBytes(source, name);
+    }
+    std::vector<std::string> files, folders;
+    RunEngine(scratch_.path(),
+              "--media \"" + media_ + "\" --lang eng --dest \"" +
+                  destination_ + "\"",
+              NULL, 120000, [&] {
+                  files.clear();
+                  folders.clear();
+                  ListTree(destination_, &files, &folders);
+                  return files.size() >= 150;
+              });
+    files.clear();
+    folders.clear();
+    ListTree(destination_, &files, &folders);
+    EXPECT_GE(files.size(), 150u);
+    std::vector<std::string> loggedFiles, loggedFolders;
+    for (const char *section : {"Files_DLL", "Files_File"})
+        for (const std::string &value : SectionValues(log_, section, "FILE"))
+            loggedFiles.push_back(value);
+    for (const char *section : {"Paths_DLL", "Paths_File"})
+        for (const std::string &value : SectionValues(log_, section, "PATH"))
+            loggedFolders.push_back(value);
+    for (const std::string &file : files)
+        EXPECT_TRUE(ListedIn(file, loggedFiles)) << file;
+    for (const std::string &path : folders)
+        EXPECT_TRUE(ListedIn(path, loggedFolders)) << path;
+    EXPECT_TRUE(ListedIn(destination_, loggedFolders));
+}

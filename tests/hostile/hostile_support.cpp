@@ -400,7 +400,8 @@ RoadResult WalkRoad(const std::string &media, const RoadPlan &plan)
 }
 
 int RunEngine(const std::string &scratch, const std::string &arguments,
-              std::vector<std::string> *boxes, DWORD timeoutMs)
+              std::vector<std::string> *boxes, DWORD timeoutMs,
+              const std::function<bool()> &endWhen)
 {
     // SetupProcess starts folder\setup.exe: the engine is copied under
     // that name into a folder of its own (it takes its media from
@@ -416,6 +417,8 @@ int RunEngine(const std::string &scratch, const std::string &arguments,
     Walk walk(engine, result);
     DWORD start = GetTickCount();
     while (!walk.Ended() && GetTickCount() - start < timeoutMs) {
+        if (endWhen && endWhen())
+            return engine.WaitForExit(0);   // ends it where it is
         walk.AnswerStrayBox();
         Sleep(50);
     }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,9 +79,11 @@ struct RoadPlan {
 RoadResult WalkRoad(const std::string &media, const RoadPlan &plan);
 
 // Runs install_engine.exe with the arguments, answering its boxes with
-// OK; returns the exit code (-1: did not end within the time-out).
+// OK; returns the exit code (-1: did not end within the time-out, or was
+// ended from outside once endWhen, asked between answers, gave true).
 int RunEngine(const std::string &scratch, const std::string &arguments,
-              std::vector<std::string> *boxes, DWORD timeoutMs = 120000);
+              std::vector<std::string> *boxes, DWORD timeoutMs = 120000,
+              const std::function<bool()> &endWhen = nullptr);
 
 // Removes what an installation leaves in the registry and the group
 // folders named.

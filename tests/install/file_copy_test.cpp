@@ -302,6 +302,30 @@ TEST_F(FileCopy, NoLogNamedStillCopies)
     EXPECT_EQ("<missing>", media_.Log());
 }
 
+TEST_F(FileCopy, ALogPathThatFillsItsBufferIsKept)
+{
+    // 259 characters name the log; 260 would be cut, so they keep none.
+    std::string folder = media_.media() + "\\logs";
+    CreateDirectoryA(folder.c_str(), NULL);
+    std::string fits = folder + "\\" +
+                       std::string(PATH_SIZE - 1 - folder.size() - 1, 'l');
+    media_.WriteSource("a.txt", "A");
+    for (const std::string &log : {fits, fits + "l"}) {
+        SCOPED_TRACE(log.size());
+        media_.WriteScript("[UnInstLog]\nUnInstLog=" + log +
+                           "\n[Files_File]\nfile000=a.txt\n");
+        char read[PATH_SIZE];
+        EXPECT_EQ(log == fits ? 1 : 0,
+                  ReadUninstallLogPath(g_scriptPath, read, sizeof(read)));
+        EXPECT_EQ(log == fits ? log : "", std::string(read));
+        Copy("Files_File", "None", NULL);
+    }
+    char logged[PATH_SIZE];
+    GetPrivateProfileStringA("Files_File", "FILE00", "", logged,
+                             sizeof(logged), fits.c_str());
+    EXPECT_EQ(media_.Dest("a.txt"), std::string(logged));
+}
+
 TEST_F(FileCopy, FailedShellFolderLookupRecordsNoShortcut)
 {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
@@ -530,6 +554,31 @@ TEST_F(FileCopy, AnExistingSectionKeepsWhatItHolds)
     EXPECT_EQ("old", media_.LogValue("Files_File", "FILE00"));
     EXPECT_EQ(media_.Dest("a.txt"), media_.LogValue("Files_File", "FILE01"));
     EXPECT_EQ(media_.Dest("b.txt"), media_.LogValue("Files_File", "FILE02"));
+}
+
+TEST_F(FileCopy, EveryFolderAnEntryCreatesIsLoggedParentsFirst)
+{
+    media_.WriteSource("s\\a\\b\\c.txt", "C");
+    media_.WriteSource("s\\d.txt", "D");
+    Script("[Files_File]\n"
+           "file000=a\\b\\c.txt;\\s\n"
+           "file001=d.txt;\\s;\\x\\y\n"
+           "file002=a\\b\\c.txt;\\s;\\x\n"
+           "file003=d.txt;\\s;\\z\\..\\w\n");
+    Copy("Files_File", "None", NULL);
+    EXPECT_EQ("C", ReadFileBytes(media_.Dest("x\\a\\b\\c.txt")));
+    EXPECT_EQ(Fill("[Paths_File]\r\n"
+                   "PATH00={DEST}\r\n"
+                   "PATH01={DEST}\\a\r\n"
+                   "PATH02={DEST}\\a\\b\r\n"
+                   "PATH03={DEST}\\x\r\n"
+                   "PATH04={DEST}\\x\\y\r\n"
+                   "PATH05={DEST}\\x\\a\r\n"
+                   "PATH06={DEST}\\x\\a\\b\r\n"
+                   "PATH07={DEST}\\z\r\n"
+                   "PATH08={DEST}\\z\\..\\w\r\n"
+                   "PATH09={PROGRAMS}\\Kit\r\n"),
+              media_.Log().substr(0, media_.Log().find("[UNINSTALL")));
 }
 
 TEST_F(FileCopy, KeysNumberedFarPastTheFirstGapAreKeptAsTheyAre)

@@ -323,7 +323,11 @@ TEST_F(InstallRun, ProgressDialogRunsOnceAndReportsFailedCopies)
 {
     Script("[UnInstLog]\nUnInstLog={LOG}\n"
            "[Files_File]\nfile000=readme.txt\nfile001=missing.txt\n"
-           "file002=gone.txt\n");
+           "file002=gone.txt\n"
+           // Program Manager's syntax cannot carry these: the one warning
+           // names them as well.
+           "[ShortCut_File]\nIcon000=Say \"hi\";readme.txt\n"
+           "Icon001=Tool;readme.txt;C:\\;-x (1)\n");
     MessageBoxAnswerer boxes;
     INT_PTR result = DialogBoxParamA(g_instance,
                                      MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS),
@@ -333,7 +337,8 @@ TEST_F(InstallRun, ProgressDialogRunsOnceAndReportsFailedCopies)
     ASSERT_EQ(1u, boxes.seen().size());
     EXPECT_EQ("INSTALL SYSTEM INFO.", boxes.seen()[0].caption);
     EXPECT_EQ("2 file(s) could not be copied.\nThe first one: " +
-                  media_.Dest("missing.txt"),
+                  media_.Dest("missing.txt") +
+                  "\n2 shortcut(s) could not be registered: Say \"hi\", Tool",
               boxes.seen()[0].text);
     EXPECT_GT(GetLastInstallRunTime(), 0.0);
 }

@@ -136,6 +136,37 @@ TEST_F(Progman, UnusableEntriesAreSkipped)
     EXPECT_EQ(expected, fake_.commands);
 }
 
+TEST_F(Progman, AnEntryThatFillsItsBufferIsRegistered)
+{
+    // "T;" and a file name: 255 characters fit the entry, 256 do not.
+    std::string file(SHORTCUT_ENTRY_SIZE - 1 - 2, 'f');
+    Script("[ShortCut_File]\n"
+           "Icon000=T;" + file + "\n"
+           "Icon001=U;" + file + "f\n");
+    g_destinationFolder[0] = 'C';   // a short folder, so the path fits
+    g_destinationFolder[1] = ':';
+    g_destinationFolder[2] = '\0';
+    Register();
+    std::vector<std::string> expected = {kCreateKit,
+                                         Item("C:\\" + file, "", "T")};
+    EXPECT_EQ(expected, fake_.commands);
+}
+
+TEST_F(Progman, EntriesNoCommandCanCarryAreNoted)
+{
+    Script("[ShortCut_File]\n"
+           "Icon000=Good;good.exe\n"
+           "Icon001=Say \"hi\";a.exe\n"
+           "Icon002=Args;b.exe;C:\\;-x (1)\n"
+           "Icon003=Brackets;c.exe;C:\\;[x]\n");
+    ShortcutSkips skips = {};
+    RegisterShortcutSection("ShortCut_File", g_programGroup, &skips);
+    EXPECT_EQ(2u, fake_.commands.size());
+    ASSERT_EQ(3, skips.count);
+    EXPECT_STREQ("Say \"hi\"", skips.titles[0]);
+    EXPECT_STREQ("Brackets", skips.titles[2]);
+}
+
 TEST_F(Progman, EmptySectionStillCreatesAndShowsTheGroup)
 {
     Script("[Other]\nIcon000=A;a.exe\n");

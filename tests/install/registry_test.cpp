@@ -83,6 +83,24 @@ TEST_F(Registry, ReadTextNeverOverrunsAndAlwaysTerminates)
     EXPECT_STREQ("1.2.3", text);
 }
 
+TEST_F(Registry, AVersionThatFillsItsBufferIsReadWhole)
+{
+    // 63 characters fit the 64-byte version buffer; 64 do not.
+    std::string fits(NETLIB_VERSION_SIZE - 1, '7');
+    char text[NETLIB_VERSION_SIZE + 8];
+    for (const std::string &value : {fits, fits + "7"}) {
+        SCOPED_TRACE(value.size());
+        WriteStringValue(HKEY_LOCAL_MACHINE, "Software\\V", "Version",
+                         value.c_str());
+        memset(text, '#', sizeof(text));
+        EXPECT_EQ(value == fits ? 1 : 0,
+                  ReadRegistryText(HKEY_LOCAL_MACHINE, "Software\\V",
+                                   "Version", text, NETLIB_VERSION_SIZE));
+        EXPECT_EQ(value == fits ? fits : "", std::string(text));
+        EXPECT_EQ('#', text[NETLIB_VERSION_SIZE]);
+    }
+}
+
 TEST_F(Registry, UninstallEntryHasItsThreeValuesAndIsUpdatedInPlace)
 {
     EXPECT_EQ(1, WriteUninstallEntry("CaptureKit", "Capture Kit",
