@@ -149,10 +149,11 @@ TEST_F(Unattended, CleanInstallFromAnswersThenRefusedAsInstalled)
               LastLine());
 }
 
-TEST_F(Unattended, CopyFailureIsNamedAndEndsWithFive)
+TEST_F(Unattended, CopyAndShortcutFailuresAreNamedAndEndWithFive)
 {
     std::string destination = scratch_.Join("Dest");
-    script_.Set("Files_File", "file002", "missing.txt;\\product\\app");
+    script_.Set("Files_File", "file002", "missing.txt;\\product\\app")
+        .Set("ShortCut_File", "Icon001", "Bad \"quote;agent.exe");
     WriteScript();
     WriteAnswers(Ini().Set("Setup", "Destination", destination)
                      .Set("Setup", "Group", kGroup));
@@ -160,6 +161,8 @@ TEST_F(Unattended, CopyFailureIsNamedAndEndsWithFive)
     EXPECT_TRUE(Reported("not copied: " + destination +
                          "\\missing.txt (error 2: "));
     EXPECT_TRUE(Reported("section Files_File: 2 copied, 1 not copied"));
+    EXPECT_TRUE(Reported("shortcut not made: Bad \"quote (no Program Manager "
+                         "command can carry it)"));
     EXPECT_EQ("result: installed, but some files or shortcuts were not made "
               "(exit code 5)",
               LastLine());
