@@ -2,7 +2,8 @@
 // at the end, or cut off anywhere) scanned for a value, against a model of
 // a read of every numbered key from 00 upward: the first gap and the first
 // match agree whenever the scan answers, every entry lies inside the
-// buffer, and every key index returned is one that can be tracked.
+// buffer, every key index returned is one that can be tracked, and the
+// value found for it is the one a read of that key gives.
 // Input: option byte (bit 0: PATH list, bit 1: close the buffer with two
 // NULs), the value looked for, then the section bytes.
 #include <string.h>
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         int index = ParseLogKey(entry.key, entry.keyLength, list);
         FUZZ_CHECK(index >= LOG_KEY_BEYOND && index < LOG_SNAPSHOT_MAX_INDEX);
         if (index >= 0)
-            FUZZ_CHECK(ModelValue(buffer, bufferSize, list, index) != NULL);
+            FUZZ_CHECK(FindLogSectionValue(buffer, bufferSize, list, index) ==
+                       ModelValue(buffer, bufferSize, list, index));
     }
 
     int match = -7;

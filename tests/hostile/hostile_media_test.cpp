@@ -507,9 +507,6 @@ TEST_F(HostileMedia, MalformedPictures)
     }
 }
 
-}  // namespace
-
-namespace {
 
 // Every file and folder below folder (not folder itself), full paths.
 void ListTree(const std::string &folder, std::vector<std::string> *files,
@@ -534,15 +531,24 @@ void ListTree(const std::string &folder, std::vector<std::string> *files,
     FindClose(search);
 }
 
-bool ListedIn(const std::string &path, const std::vector<std::string> &log)
+// Whether each path is, in any letter case, a value of the log's
+// sections under a key with that prefix.
+void ExpectLogged(const std::string &log, std::vector<std::string> paths,
+                  std::initializer_list<const char *> sections,
+                  const char *prefix)
 {
-    for (const std::string &logged : log)
-        if (lstrcmpiA(logged.c_str(), path.c_str()) == 0)
-            return true;
-    return false;
+    std::vector<std::string> logged;
+    for (const char *section : sections)
+        for (const std::string &value : SectionValues(log, section, prefix))
+            logged.push_back(value);
+    for (const std::string &path : paths) {
+        bool found = false;
+        for (const std::string &value : logged)
+            found = found || lstrcmpiA(value.c_str(), path.c_str()) == 0;
+        EXPECT_TRUE(found) << path;
+    }
 }
 
-}  // namespace
 
 // An engine ended from outside while it copies (a crash, a power cut)
 // leaves nothing on disk that the log does not list: every file, and
@@ -579,16 +585,9 @@ TEST_F(HostileMedia, ARunEndedMidCopyLeavesNothingUnlogged)
     folders.clear();
     ListTree(destination_, &files, &folders);
     EXPECT_GE(files.size(), 150u);
-    std::vector<std::string> loggedFiles, loggedFolders;
-    for (const char *section : {"Files_DLL", "Files_File"})
-        for (const std::string &value : SectionValues(log_, section, "FILE"))
-            loggedFiles.push_back(value);
-    for (const char *section : {"Paths_DLL", "Paths_File"})
-        for (const std::string &value : SectionValues(log_, section, "PATH"))
-            loggedFolders.push_back(value);
-    for (const std::string &file : files)
-        EXPECT_TRUE(ListedIn(file, loggedFiles)) << file;
-    for (const std::string &path : folders)
-        EXPECT_TRUE(ListedIn(path, loggedFolders)) << path;
-    EXPECT_TRUE(ListedIn(destination_, loggedFolders));
+    ExpectLogged(log_, files, {"Files_DLL", "Files_File"}, "FILE");
+    folders.push_back(destination_);
+    ExpectLogged(log_, folders, {"Paths_DLL", "Paths_File"}, "PATH");
 }
+
+}  // namespace
