@@ -9,3 +9,7 @@
 // group for denial only), else 0. token is an impersonation token, or
 // NULL for the calling thread's or process's own.
 int TokenMayUseAllUsers(HANDLE token);
+
+// The same decision made by reading the token's groups, for systems whose
+// ADVAPI32 has no CheckTokenMembership (NT 4.0).
+int TokenGroupsHoldAdministrators(HANDLE token);

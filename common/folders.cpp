@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "common/dbcs.h"
+#include "common/folder_macros.h"
 #include "common/path_join.h"
 #include "common/platform.h"
 #include "common/registry_text.h"
@@ -33,10 +34,9 @@ int ExpandFolderMacros(char *dest, size_t size, const char *source,
                        "Common Startup", allUsers) == 0)
         startupDir[0] = '\0';
 
-    ReplaceToken(dest, size, "@SYSTEMDIR", systemDir);
-    ReplaceToken(dest, size, "@WINDOWSDIR", windowsDir);
-    ReplaceToken(dest, size, "@LANGDIR", g_languageCode);
-    ReplaceToken(dest, size, "@STARTUPDIR", startupDir);
+    FolderMacroValues values = {systemDir, windowsDir, g_languageCode,
+                                startupDir};
+    ReplaceFolderMacros(dest, size, &values);
     return 1;
 }
 

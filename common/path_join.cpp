@@ -55,3 +55,20 @@ int ReplaceToken(char *text, size_t size, const char *token,
     }
     return 1;
 }
+
+const char *ProductFolderBelowProgramFiles(const char *productFolder)
+{
+    static const char prefix[] = "c:\\Program Files\\";
+    size_t i = 0;
+    for (; prefix[i] != '\0'; i++) {
+        char c = productFolder[i];
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c - 'A' + 'a');
+        char p = prefix[i];
+        if (p >= 'A' && p <= 'Z')
+            p = (char)(p - 'A' + 'a');
+        if (c != p)
+            return productFolder;
+    }
+    return productFolder + i;
+}

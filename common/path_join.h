@@ -17,3 +17,8 @@ int AppendPath(char *path, size_t size, const char *component);
 // Returns 1.
 int ReplaceToken(char *text, size_t size, const char *token,
                  const char *replacement);
+
+// The install script's product folder below the program files folder: a
+// folder written as a full path below "c:\Program Files\" (any case)
+// loses that beginning; any other is taken as it is.
+const char *ProductFolderBelowProgramFiles(const char *productFolder);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/dbcs.h"
+#include "common/folder_macros.h"
 #include "common/path_join.h"
 #include "common/setup_limits.h"
 #include "fuzz/fuzz_input.h"
@@ -99,30 +100,38 @@ static void CheckReplaceToken(FuzzReader *reader, size_t size)
     free(replacement);
 }
 
-// The folder-macro expansion of an install-script field: the field is
-// copied into a path buffer and the four macros are replaced in order with
-// folder values as long as the platform hands them over.
+// The folder-macro expansion of an install-script field
+// (ReplaceFolderMacros, which setup and the media checker share): the
+// field is copied into a path buffer and the four macros are replaced in
+// order with folder values as long as the platform hands them over.
 static void CheckMacroExpansion(FuzzReader *reader)
 {
-    static const char *const macros[4] = {"@SYSTEMDIR", "@WINDOWSDIR",
-                                          "@LANGDIR", "@STARTUPDIR"};
-    static const size_t valueSizes[4] = {PATH_SIZE, PATH_SIZE,
-                                         LANGUAGE_CODE_SIZE, PATH_SIZE};
+    static const size_t valueSizes[FOLDER_MACRO_COUNT] = {
+        PATH_SIZE, PATH_SIZE, LANGUAGE_CODE_SIZE, PATH_SIZE};
     char *source = TakeField(reader);
-    char *path = NewOutputBuffer(PATH_SIZE);
-    CopyText(path, PATH_SIZE, source);
-    std::string model(path);
-    for (int i = 0; i < 4; i++) {
+    char *values[FOLDER_MACRO_COUNT];
+    for (int i = 0; i < FOLDER_MACRO_COUNT; i++) {
         char *field = TakeField(reader);
-        char *value = NewOutputBuffer(valueSizes[i]);
-        CopyText(value, valueSizes[i], field);
-        ReplaceToken(path, PATH_SIZE, macros[i], value);
-        FUZZ_CHECK(TerminatedWithin(path, PATH_SIZE));
-        model = ModelReplace(model, PATH_SIZE, macros[i], value);
-        free(value);
+        values[i] = NewOutputBuffer(valueSizes[i]);
+        CopyText(values[i], valueSizes[i], field);
         free(field);
     }
+    char *path = NewOutputBuffer(PATH_SIZE);
+    FolderMacroValues macroValues = {values[0], values[1], values[2],
+                                     values[3]};
+    ReplaceFolderMacros(path, PATH_SIZE, source, &macroValues);
+    FUZZ_CHECK(TerminatedWithin(path, PATH_SIZE));
+
+    char *copied = NewOutputBuffer(PATH_SIZE);
+    CopyText(copied, PATH_SIZE, source);
+    std::string model(copied);
+    for (int i = 0; i < FOLDER_MACRO_COUNT; i++)
+        model = ModelReplace(model, PATH_SIZE, kFolderMacroNames[i],
+                             values[i]);
     FUZZ_CHECK(model == path);
+    for (char *value : values)
+        free(value);
+    free(copied);
     free(path);
     free(source);
 }

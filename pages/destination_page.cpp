@@ -13,8 +13,6 @@
 #include "wizard/wizard_messages.h"
 
 // The install script writes its folder as if programs always lived here.
-static const char kScriptProgramFiles[] = "c:\\Program Files\\";
-
 int ReadProgramFilesDir(char *buffer, size_t size)
 {
     HKEY key;
@@ -56,11 +54,7 @@ void ComputeDefaultDestination(char *buffer, size_t size)
     char productFolder[PATH_SIZE];
     GetPrivateProfileStringA("Directry", "DstDirectry", "Fail", productFolder,
                              sizeof(productFolder), g_scriptPath);
-    const char *relative = productFolder;
-    size_t prefixLength = strlen(kScriptProgramFiles);
-    if (_strnicmp(productFolder, kScriptProgramFiles, prefixLength) == 0)
-        relative += prefixLength;
-    AppendPath(buffer, size, relative);
+    AppendPath(buffer, size, ProductFolderBelowProgramFiles(productFolder));
 }
 
 static void ShowDestination(HWND page)

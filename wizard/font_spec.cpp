@@ -54,24 +54,35 @@ static bool EqualsNoCase(const char *a, const char *b)
     return *a == *b;
 }
 
-// Sets *value when field names a row; otherwise leaves it.
-static void LookUpName(const NamedValue *table, const char *field,
+// Sets *value when field names a row; otherwise leaves it and returns
+// false.
+static bool LookUpName(const NamedValue *table, const char *field,
                        int *value)
 {
     for (; table->name != NULL; table++) {
         if (EqualsNoCase(table->name, field)) {
             *value = table->value;
-            return;
+            return true;
         }
     }
+    return false;
 }
 
-static void LookUpByte(const NamedValue *table, const char *field,
+static bool LookUpByte(const NamedValue *table, const char *field,
                        unsigned char *value)
 {
     int found = *value;
-    LookUpName(table, field, &found);
+    bool named = LookUpName(table, field, &found);
     *value = (unsigned char)found;
+    return named;
+}
+
+// TRUE or FALSE in any case; anything else reads as FALSE.
+static int ParseFlag(const char *field, int *unknown, int bit)
+{
+    if (!EqualsNoCase(field, "TRUE") && !EqualsNoCase(field, "FALSE"))
+        *unknown |= bit;
+    return EqualsNoCase(field, "TRUE") ? 1 : 0;
 }
 
 static bool IsBlank(char c)
@@ -113,44 +124,56 @@ void SetDefaultFontSpec(FontSpec *spec)
 
 void ParseFontSpec(const char *value, FontSpec *spec)
 {
+    CheckFontSpec(value, spec);
+}
+
+int CheckFontSpec(const char *value, FontSpec *spec)
+{
     SetDefaultFontSpec(spec);
     const char *cursor = value;
     char field[FONT_SPEC_VALUE_SIZE];
+    int unknown = 0;
 
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
+        return unknown;
     spec->width = ParseDecimal(field);
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
+        return unknown;
     spec->height = ParseDecimal(field);
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
+        return unknown;
     int weight = ParseDecimal(field);
     if (weight > 0)
         spec->weight = weight;
-    else
-        LookUpName(kWeightNames, field, &spec->weight);
+    else if (!LookUpName(kWeightNames, field, &spec->weight))
+        unknown |= FONT_FIELD_WEIGHT;
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
-    LookUpByte(kCharsetNames, field, &spec->charset);
+        return unknown;
+    if (!LookUpByte(kCharsetNames, field, &spec->charset))
+        unknown |= FONT_FIELD_CHARSET;
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
-    LookUpByte(kPitchNames, field, &spec->pitch);
+        return unknown;
+    if (!LookUpByte(kPitchNames, field, &spec->pitch))
+        unknown |= FONT_FIELD_PITCH;
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
-    LookUpByte(kFamilyNames, field, &spec->family);
+        return unknown;
+    if (!LookUpByte(kFamilyNames, field, &spec->family))
+        unknown |= FONT_FIELD_FAMILY;
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
-    spec->italic = EqualsNoCase(field, "TRUE") ? 1 : 0;
+        return unknown;
+    spec->italic = ParseFlag(field, &unknown, FONT_FIELD_ITALIC);
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
-    spec->flag8 = EqualsNoCase(field, "TRUE") ? 1 : 0;
+        return unknown;
+    spec->flag8 = ParseFlag(field, &unknown, FONT_FIELD_FLAG8);
     if (!NextToken(&cursor, ",", field, sizeof(field)))
-        return;
+        return unknown;
     if (EqualsNoCase(field, "DIALOG")) {
         spec->unit = 1;
         if (!NextToken(&cursor, ",", field, sizeof(field)))
-            return;
+            return unknown;
     }
-    CopyText(spec->faceName, sizeof(spec->faceName), field);
+    if (CopyText(spec->faceName, sizeof(spec->faceName), field) !=
+        strlen(field))
+        unknown |= FONT_FIELD_FACE;
+    return unknown;
 }

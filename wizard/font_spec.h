@@ -26,3 +26,19 @@ void SetDefaultFontSpec(FontSpec *spec);
 // Fills the record from a [FONT] value (defaults first). A face name longer than
 // the face field is cut at a whole character.
 void ParseFontSpec(const char *value, FontSpec *spec);
+
+// Fields of a description that CheckFontSpec found wrong.
+enum FontFieldProblem {
+    FONT_FIELD_WEIGHT = 1,    // neither a number above 0 nor a weight name
+    FONT_FIELD_CHARSET = 2,   // no character set name
+    FONT_FIELD_PITCH = 4,
+    FONT_FIELD_FAMILY = 8,
+    FONT_FIELD_ITALIC = 16,   // neither TRUE nor FALSE
+    FONT_FIELD_FLAG8 = 32,
+    FONT_FIELD_FACE = 64,     // face name cut to fit
+};
+
+// ParseFontSpec that also tells which fields kept their default because
+// they named nothing, as a mask of FontFieldProblem. Missing fields are
+// no problem: they keep their defaults by design.
+int CheckFontSpec(const char *value, FontSpec *spec);

@@ -13,6 +13,7 @@
 #include "wizard/catalog.h"
 #include "wizard/control_texts.h"
 #include "wizard/fonts.h"
+#include "wizard/picture_name.h"
 #include "wizard/wizard_messages.h"
 
 static const WizardPage *g_pageRows = kWizardPages;
@@ -105,30 +106,12 @@ static void DressButton(HWND button, const char *key)
     SetWindowTextA(button, caption);
 }
 
-// [bmp] value of key, when it is set: "nothing" (exactly) means unset.
-static bool ReadPictureName(const char *key, char *name, size_t size)
+// [bmp] value of key, read with the default "nothing".
+static void ReadPictureValue(void *, const char *key, char *value,
+                             size_t size)
 {
-    char value[CATALOG_TEXT_SIZE];
-    GetPrivateProfileStringA("bmp", key, "nothing", value, sizeof(value),
+    GetPrivateProfileStringA("bmp", key, "nothing", value, (DWORD)size,
                              g_catalogPath);
-    if (strcmp(value, "nothing") == 0)
-        return false;
-    CopyText(name, size, value);
-    return true;
-}
-
-// One picture for every page, else one for this page, else one for the
-// page's kind, else the kind's own file.
-static void ChoosePictureName(int index, const char *kind, char *name,
-                              size_t size)
-{
-    char pageKey[WIZARD_KEY_SIZE];
-    snprintf(pageKey, sizeof(pageKey), "%s%02d", "Tovrin", index);
-    if (ReadPictureName("Tovrin", name, size) ||
-        ReadPictureName(pageKey, name, size) ||
-        ReadPictureName(kind, name, size))
-        return;
-    snprintf(name, size, "%s.bmp", kind);
 }
 
 // Pictures lie in the program directory. A name that does not fit gives
@@ -136,7 +119,8 @@ static void ChoosePictureName(int index, const char *kind, char *name,
 static void SetPicturePath(int index, const char *kind)
 {
     char name[CATALOG_TEXT_SIZE];
-    ChoosePictureName(index, kind, name, sizeof(name));
+    ChoosePictureName(index, kind, ReadPictureValue, NULL, name,
+                      sizeof(name));
     CopyText(g_picturePath, sizeof(g_picturePath), g_programDirectory);
     if (AppendPath(g_picturePath, sizeof(g_picturePath), name) < 0)
         g_picturePath[0] = '\0';

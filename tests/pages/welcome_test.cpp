@@ -502,9 +502,12 @@ TEST(UserAccessLibrary, ShippedLibraryExportsTheEntryPoint)
 }
 
 // Wine runs every program as an administrator with the group in force.
+// The group walk that stands in for CheckTokenMembership on NT 4.0 must
+// give the same answers.
 TEST(UserAccessDecision, AdministratorMayUseAllUsers)
 {
     EXPECT_EQ(1, TokenMayUseAllUsers(NULL));
+    EXPECT_EQ(1, TokenGroupsHoldAdministrators(NULL));
 }
 
 TEST(UserAccessDecision, DenyOnlyAdministratorsMayNot)
@@ -529,6 +532,7 @@ TEST(UserAccessDecision, DenyOnlyAdministratorsMayNot)
     if (!made || impersonation == NULL)
         GTEST_SKIP() << "no restricted tokens here, error " << GetLastError();
     EXPECT_EQ(0, TokenMayUseAllUsers(impersonation));
+    EXPECT_EQ(0, TokenGroupsHoldAdministrators(impersonation));
     CloseHandle(impersonation);
     CloseHandle(restricted);
 }

@@ -1,0 +1,79 @@
+#include "checkmedia/media_folder.h"
+
+#include <stdio.h>
+
+#include "common/dbcs.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+bool ListFolder(const std::string &folder, std::vector<FolderEntry> *entries)
+{
+    entries->clear();
+#ifdef _WIN32
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(JoinHostPath(folder, "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries->push_back(FolderEntry{name, isFolder});
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return true;
+#else
+    DIR *dir = opendir(folder.c_str());
+    if (dir == NULL)
+        return false;
+    while (struct dirent *entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info;
+        bool isFolder =
+            stat(JoinHostPath(folder, name).c_str(), &info) == 0 &&
+            S_ISDIR(info.st_mode);
+        entries->push_back(FolderEntry{name, isFolder});
+    }
+    closedir(dir);
+    return true;
+#endif
+}
+
+bool ReadWholeFile(const std::string &path, std::string *bytes)
+{
+    bytes->clear();
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return false;
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes->append(chunk, got);
+    bool ok = ferror(file) == 0;
+    fclose(file);
+    return ok;
+}
+
+std::string JoinHostPath(const std::string &folder, const std::string &name)
+{
+#ifdef _WIN32
+    // A trailing 0x5C may be the second byte of a double-byte character.
+    if (folder.empty() || folder.back() == '/' ||
+        EndsWithSeparator(folder.c_str()))
+        return folder + name;
+    return folder + '\\' + name;
+#else
+    // A backslash is an ordinary byte of a name here.
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+#endif
+}

@@ -1,0 +1,51 @@
+// Every file and folder of a media folder, found without regard to case
+// as on a CD, and the INI files read from it.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "checkmedia/report.h"
+
+struct MediaIndex {
+    std::string root;                           // host path of the media
+    // Folded path -> actual relative path, once folded as Shift-JIS and
+    // once as a single-byte code page, for look-ups in either.
+    std::map<std::string, std::string> paths;
+    std::map<std::string, std::string> shiftJisPaths;
+    std::map<std::string, bool> isFolder;       // actual relative -> folder
+};
+
+// A media-relative path with "\" or "/" between names, folded for the
+// index: names split at whole characters (code page of common/dbcs.h),
+// empty names dropped, ASCII letters in lower case.
+std::string FoldMediaPath(const std::string &relative);
+
+// Walks the media folder and reports names longer than a Joliet CD keeps
+// and folders nested deeper than ISO 9660 allows. False (reported) when
+// the media folder cannot be read.
+bool IndexMedia(const std::string &root, MediaIndex *index, Report *report);
+
+// The actual relative path ("/" between names) of a file or folder, or
+// false.
+bool FindMediaPath(const MediaIndex *index, const std::string &relative,
+                   std::string *actual);
+
+struct IniFile {
+    std::string file;   // relative, as findings name it
+    std::string text;
+    bool present;
+};
+
+// Reads a media file found without regard to case; false (and present
+// false) when it is not there.
+bool ReadMediaFile(const MediaIndex *index, const std::string &relative,
+                   IniFile *ini);
+
+// The limits of the profile service on an INI file: its size, each
+// section's size, a byte-order mark, repeated sections and keys and lines
+// that are neither a header nor an entry.
+void CheckIniShape(const IniFile *ini, Report *report);
+
+// Reports every line of a text that is not valid Shift-JIS.
+void CheckShiftJisText(const IniFile *file, Report *report);

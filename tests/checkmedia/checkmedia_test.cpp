@@ -1,0 +1,501 @@
+// The media checker on the sample media and on broken media made from
+// them: each mistake gives exactly its findings, with file and line.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "checkmedia/check_media.h"
+#include "checkmedia/report.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const fs::path &path, const std::string &bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), (std::streamsize)bytes.size());
+}
+
+void Put32(std::string *bytes, size_t at, unsigned value)
+{
+    for (int i = 0; i < 4; i++)
+        (*bytes)[at + i] = (char)(value >> (8 * i));
+}
+
+// A bitmap file as the wizard reads it: 1, 4, 8 or 24 bits per pixel.
+std::string MakeBitmap(int bits)
+{
+    const int width = 4, height = 4;
+    unsigned row = ((width * bits + 31) / 32) * 4;
+    unsigned table = bits == 24 ? 0 : 4u << bits;
+    std::string bytes(54 + table + row * height, '\x40');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    Put32(&bytes, 2, (unsigned)bytes.size());
+    Put32(&bytes, 10, 54 + table);
+    Put32(&bytes, 14, 40);
+    Put32(&bytes, 18, width);
+    Put32(&bytes, 22, height);
+    Put32(&bytes, 26, 1 | (unsigned)bits << 16);
+    Put32(&bytes, 30, 0);
+    Put32(&bytes, 34, row * height);
+    return bytes;
+}
+
+struct Expected {
+    const char *file;
+    int line;
+    Severity severity;
+    const char *text;   // a part of the finding's text
+};
+
+// A copy of the sample media, as sample/assemble lays it out, in a
+// folder of its own.
+// text with every "\n" turned into the line end that file uses.
+std::string LineEnds(const std::string &file, const std::string &text)
+{
+    if (file.find("\r\n") == std::string::npos)
+        return text;
+    std::string converted;
+    for (char c : text)
+        converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return converted;
+}
+
+class Media {
+public:
+    Media()
+    {
+        static int serial;
+        root_ = fs::temp_directory_path() /
+                ("checkmedia-" + std::to_string(serial++) + "-" +
+                 std::to_string((unsigned long)(uintptr_t)this));
+        fs::remove_all(root_);
+        fs::path sample = fs::path(SETUP_SOURCE_DIR) / "sample";
+        fs::create_directories(root_ / "product");
+        fs::copy(sample / "language.ini", root_ / "language.ini");
+        for (const char *folder : {"jpn", "eng"})
+            fs::copy(sample / folder, root_ / folder,
+                     fs::copy_options::recursive);
+        for (const char *folder : {"shared", "common", "app"})
+            fs::copy(sample / "product" / folder, root_ / "product" / folder,
+                     fs::copy_options::recursive);
+        Write("product/app/FileAgent.exe", "MZ");
+        Write("product/app/ckuninst.exe", "MZ");
+        Write("default.bmp", MakeBitmap(8));
+        Write("directory.bmp", MakeBitmap(24));
+        Write("startmenu.bmp", MakeBitmap(4));
+    }
+    ~Media() { fs::remove_all(root_); }
+
+    void Write(const std::string &file, const std::string &bytes)
+    {
+        WriteBytes(root_ / file, bytes);
+    }
+    void Remove(const std::string &file) { fs::remove(root_ / file); }
+    // Replaces the one occurrence of from; "\n" in from and to stands for
+    // the file's own line end.
+    void Replace(const std::string &file, const std::string &from,
+                 const std::string &to)
+    {
+        std::string text = ReadBytes(root_ / file);
+        size_t at = text.find(LineEnds(text, from));
+        ASSERT_NE(std::string::npos, at) << from << " in " << file;
+        Write(file, text.substr(0, at) + LineEnds(text, to) +
+                        text.substr(at + LineEnds(text, from).size()));
+    }
+    void Append(const std::string &file, const std::string &bytes)
+    {
+        std::string text = ReadBytes(root_ / file);
+        Write(file, text + LineEnds(text, bytes));
+    }
+    Report Check() const
+    {
+        Report report;
+        CheckMedia(root_.string(), &report);
+        return report;
+    }
+
+private:
+    fs::path root_;
+};
+
+std::string Describe(const Report &report)
+{
+    std::string text;
+    for (const Finding &f : report.findings)
+        text += "  " + f.file + ":" + std::to_string(f.line) +
+                (f.severity == SEVERITY_ERROR ? ": error: " : ": warning: ") +
+                f.text + "\n";
+    return text.empty() ? "  (none)\n" : text;
+}
+
+void ExpectFindings(const Report &report, const std::vector<Expected> &expected)
+{
+    SCOPED_TRACE("findings:\n" + Describe(report));
+    ASSERT_EQ(expected.size(), report.findings.size());
+    for (const Expected &e : expected) {
+        bool found = false;
+        for (const Finding &f : report.findings)
+            found = found || (f.file == e.file && f.line == e.line &&
+                              f.severity == e.severity &&
+                              f.text.find(e.text) != std::string::npos);
+        EXPECT_TRUE(found) << "expected " << e.file << ":" << e.line << " "
+                           << e.text;
+    }
+}
+
+const Severity E = SEVERITY_ERROR;
+const Severity W = SEVERITY_WARNING;
+const std::string kLong(300, 'x');
+const std::string kJolietName = "product/" + std::string(61, 'n') + ".txt";
+
+struct BrokenMedia {
+    const char *name;
+    std::function<void(Media *)> change;
+    std::vector<Expected> expected;
+};
+
+const char kScript[] = "eng/copy_ns.ini";
+const char kCatalog[] = "eng/message.ini";
+
+std::vector<BrokenMedia> BrokenMediaTable()
+{
+    return {
+        {"source file matched without regard to case",
+         [](Media *m) {
+             m->Remove("product/app/readme.txt");
+             m->Write("product/app/README.TXT", "read me");
+         },
+         {}},
+#ifndef _WIN32
+        // 表 is 0x95 0x5C: its second byte is no folder separator. (On
+        // Windows the test's own file calls would split it under 1252.)
+        {"Shift-JIS folder whose second byte is a backslash",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\x95\x5C/manual/index.txt", "x");
+         },
+         {}},
+        {"Shift-JIS folder missing its trail byte",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\x95/manual/index.txt", "x");
+         },
+         {{"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
+#endif
+        {"source file missing",
+         [](Media *m) {
+             m->Replace(kScript, "manual\\index.txt", "manual\\index.htm");
+         },
+         {{kScript, 27, E, "product\\app\\manual\\index.htm is not on"}}},
+        {"source folder without a leading backslash",
+         [](Media *m) {
+             m->Replace(kScript, "index.txt;\\product", "index.txt;product");
+         },
+         {{kScript, 27, W, "no leading backslash"}}},
+        {"SectionFiles above the entries",
+         [](Media *m) {
+             m->Replace(kScript, "[Files_File]\n",
+                        "[Files_File]\nSectionFiles=5\n");
+         },
+         {{kScript, 25, E, "SectionFiles 5, but 4 entries"}}},
+        {"SectionFiles above 999",
+         [](Media *m) {
+             m->Replace(kScript, "[Files_File]\n",
+                        "[Files_File]\nSectionFiles=1000\n");
+         },
+         {{kScript, 25, E, "at most 999"}}},
+        {"entry behind a gap",
+         [](Media *m) {
+             m->Replace(kScript, "@WINDOWSDIR\n",
+                        "@WINDOWSDIR\nfile006=x.txt;\\product\\app\n");
+         },
+         {{kScript, 30, E, "file006 is never read"}}},
+        {"entry past the 999th",
+         [](Media *m) {
+             m->Replace(kScript, "@WINDOWSDIR\n",
+                        "@WINDOWSDIR\nfile999=x.txt;\\product\\app\n");
+         },
+         {{kScript, 30, E, "at most 999 entries"}}},
+        {"progress bar past its range",
+         [](Media *m) {
+             m->Replace(kScript, "[Files_File]\n",
+                        "[Files_File]\nCountStart=3\n");
+         },
+         {{kScript, 25, W, "past its range of 4"}}},
+        {"entry longer than its buffer",
+         [](Media *m) {
+             m->Replace(kScript, "file002=manual\\index.txt",
+                        "file002=manual\\index.txt" + kLong + kLong);
+         },
+         {{kScript, 27, E, "setup reads 519"},
+          {kScript, 27, E, "longer than 259 characters; setup skips"}}},
+        {"file name longer than its field",
+         [](Media *m) {
+             m->Replace(kScript, "file002=manual\\index.txt",
+                        "file002=manual\\index.txt" + kLong);
+         },
+         {{kScript, 27, E, "longer than 259 characters; setup skips"}}},
+        {"installed path too long",
+         [](Media *m) {
+             m->Replace(kScript, "app;@WINDOWSDIR",
+                        "app;\\" + std::string(240, 'd'));
+         },
+         {{kScript, 29, E, "installed path is longer than 259"},
+          {kScript, 46, E, "uninstaller C:\\WINDOWS\\ckuninst.exe"}}},
+        {"unknown macro",
+         [](Media *m) {
+             m->Replace(kScript, "ExeFile=@WINDOWSDIR", "ExeFile=@WINDIR");
+         },
+         {{kScript, 46, E, "unknown macro @WINDIR"},
+          {kScript, 46, E, "installed by no file section"}}},
+        {"shortcut title with a colon",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me",
+                        "Icon001=FileAgent: Read Me");
+         },
+         {{kScript, 37, E, "the title holds ':'"}}},
+        {"shortcut without a file",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me;readme.txt",
+                        "Icon001=FileAgent Read Me");
+         },
+         {{kScript, 37, E, "needs a title and a file"}}},
+        {"shortcut to a file nothing installs",
+         [](Media *m) {
+             m->Replace(kScript, "Icon000=FileAgent;FileAgent.exe",
+                        "Icon000=FileAgent;FileAgnet.exe");
+         },
+         {{kScript, 36, E, "no file section installs the target"}}},
+        {"arguments Program Manager cannot carry",
+         [](Media *m) {
+             m->Replace(kScript, "Icon000=FileAgent;FileAgent.exe",
+                        "Icon000=FileAgent;FileAgent.exe;c:\\Program "
+                        "Files\\Veltrane\\CaptureKit\\FileAgent;-a,b");
+         },
+         {{kScript, 36, E, "command syntax cannot carry it"}}},
+        {"group missing",
+         [](Media *m) {
+             m->Replace(kScript, "group=Veltrane CaptureKit\n", "");
+         },
+         {{kScript, 34, W, "[ShortCut_File] group is missing"}}},
+        {"group with a quote",
+         [](Media *m) {
+             m->Replace(kScript, "group=Veltrane", "group=\"Veltrane");
+         },
+         {{kScript, 35, E, "holds '\"'"},
+          {kScript, 35, E, "cannot carry the program group"}}},
+        {"no uninstall log",
+         [](Media *m) {
+             m->Replace(kScript, "UnInstLog=C:\\windows\\CKFileAgent.log\n",
+                        "");
+         },
+         {{kScript, 42, E, "cannot be uninstalled"}}},
+        {"uninstall key name too long",
+         [](Media *m) {
+             m->Replace(kScript, "RegistKey=CaptureKitFileAgent",
+                        "RegistKey=CaptureKitFileAgentCaptureKitFileAgent");
+         },
+         {{kScript, 44, E, "setup reads 31"}}},
+        {"display name too long",
+         [](Media *m) {
+             m->Replace(kScript, "DispName=Veltrane",
+                        "DispName=" + std::string(70, 'V'));
+         },
+         {{kScript, 45, E, "setup reads 63"}}},
+        {"uninstaller nothing installs",
+         [](Media *m) {
+             m->Replace(kScript, "\\ckuninst.exe\nDisp", "\\uninst.exe\nDisp");
+         },
+         {{kScript, 46, E, "uninstaller C:\\WINDOWS\\uninst.exe"}}},
+        {"destination written below another folder",
+         [](Media *m) {
+             m->Replace(kScript, "DstDirectry=c:\\Program Files",
+                        "DstDirectry=d:\\Apps");
+         },
+         {{kScript, 6, E, "not below c:\\Program Files"}}},
+        {"catalog key missing",
+         [](Media *m) { m->Replace(kCatalog, "FINISH=&Finish\n", ""); },
+         {{kCatalog, 14, E, "[BUTTON] FINISH is missing"}}},
+        {"key of a page never shown missing",
+         [](Media *m) {
+             m->Replace(kCatalog, "USERINFO_02=Mail server:\n", "");
+         },
+         {{kCatalog, 24, W, "[static] USERINFO_02 is missing"}}},
+        {"catalog value longer than its buffer",
+         [](Media *m) {
+             m->Replace(kCatalog, "COPYING=Copying", "COPYING=" + kLong);
+         },
+         {{kCatalog, 38, E, "setup reads 255"}}},
+        {"section and key reference that does not resolve",
+         [](Media *m) {
+             m->Replace(kCatalog, "INSTALL=Destination folder\n", "");
+         },
+         {{kCatalog, 41, E, "[LABEL] INSTALL is missing"}}},
+        {"font name the grammar does not know",
+         [](Media *m) {
+             m->Replace(kCatalog, "NORMAL,ANSI,", "NORMAL,ANSII,");
+         },
+         {{kCatalog, 3, E, "[FONT] Standard: the character set"}}},
+        {"picture missing",
+         [](Media *m) { m->Remove("directory.bmp"); },
+         {{kCatalog, 0, E, "directory.bmp of page 2 is not on the media"},
+          {"jpn/message.ini", 0, E, "directory.bmp of page 2"}}},
+        {"picture the loader refuses",
+         [](Media *m) { m->Write("startmenu.bmp", MakeBitmap(16)); },
+         {{kCatalog, 0, E, "startmenu.bmp of page 3 is no bitmap"},
+          {"jpn/message.ini", 0, E, "startmenu.bmp of page 3"}}},
+        {"picture named in the catalog missing",
+         [](Media *m) { m->Append(kCatalog, "\n[bmp]\nTovrin02=none.bmp\n"); },
+         {{kCatalog, 61, E, "none.bmp of page 2"}}},
+        {"invalid Shift-JIS in the Japanese catalog",
+         [](Media *m) { m->Append("jpn/message.ini", "\nX=ab\x81\x20\n"); },
+         {{"jpn/message.ini", 60, E, "byte 0x81 at column 5"}}},
+        {"language entry without a code",
+         [](Media *m) {
+             m->Replace("language.ini", "English;eng", "English");
+         },
+         {{"language.ini", 4, E, "empty language code"},
+          {"language.ini", 5, W, "Default \"English\" begins no"}}},
+        {"language folder missing",
+         [](Media *m) {
+             m->Append("language.ini", "\nLang02=Deutsch;deu\n");
+         },
+         {{"language.ini", 7, E, "no folder deu"}}},
+        {"language code at its limit",
+         [](Media *m) {
+             m->Replace("language.ini", "English;eng", "English;englishenglish1");
+         },
+         {{"language.ini", 4, E, "no folder englishenglish1"}}},
+        {"language code one past its limit",
+         [](Media *m) {
+             m->Replace("language.ini", "English;eng",
+                        "English;englishenglish12");
+         },
+         {{"language.ini", 4, E, "language code of 16 characters"},
+          {"language.ini", 4, E, "no folder englishenglish12"}}},
+        {"no language list: the files are looked for in the media folder",
+         [](Media *m) { m->Remove("language.ini"); },
+         {{"message.ini", 0, E, "missing from the media folder"},
+          {"license.txt", 0, E, "missing from the media folder"},
+          {"copy_ns.ini", 0, E, "missing from the media folder"}}},
+        {"licence missing",
+         [](Media *m) { m->Remove("eng/license.txt"); },
+         {{"language.ini", 4, E, "eng/license.txt is missing"}}},
+        {"INI file larger than Windows 95 reads",
+         [](Media *m) {
+             m->Append(kCatalog, std::string(70000, ';') + "\n");
+         },
+         {{kCatalog, 0, E, "Windows 95 reads only the first 65535"},
+          {kCatalog, 57, W, "section of"}}},
+        {"name at the Joliet limit",
+         [](Media *m) {
+             m->Write("product/" + std::string(60, 'n') + ".txt", "x");
+         },
+         {}},
+        {"name one past the Joliet limit",
+         [](Media *m) { m->Write(kJolietName, "x"); },
+         {{kJolietName.c_str(), 0, E, "65 characters; a Joliet CD keeps 64"}}},
+        {"folders nested too deep",
+         [](Media *m) { m->Write("product/a/b/c/d/e/f/g/h.txt", "x"); },
+         {{"product/a/b/c/d/e/f/g", 0, E, "nested 9 levels"}}},
+        {"repeated key and section",
+         [](Media *m) {
+             m->Replace(kCatalog, "FINISH=&Finish\n",
+                        "FINISH=&Finish\nNEXT=again\n");
+             m->Append(kCatalog, "[button]\nX=1\n");
+         },
+         {{kCatalog, 23, W, "key NEXT repeats line 17"},
+          {kCatalog, 60, W, "section [button] repeats line 14"}}},
+        {"line without an equals sign",
+         [](Media *m) {
+             m->Replace(kCatalog, "WELCOME=Welcome", "WELCOME Welcome");
+         },
+         {{kCatalog, 10, W, "line without \"=\""},
+          {kCatalog, 7, E, "[TITLE] WELCOME is missing"}}},
+        {"byte-order mark",
+         [](Media *m) {
+             m->Replace(kCatalog, "; Message", "\xEF\xBB\xBF; Message");
+         },
+         {{kCatalog, 1, E, "byte-order mark"}}},
+    };
+}
+
+}  // namespace
+
+TEST(CheckMedia, SampleMediaGiveNoFinding)
+{
+    Media media;
+    Report report = media.Check();
+    ExpectFindings(report, {});
+    EXPECT_EQ(0, ReportExitCode(&report, true));
+}
+
+TEST(CheckMedia, EachBrokenMediumGivesExactlyItsFindings)
+{
+    for (const BrokenMedia &row : BrokenMediaTable()) {
+        SCOPED_TRACE(row.name);
+        Media media;
+        row.change(&media);
+        ExpectFindings(media.Check(), row.expected);
+    }
+}
+
+TEST(CheckMedia, TenPlantedMistakesAreAllReportedAndNothingElse)
+{
+    Media media;
+    media.Replace(kScript, "manual\\index.txt", "manual\\index.htm");
+    media.Replace(kScript, "Icon001=FileAgent Read Me",
+                  "Icon001=FileAgent: Read Me");
+    media.Replace(kScript, "Icon000=FileAgent;FileAgent.exe",
+                  "Icon000=FileAgent;FileAgnet.exe");
+    media.Replace(kScript, "RegistKey=CaptureKitFileAgent",
+                  "RegistKey=CaptureKitFileAgentCaptureKitFileAgent");
+    media.Replace(kScript, "[Files_File]\n", "[Files_File]\nCountStart=3\n");
+    media.Replace(kCatalog, "FINISH=&Finish\n", "");
+    media.Replace(kCatalog, "COPYING=Copying", "COPYING=" + kLong);
+    media.Replace(kCatalog, "NORMAL,ANSI,", "NORMAL,ANSII,");
+    media.Append("jpn/message.ini", "\nX=ab\x81\x20\n");
+    media.Append("language.ini", "\nLang02=Deutsch;deu\n");
+    Report report = media.Check();
+    ExpectFindings(report, {{kScript, 28, E, "index.htm is not on"},
+                            {kScript, 38, E, "the title holds ':'"},
+                            {kScript, 37, E, "no file section installs"},
+                            {kScript, 45, E, "setup reads 31"},
+                            {kScript, 25, W, "past its range"},
+                            {kCatalog, 14, E, "FINISH is missing"},
+                            {kCatalog, 37, E, "setup reads 255"},
+                            {kCatalog, 3, E, "the character set"},
+                            {"jpn/message.ini", 60, E, "not valid Shift-JIS"},
+                            {"language.ini", 7, E, "no folder deu"}});
+    EXPECT_EQ(1, ReportExitCode(&report, false));
+}
+
+TEST(CheckMedia, StrictCountsWarningsAsErrors)
+{
+    Media media;
+    media.Replace(kScript, "[Files_File]\n", "[Files_File]\nCountStart=3\n");
+    Report report = media.Check();
+    EXPECT_EQ(0, ReportExitCode(&report, false));
+    EXPECT_EQ(1, ReportExitCode(&report, true));
+}

@@ -1,0 +1,11 @@
+// The control text table: which page control takes which catalog text.
+// Plain data, so the media checker reads the same table as the wizard.
+#pragma once
+
+struct ControlTextRow {
+    int page;           // index in the page table
+    int controlId;      // id in that page's dialog template
+    const char *key;    // "" = font only; NULL ends the table
+};
+
+extern const ControlTextRow kControlTextRows[];

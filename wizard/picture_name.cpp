@@ -1,0 +1,33 @@
+#include "wizard/picture_name.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/setup_limits.h"
+
+// A [bmp] value read into a 256-byte buffer, as every catalog text is.
+static const size_t kPictureValueSize = 256;
+
+static bool ReadPictureName(const char *key, PictureValueReader read,
+                            void *context, char *name, size_t size)
+{
+    char value[kPictureValueSize];
+    read(context, key, value, sizeof(value));
+    if (strcmp(value, "nothing") == 0)
+        return false;
+    CopyText(name, size, value);
+    return true;
+}
+
+void ChoosePictureName(int index, const char *kind, PictureValueReader read,
+                       void *context, char *name, size_t size)
+{
+    char pageKey[WIZARD_KEY_SIZE];
+    snprintf(pageKey, sizeof(pageKey), "%s%02d", "Tovrin", index);
+    if (ReadPictureName("Tovrin", read, context, name, size) ||
+        ReadPictureName(pageKey, read, context, name, size) ||
+        ReadPictureName(kind, read, context, name, size))
+        return;
+    snprintf(name, size, "%s.bmp", kind);
+}
