@@ -205,6 +205,37 @@ TEST_F(Unattended, RefusalsEndBeforeAnyFile)
     EXPECT_FALSE(FileExists(destination));
 }
 
+// Without a Language answer the language is chosen as at an interactive
+// start; a language without an install script then ends the run with 1,
+// and the report names the script looked for.
+TEST_F(Unattended, LanguageChosenAsTheDialogWouldChooseIt)
+{
+    WriteAnswers(Ini());
+    struct Case {
+        const char *list;       // language.ini, or NULL for none
+        const char *arguments;
+        const char *script;     // below the media folder
+    } cases[] = {
+        // The list box sorts the names; the search for "Eng" starts
+        // behind the first entry, so "English (UK)" is found first.
+        {"Lang00=English;eng\r\nLang01=English (UK);enu\r\nDefault=Eng\r\n",
+         "-s -aanswers.ini", "enu\\copy_ns.ini"},
+        {"Lang00=Other;oth\r\nLang01=English;eng\r\nDefault=None\r\n",
+         "-s -aanswers.ini", "oth\\copy_ns.ini"},
+        {"Lang00=Other;oth\r\n", "-s -lxyz -aanswers.ini", "xyz\\copy_ns.ini"},
+        {NULL, "-s -aanswers.ini", "copy_ns.ini"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.script);
+        DeleteFileA((media_ + "\\language.ini").c_str());
+        if (c.list != NULL)
+            WriteFileBytes(media_ + "\\language.ini",
+                           std::string("[Language]\r\n") + c.list);
+        EXPECT_EQ(1, Run(c.arguments));
+        EXPECT_TRUE(Reported("no install script: " + media_ + "\\" + c.script));
+    }
+}
+
 TEST_F(Unattended, InvalidDestinationsEndWithSix)
 {
     for (const std::string &destination :
