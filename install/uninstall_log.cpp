@@ -84,7 +84,9 @@ static size_t SectionWriteLimit()
     return IsWin95Family() ? 32000 : 65535;
 }
 
-// Entries written at once: a run that is killed loses at most these.
+// Entries written at once when the caller does not flush sooner. The copy
+// flushes each batch of its entries before copying their files, so that a
+// run ended from outside never leaves a file the log does not list.
 static const int kWriteBatch = 64;
 static const size_t kTableInitialSize = 4096;
 
