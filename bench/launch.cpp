@@ -15,15 +15,17 @@
 static const DWORD kSampleMs = 5;
 static const DWORD kTimeoutMs = 20 * 60 * 1000;
 
-// The arguments quoted back into one command line; false when it does not
-// fit.
+// The arguments back into one command line, quoted only where they hold a
+// blank (setup.exe gives quotes no meaning); false when it does not fit.
 static bool BuildCommandLine(int argc, char **argv, char *line, size_t size)
 {
     size_t used = 0;
     line[0] = '\0';
     for (int i = 2; i < argc; i++) {
-        int written = snprintf(line + used, size - used, "%s\"%s\"",
-                               used == 0 ? "" : " ", argv[i]);
+        const char *quote =
+            argv[i][0] == '\0' || strchr(argv[i], ' ') != NULL ? "\"" : "";
+        int written = snprintf(line + used, size - used, "%s%s%s%s",
+                               used == 0 ? "" : " ", quote, argv[i], quote);
         if (written < 0 || (size_t)written >= size - used)
             return false;
         used += (size_t)written;

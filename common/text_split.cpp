@@ -43,7 +43,8 @@ static bool StartsWithNoCase(const char *text, const char *prefix)
 CommandLineOptions ParseCommandLine(const char *commandLine,
                                     char *languageCode, size_t codeSize)
 {
-    CommandLineOptions options = {false, false};
+    CommandLineOptions options;
+    memset(&options, 0, sizeof(options));
     char token[COMMAND_LINE_SIZE];
     const char *cursor = commandLine;
     while (NextToken(&cursor, " ", token, sizeof(token))) {
@@ -53,6 +54,13 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
         }
         if (StartsWithNoCase(token, "NoLic"))
             options.noLicense = true;
+        if (strcasecmp(token, "-s") == 0)
+            options.unattended = true;
+        if (StartsWithNoCase(token, "-a")) {
+            CopyText(options.answerFile, sizeof(options.answerFile),
+                     token + 2);
+            options.answerGiven = true;
+        }
     }
     return options;
 }

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "common/setup_limits.h"
+
 // Reads the next token from *cursor into token (size bytes, cut to fit)
 // and moves *cursor behind it and its closing separator. Returns false
 // when no token is left.
@@ -14,12 +16,17 @@ bool NextToken(const char **cursor, const char *separators, char *token,
 struct CommandLineOptions {
     bool languageGiven;       // a "-l" token was seen
     bool noLicense;           // a "NoLic" token was seen
+    bool unattended;          // a "-s" token was seen
+    bool answerGiven;         // a "-a" token was seen
+    char answerFile[COMMAND_LINE_SIZE];  // the last "-a" token's rest
 };
 
 // Splits a command line at spaces (tabs and quotes are ordinary
 // characters). "-l<code>" (any case of the l) sets the language code, the
 // last one winning; a token beginning with "NoLic" (any case) sets the
-// no-licence flag. The code is cut to codeSize - 1 bytes.
+// no-licence flag. The token "-s" (either case) asks for an unattended
+// run, "-a<file>" (any case of the a) names its answer file, the last one
+// winning. The code is cut to codeSize - 1 bytes.
 CommandLineOptions ParseCommandLine(const char *commandLine,
                                     char *languageCode, size_t codeSize);
 

@@ -54,6 +54,7 @@ static void CheckCommandLine(const char *line, size_t codeSize,
         return;
     }
     FUZZ_CHECK(TerminatedWithin(code, codeSize));
+    FUZZ_CHECK(memchr(options.answerFile, '\0', sizeof(options.answerFile)));
     if (!options.languageGiven)
         FUZZ_CHECK(before == code);
     else
@@ -61,6 +62,8 @@ static void CheckCommandLine(const char *line, size_t codeSize,
 
     if (singleByte) {
         bool languageGiven = false, noLicense = false;
+        bool unattended = false, answerGiven = false;
+        std::string answer;
         std::string expected = before;
         for (std::string token : SplitBytes(line, ' ')) {
             token = CutTo(token, COMMAND_LINE_SIZE);
@@ -70,7 +73,16 @@ static void CheckCommandLine(const char *line, size_t codeSize,
             }
             if (strncasecmp(token.c_str(), "NoLic", 5) == 0)
                 noLicense = true;
+            if (strcasecmp(token.c_str(), "-s") == 0)
+                unattended = true;
+            if (strncasecmp(token.c_str(), "-a", 2) == 0) {
+                answerGiven = true;
+                answer = token.substr(2);
+            }
         }
+        FUZZ_CHECK(options.unattended == unattended);
+        FUZZ_CHECK(options.answerGiven == answerGiven);
+        FUZZ_CHECK(answer == options.answerFile);
         FUZZ_CHECK(options.languageGiven == languageGiven);
         FUZZ_CHECK(options.noLicense == noLicense);
         FUZZ_CHECK(expected == code);

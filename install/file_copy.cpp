@@ -8,6 +8,7 @@
 #include "common/folders.h"
 #include "common/path_join.h"
 #include "common/setup_state.h"
+#include "install/install_report.h"
 #include "install/script_entry.h"
 #include "install/script_section.h"
 #include "install/uninstall_log.h"
@@ -258,10 +259,15 @@ static void CarryOutEntry(const PlannedCopy *plan, const char *section,
             if (strcmp(parent, plan->folder) != 0)
                 CreateFolderPath(parent);
         }
-        if (!CopyFileA(plan->source, plan->target, FALSE))
+        if (!CopyFileA(plan->source, plan->target, FALSE)) {
+            ReportFileNotCopied(plan->target, GetLastError());
             NoteFailure(failures, plan->target);
+        } else {
+            ReportFileCopied(plan->target);
+        }
         SetFileAttributesA(plan->target, FILE_ATTRIBUTE_NORMAL);
     } else {
+        ReportFileNotCopied(plan->name[0] != '\0' ? plan->name : section, 0);
         NoteFailure(failures, plan->name[0] != '\0' ? plan->name : section);
     }
     ShowProgress(progress, position, plan->name, last);
@@ -460,6 +466,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     CopyEntries(&reader, count, destinationFolder, allUsers, &progress,
                 start + 1, &paths, &files, failures);
     CloseFileSection(&reader);
+    ReportSectionCopied(fileSection);
 
     RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
                     allUsers, &paths, &files);

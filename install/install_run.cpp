@@ -10,6 +10,7 @@
 #include "common/setup_limits.h"
 #include "common/setup_state.h"
 #include "common/version.h"
+#include "install/install_report.h"
 #include "install/progman_client.h"
 #include "install/registry_writers.h"
 #include "install/uninstaller_notes.h"
@@ -63,6 +64,9 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
         CopySection(g_scriptPath, g_destinationFolder, progressBar,
                     fileLabel, g_programGroup, "Files_DLL", "ShortCut_Common",
                     "StartUp_DLL", g_allUsers, failures);
+    else
+        ReportLine("section Files_DLL: skipped, the installed version %s is "
+                   "newer than the package's %s", installed, package);
     // The registry names the library that is on disk: a newer installed
     // one that was kept keeps its version.
     if (copied)
@@ -148,6 +152,9 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
     InstallNetworkLibrary(progressBar, fileLabel, failures);
     if (g_installCommonFiles)
         InstallCommonFiles(logPath, progressBar, fileLabel, failures);
+    else
+        ReportLine("section Files_Common: skipped, the install-common-files "
+                   "flag is 0");
 
     char startupGroup[PATH_SIZE];
     GetStartupGroupName(startupGroup, sizeof(startupGroup));

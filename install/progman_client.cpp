@@ -9,6 +9,7 @@
 #include "common/path_join.h"
 #include "common/setup_limits.h"
 #include "common/setup_state.h"
+#include "install/install_report.h"
 #include "install/progman_commands.h"
 #include "install/script_entry.h"
 
@@ -208,12 +209,12 @@ static void ShowWarning(Conversation *c, int code)
              "Failed in icon registration.\nPlease create shortcut "
              "icon(s).  (code=%d)",
              code);
-    MessageBoxA(c->owner, text, kWarningTitle, MB_ICONWARNING);
+    ShowShortcutMessage(c->owner, text, kWarningTitle, MB_ICONWARNING, NULL);
 }
 
 static void ShowDiagnostic(Conversation *c, const char *title)
 {
-    MessageBoxA(c->owner, c->diagnostic, title, MB_OK);
+    ShowShortcutMessage(c->owner, c->diagnostic, title, MB_OK, c->command);
 }
 
 static HCONV Connect(Conversation *c)

@@ -5,6 +5,7 @@
 
 #include "common/registry_text.h"
 #include "common/setup_limits.h"
+#include "install/install_report.h"
 
 static const char kUninstallKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -15,20 +16,23 @@ static bool CreateKeyForWriting(HKEY root, const char *subkey, HKEY *key)
                            KEY_WRITE, NULL, key, NULL) == ERROR_SUCCESS;
 }
 
-static void SetString(HKEY key, const char *valueName, const char *text)
+static bool SetString(HKEY key, const char *valueName, const char *text)
 {
-    RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text,
-                   (DWORD)strlen(text) + 1);
+    return RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text,
+                          (DWORD)strlen(text) + 1) == ERROR_SUCCESS;
 }
 
 int WriteDwordValue(HKEY root, const char *subkey, const char *valueName,
                     DWORD number)
 {
     HKEY key;
-    if (!CreateKeyForWriting(root, subkey, &key))
+    if (!CreateKeyForWriting(root, subkey, &key)) {
+        ReportRegistryWrite(root, subkey, valueName, false);
         return 0;
-    RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE *)&number,
-                   sizeof(number));
+    }
+    LONG set = RegSetValueExA(key, valueName, 0, REG_DWORD,
+                              (const BYTE *)&number, sizeof(number));
+    ReportRegistryWrite(root, subkey, valueName, set == ERROR_SUCCESS);
     RegCloseKey(key);
     return 1;
 }
@@ -37,9 +41,12 @@ int WriteStringValue(HKEY root, const char *subkey, const char *valueName,
                      const char *text)
 {
     HKEY key;
-    if (!CreateKeyForWriting(root, subkey, &key))
+    if (!CreateKeyForWriting(root, subkey, &key)) {
+        ReportRegistryWrite(root, subkey, valueName, false);
         return 0;
-    SetString(key, valueName, text);
+    }
+    ReportRegistryWrite(root, subkey, valueName,
+                        SetString(key, valueName, text));
     RegCloseKey(key);
     return 1;
 }
@@ -83,11 +90,15 @@ int WriteUninstallEntry(const char *keyName, const char *displayName,
         return 0;
 
     HKEY key;
-    if (!CreateKeyForWriting(HKEY_LOCAL_MACHINE, keyPath, &key))
+    if (!CreateKeyForWriting(HKEY_LOCAL_MACHINE, keyPath, &key)) {
+        ReportRegistryWrite(HKEY_LOCAL_MACHINE, keyPath, "DisplayName", false);
         return 0;
-    SetString(key, "DisplayName", displayName);
-    SetString(key, "UninstallString", uninstallCommand);
-    SetString(key, "DisplayIcon", iconPath);
+    }
+    bool written = SetString(key, "DisplayName", displayName);
+    written = SetString(key, "UninstallString", uninstallCommand) && written;
+    written = SetString(key, "DisplayIcon", iconPath) && written;
+    ReportRegistryWrite(HKEY_LOCAL_MACHINE, keyPath,
+                        "DisplayName, UninstallString, DisplayIcon", written);
     RegCloseKey(key);
     return 1;
 }

@@ -27,5 +27,23 @@ enum PreInstallOutcome {
                                 // further checks, the page stays
 };
 
+// What the checks found, in the order they are made.
+enum PreInstallCheck {
+    CHECK_PASSED,             // every check passed
+    CHECK_NO_USER_ACCESS,     // library unusable: all-users flag 0, the
+                              // running-utility check not made
+    CHECK_OTHER_BRAND,        // the maker's branded edition is installed
+    CHECK_PRODUCT_INSTALLED,  // this product is installed
+    CHECK_UTILITY_RUNNING     // the file utility is running
+};
+
+// Steps 1 to 7 of the checks: reads the script version and sets the
+// install-common-files and all-users flags as the welcome page does, and
+// says which check refused. Shows nothing.
+PreInstallCheck CheckBeforeInstall();
+
+// Install script path := program directory, language code, "copy_ns.ini".
+void FixInstallScriptPath();
+
 // Runs every check in order; page owns the refusal message box.
 PreInstallOutcome RunPreInstallChecks(HWND page);

@@ -82,16 +82,15 @@ HWND FindWindowByPrefix(const char *prefix)
 
 // Steps 2 to 5: the branded edition or this product refuse; the delivery
 // utility of this edition decides whether the common part is installed.
-// Returns the catalog key of the refusal, or NULL.
-static const char *CheckInstalledProducts()
+static PreInstallCheck CheckInstalledProducts()
 {
     char found[SCRIPT_VERSION_SIZE];
     if (ProbeProductVersion(kBrandedFileAgentKey, found, sizeof(found)) != -1)
-        return "OTHERBRAND_EXIST";
+        return CHECK_OTHER_BRAND;
     if (ProbeProductVersion(kBrandedSendAgentKey, found, sizeof(found)) != -1)
-        return "OTHERBRAND_EXIST";
+        return CHECK_OTHER_BRAND;
     if (ProbeProductVersion(kFileAgentKey, found, sizeof(found)) == 1)
-        return "NEWEST_EXIST";
+        return CHECK_PRODUCT_INSTALLED;
     char sendAgentVersion[SCRIPT_VERSION_SIZE];
     if (ProbeProductVersion(kSendAgentKey, sendAgentVersion,
                             sizeof(sendAgentVersion)) == 1)
@@ -99,7 +98,33 @@ static const char *CheckInstalledProducts()
             CompareVersions(g_scriptVersion, sendAgentVersion) == 1 ? 1 : 0;
     else
         g_installCommonFiles = 1;
-    return NULL;
+    return CHECK_PASSED;
+}
+
+PreInstallCheck CheckBeforeInstall()
+{
+    GetPrivateProfileStringA("Application", "Version", "0.0.0",
+                             g_scriptVersion, sizeof(g_scriptVersion),
+                             g_scriptPath);
+
+    PreInstallCheck refusal = CheckInstalledProducts();
+    if (refusal != CHECK_PASSED)
+        return refusal;
+
+    // Only the NT family has per-user and all-users folders to choose
+    // between; on the 95 family the flag keeps its value.
+    if (!IsWin95Family() && !AskUserAccessLibrary(&g_allUsers)) {
+        g_allUsers = 0;
+        return CHECK_NO_USER_ACCESS;
+    }
+
+    char utilityClass[CATALOG_TEXT_SIZE];
+    GetPrivateProfileStringA("WINDOW", "WINNAME_F", kDefaultUtilityClass,
+                             utilityClass, sizeof(utilityClass),
+                             g_catalogPath);
+    if (FindWindowByPrefix(utilityClass) != NULL)
+        return CHECK_UTILITY_RUNNING;
+    return CHECK_PASSED;
 }
 
 static void RefuseInstallation(HWND page, const char *messageKey)
@@ -111,39 +136,28 @@ static void RefuseInstallation(HWND page, const char *messageKey)
 
 PreInstallOutcome RunPreInstallChecks(HWND page)
 {
-    GetPrivateProfileStringA("Application", "Version", "0.0.0",
-                             g_scriptVersion, sizeof(g_scriptVersion),
-                             g_scriptPath);
-
-    const char *refusal = CheckInstalledProducts();
-    if (refusal != NULL) {
-        RefuseInstallation(page, refusal);
+    switch (CheckBeforeInstall()) {
+    case CHECK_OTHER_BRAND:
+        RefuseInstallation(page, "OTHERBRAND_EXIST");
         return CHECKS_REFUSED;
-    }
-
-    // Only the NT family has per-user and all-users folders to choose
-    // between; on the 95 family the flag keeps its value.
-    if (!IsWin95Family() && !AskUserAccessLibrary(&g_allUsers)) {
-        g_allUsers = 0;
-        return CHECKS_NO_USER_ACCESS;
-    }
-
-    char utilityClass[CATALOG_TEXT_SIZE];
-    GetPrivateProfileStringA("WINDOW", "WINNAME_F", kDefaultUtilityClass,
-                             utilityClass, sizeof(utilityClass),
-                             g_catalogPath);
-    if (FindWindowByPrefix(utilityClass) != NULL) {
+    case CHECK_PRODUCT_INSTALLED:
+        RefuseInstallation(page, "NEWEST_EXIST");
+        return CHECKS_REFUSED;
+    case CHECK_UTILITY_RUNNING:
         RefuseInstallation(page, "CLOSEMON_F");
         return CHECKS_REFUSED;
+    case CHECK_NO_USER_ACCESS:
+        return CHECKS_NO_USER_ACCESS;
+    case CHECK_PASSED:
+        break;
     }
-
     if (g_backgroundWindow != NULL)
         SetWindowPos(g_backgroundWindow, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     return CHECKS_PASSED;
 }
 
-static void FixInstallScriptPath()
+void FixInstallScriptPath()
 {
     CopyText(g_scriptPath, sizeof(g_scriptPath), g_programDirectory);
     AppendPath(g_scriptPath, sizeof(g_scriptPath), g_languageCode);

@@ -10,11 +10,6 @@
 #include "resources/resource.h"
 #include "startup/startup_config.h"
 
-struct LanguageEntry {
-    char name[LANGUAGE_NAME_SIZE];
-    char code[LANGUAGE_TABLE_CODE_SIZE];
-};
-
 // Filled once per process by the dialog's initialisation.
 static LanguageEntry g_languages[LANGUAGE_TABLE_ENTRIES];
 static int g_languageCount;
@@ -29,16 +24,9 @@ static void FillLanguageList(HWND dialog)
 
     g_languageCount = 0;
     for (int index = 0; index < LANGUAGE_TABLE_ENTRIES; index++) {
-        char key[16];
-        char value[LIST_VALUE_SIZE];
-        wsprintfA(key, "Lang%02d", index);
-        GetPrivateProfileStringA("Language", key, "", value, sizeof(value),
-                                 listPath);
-        if (value[0] == '\0')
-            break;
         LanguageEntry *entry = &g_languages[g_languageCount];
-        SplitListValue(value, entry->name, sizeof(entry->name), entry->code,
-                       sizeof(entry->code));
+        if (!ReadLanguageListEntry(listPath, index, entry))
+            break;
         SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)entry->name);
         g_languageCount++;
     }

@@ -31,6 +31,21 @@ void GetLanguageListPath(char *buffer, size_t size)
     AppendPath(buffer, size, "language.ini");
 }
 
+bool ReadLanguageListEntry(const char *listPath, int index,
+                           LanguageEntry *entry)
+{
+    char key[16];
+    char value[LIST_VALUE_SIZE];
+    wsprintfA(key, "Lang%02d", index);
+    GetPrivateProfileStringA("Language", key, "", value, sizeof(value),
+                             listPath);
+    if (value[0] == '\0')
+        return false;
+    SplitListValue(value, entry->name, sizeof(entry->name), entry->code,
+                   sizeof(entry->code));
+    return true;
+}
+
 static void BuildLanguagePath(char *buffer, size_t size, const char *file)
 {
     CopyText(buffer, size, g_programDirectory);
@@ -62,6 +77,12 @@ int ReadStartupConfig(HWND owner, const char *commandLine)
                             LanguageDialogProc, (LPARAM)g_languageCode);
     }
 
+    FixLanguagePaths();
+    return 1;
+}
+
+void FixLanguagePaths()
+{
     BuildLanguagePath(g_catalogPath, sizeof(g_catalogPath), "message.ini");
     BuildLanguagePath(g_licensePath, sizeof(g_licensePath), "license.txt");
 
@@ -69,7 +90,6 @@ int ReadStartupConfig(HWND owner, const char *commandLine)
                              sizeof(g_titleText), g_catalogPath);
     GetPrivateProfileStringA("TITLE", "COMPANY", "", g_companyText,
                              sizeof(g_companyText), g_catalogPath);
-    return 1;
 }
 
 void CenterWindow(HWND window)

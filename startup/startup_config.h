@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "common/setup_limits.h"
+
 // The folder of the running program, without a trailing backslash.
 // Returns 1.
 int GetProgramDirectory(char *buffer, size_t size);
@@ -14,6 +16,10 @@ int GetProgramDirectory(char *buffer, size_t size);
 // company texts. The owner becomes the language dialog's owner. Returns 1.
 int ReadStartupConfig(HWND owner, const char *commandLine);
 
+// With the language code settled: the catalog and licence paths below
+// the program directory, the title and company texts from the catalog.
+void FixLanguagePaths();
+
 // The language dialog (146). Its creation parameter is the address of the
 // language code buffer (LANGUAGE_CODE_SIZE bytes) that receives the choice.
 INT_PTR CALLBACK LanguageDialogProc(HWND dialog, UINT message, WPARAM wParam,
@@ -21,6 +27,17 @@ INT_PTR CALLBACK LanguageDialogProc(HWND dialog, UINT message, WPARAM wParam,
 
 // Moves a window to the centre of the screen.
 void CenterWindow(HWND window);
+
+// One entry of the language list: display name and code.
+struct LanguageEntry {
+    char name[LANGUAGE_NAME_SIZE];
+    char code[LANGUAGE_TABLE_CODE_SIZE];
+};
+
+// Reads "Lang%02d" of index from the language list into entry. Returns
+// false when the value is missing or empty (the list ends there).
+bool ReadLanguageListEntry(const char *listPath, int index,
+                           LanguageEntry *entry);
 
 // The language list's path: program directory joined with "language.ini".
 void GetLanguageListPath(char *buffer, size_t size);

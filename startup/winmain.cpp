@@ -5,7 +5,9 @@
 
 #include "common/dbcs.h"
 #include "common/setup_state.h"
+#include "common/text_split.h"
 #include "startup/main_window.h"
+#include "startup/unattended.h"
 
 typedef BOOL(WINAPI *SetDllDirectoryFunction)(LPCSTR);
 
@@ -23,6 +25,12 @@ static void KeepCurrentDirectoryOutOfDllSearch()
     static_assert(sizeof(setDllDirectory) == sizeof(found), "code pointers");
     CopyMemory(&setDllDirectory, &found, sizeof(found));
     setDllDirectory("");
+}
+
+static bool AsksForUnattendedRun(const char *commandLine)
+{
+    char code[LANGUAGE_CODE_SIZE];
+    return ParseCommandLine(commandLine, code, sizeof(code)).unattended;
 }
 
 // A second copy brings the first one forward and ends.
@@ -46,6 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
     // A longer command line is cut to the copy's width.
     CopyText(g_commandLine, sizeof(g_commandLine),
              commandLine != NULL ? commandLine : "");
+    if (AsksForUnattendedRun(g_commandLine))
+        return RunUnattended(g_commandLine);
 
     // Held, never released, until the process ends.
     CreateMutexA(NULL, TRUE, "Tovrin");

@@ -75,6 +75,30 @@ TEST(ParseCommandLine, OverlongInputIsCut)
     EXPECT_EQ("eng", Parse(line.c_str()).code);
 }
 
+TEST(ParseCommandLine, UnattendedAndAnswerTokens)
+{
+    Parsed p = Parse("-s -aanswers.ini -leng NoLic");
+    EXPECT_TRUE(p.options.unattended);
+    EXPECT_TRUE(p.options.answerGiven);
+    EXPECT_STREQ("answers.ini", p.options.answerFile);
+    // The tokens known before keep their meaning beside the new ones.
+    EXPECT_EQ("eng", p.code);
+    EXPECT_TRUE(p.options.noLicense);
+
+    EXPECT_TRUE(Parse("-S").options.unattended);
+    EXPECT_FALSE(Parse("-silent").options.unattended);
+    EXPECT_FALSE(Parse("x-s").options.unattended);
+    EXPECT_STREQ("B.INI", Parse("-aa.ini -AB.INI").options.answerFile);
+    p = Parse("-a");
+    EXPECT_TRUE(p.options.answerGiven);
+    EXPECT_STREQ("", p.options.answerFile);
+    p = Parse("-lfra");
+    EXPECT_FALSE(p.options.unattended);
+    EXPECT_FALSE(p.options.answerGiven);
+    // A Shift-JIS name is one token: only spaces separate.
+    EXPECT_STREQ("\x83\x5C.ini", Parse("-a\x83\x5C.ini").options.answerFile);
+}
+
 TEST(SplitListValue, NameAndCode)
 {
     char name[LANGUAGE_NAME_SIZE];

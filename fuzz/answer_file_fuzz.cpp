@@ -1,0 +1,79 @@
+// The answer file's path and section test with fuzzed names, folders,
+// section lists and buffer sizes (0 to 299 bytes) under the Western and
+// the Shift-JIS code page.
+//
+// Input: option byte (bit 0 code page, bit 1 which function), size byte,
+// then NUL-separated fields: name, folder (path) or the raw list (section
+// test: the rest of the input, NULs included, with its own size).
+#include "common/dbcs.h"
+#include "fuzz/fuzz_input.h"
+#include "startup/answer_file.h"
+
+#include <strings.h>
+
+#include <string>
+
+static void CheckResolve(const char *name, const char *folder, size_t size)
+{
+    char *path = NewOutputBuffer(size);
+    int result = ResolveAnswerPath(name, folder, path, size);
+    FUZZ_CHECK(result == 1 || result == 0 || result == -1);
+    if (size == 0) {
+        FUZZ_CHECK(MarkerIntact(path));
+        FUZZ_CHECK(result != 1);
+        free(path);
+        return;
+    }
+    FUZZ_CHECK(TerminatedWithin(path, size));
+    if (result != 1)
+        FUZZ_CHECK(path[0] == '\0');
+    if (name[0] == '\0')
+        FUZZ_CHECK(result == 0);
+    // A resolved path always ends with the whole name.
+    if (result == 1) {
+        size_t pathLength = strlen(path), nameLength = strlen(name);
+        FUZZ_CHECK(pathLength >= nameLength);
+        FUZZ_CHECK(strcmp(path + pathLength - nameLength, name) == 0);
+    }
+    free(path);
+}
+
+static void CheckSectionList(const uint8_t *list, size_t size,
+                             const char *wanted)
+{
+    bool held = SectionListHolds((const char *)list, size, wanted);
+    // Model: whole names before the first empty one or the end.
+    bool expected = false;
+    size_t at = 0;
+    while (at < size && list[at] != 0) {
+        const uint8_t *end = (const uint8_t *)memchr(list + at, 0, size - at);
+        if (end == NULL)
+            break;
+        if (strcasecmp((const char *)list + at, wanted) == 0)
+            expected = true;
+        at = (size_t)(end - list) + 1;
+    }
+    FUZZ_CHECK(held == expected);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzReader reader = MakeReader(data, size);
+    uint8_t options = TakeByte(&reader);
+    size_t bufferSize = (TakeByte(&reader) * 300u) / 256u;
+    SetDbcsCodePage(CodePageFromByte(options));
+    char *first = TakeField(&reader);
+    if (options & 2) {
+        size_t length;
+        uint8_t *list = TakeRest(&reader, &length);
+        CheckSectionList(list, length, first);
+        free(list);
+    } else {
+        char *second = TakeField(&reader);
+        CheckResolve(first, second, bufferSize);
+        free(second);
+    }
+    SetDbcsCodePage(0);
+    free(first);
+    return 0;
+}

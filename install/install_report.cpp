@@ -1,0 +1,155 @@
+#include "install/install_report.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+
+static const int kReportLineSize = 2048;
+
+static HANDLE g_report = INVALID_HANDLE_VALUE;
+static bool g_unattended;
+static int g_copied;
+static int g_notCopied;
+static int g_shortcutFailures;
+
+int OpenInstallReport(const char *path)
+{
+    CloseInstallReport();
+    // Others may read it while it grows, but a second setup must not
+    // write into the report of the one that is running.
+    g_report = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    return g_report != INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
+void CloseInstallReport()
+{
+    if (g_report != INVALID_HANDLE_VALUE)
+        CloseHandle(g_report);
+    g_report = INVALID_HANDLE_VALUE;
+}
+
+void SetUnattendedRun(bool unattended)
+{
+    g_unattended = unattended;
+    g_shortcutFailures = 0;
+}
+
+bool IsUnattendedRun()
+{
+    return g_unattended;
+}
+
+// By character: a line break inside an event would start a false line.
+static void FlattenLineBreaks(char *text)
+{
+    for (char *p = text; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\r' || *p == '\n')
+            *p = ' ';
+    }
+}
+
+void ReportLine(const char *format, ...)
+{
+    if (g_report == INVALID_HANDLE_VALUE)
+        return;
+    char line[kReportLineSize];
+    va_list arguments;
+    va_start(arguments, format);
+    int length = vsnprintf(line, sizeof(line) - 2, format, arguments);
+    va_end(arguments);
+    if (length < 0)
+        return;
+    // A cut line must not end in half a double-byte character.
+    CutText(line, strlen(line));
+    FlattenLineBreaks(line);
+    size_t used = strlen(line);
+    line[used++] = '\r';
+    line[used++] = '\n';
+    DWORD written;
+    // Written at once, so a run that breaks off leaves what it did.
+    WriteFile(g_report, line, (DWORD)used, &written, NULL);
+}
+
+void ReportFileCopied(const char *target)
+{
+    g_copied++;
+    ReportLine("copied: %s", target);
+}
+
+// The system's text for an error, without its closing line break.
+static void GetErrorText(DWORD error, char *text, size_t size)
+{
+    text[0] = '\0';
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+        error, 0, text, (DWORD)size, NULL);
+    if (length == 0 || length >= size)
+        text[0] = '\0';
+    CutText(text, strlen(text));
+    size_t end = strlen(text);
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' ||
+                       text[end - 1] == ' '))
+        text[--end] = '\0';
+}
+
+void ReportFileNotCopied(const char *file, DWORD error)
+{
+    g_notCopied++;
+    if (error == 0) {
+        ReportLine("not copied: %s (the name or folder does not fit a path)",
+                   file);
+        return;
+    }
+    char reason[256];
+    GetErrorText(error, reason, sizeof(reason));
+    ReportLine("not copied: %s (error %lu: %s)", file, (unsigned long)error,
+               reason);
+}
+
+void ReportSectionCopied(const char *section)
+{
+    ReportLine("section %s: %d copied, %d not copied", section, g_copied,
+               g_notCopied);
+    g_copied = 0;
+    g_notCopied = 0;
+}
+
+static const char *RootName(HKEY root)
+{
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    return "registry";
+}
+
+void ReportRegistryWrite(HKEY root, const char *key, const char *value,
+                         bool written)
+{
+    ReportLine("registry: %s\\%s \"%s\" %s", RootName(root), key, value,
+               written ? "written" : "not written");
+}
+
+void ShowShortcutMessage(HWND owner, const char *text, const char *title,
+                         UINT style, const char *command)
+{
+    if (!g_unattended) {
+        MessageBoxA(owner, text, title, style);
+        return;
+    }
+    if (style & MB_ICONWARNING) {
+        g_shortcutFailures++;
+        ReportLine("Program Manager: %s", text);
+        return;
+    }
+    const char *what = command != NULL && command[0] != '\0' ? command : title;
+    ReportLine("Program Manager: failed: %s: %s", what, text);
+}
+
+int CountShortcutFailures()
+{
+    return g_shortcutFailures;
+}

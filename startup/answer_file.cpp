@@ -1,0 +1,59 @@
+#include "startup/answer_file.h"
+
+#include <string.h>
+#include <strings.h>
+
+#include "common/dbcs.h"
+#include "common/path_join.h"
+
+// By character: a trail byte of a double-byte name may be 0x5C or 0x2F.
+static bool NamesFolder(const char *name)
+{
+    for (const char *p = name; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return true;
+    }
+    return false;
+}
+
+int ResolveAnswerPath(const char *name, const char *programDirectory,
+                      char *path, size_t size)
+{
+    if (size == 0)
+        return name[0] == '\0' ? 0 : -1;
+    path[0] = '\0';
+    if (name[0] == '\0')
+        return 0;
+    size_t length = strlen(name);
+    if (NamesFolder(name)) {
+        if (length >= size)
+            return -1;
+        memcpy(path, name, length + 1);
+        return 1;
+    }
+    size_t folderLength = strlen(programDirectory);
+    if (folderLength >= size)
+        return -1;
+    memcpy(path, programDirectory, folderLength + 1);
+    if (AppendPath(path, size, name) < 0) {
+        path[0] = '\0';
+        return -1;
+    }
+    return 1;
+}
+
+bool SectionListHolds(const char *names, size_t size, const char *wanted)
+{
+    size_t at = 0;
+    while (at < size && names[at] != '\0') {
+        const char *name = names + at;
+        const void *end = memchr(name, '\0', size - at);
+        if (end == NULL)
+            return false;  // a name cut by the end of the list
+        size_t length = (size_t)((const char *)end - name);
+        if (strcasecmp(name, wanted) == 0)
+            return true;
+        at += length + 1;
+    }
+    return false;
+}

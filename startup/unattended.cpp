@@ -1,0 +1,290 @@
+// The unattended road: the same checks, in the same order and with the
+// same flags, and the same install run as the wizard's, with the answers
+// taken from the answer file instead of from a person.
+#include "startup/unattended.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "common/dbcs.h"
+#include "common/setup_state.h"
+#include "common/text_split.h"
+#include "install/install_report.h"
+#include "install/install_run.h"
+#include "pages/destination_folder.h"
+#include "pages/folder_tree.h"
+#include "pages/welcome_checks.h"
+#include "startup/answer_file.h"
+#include "startup/startup_config.h"
+
+// What the answer file's [Setup] section says; empty when it says nothing.
+struct Answers {
+    char destination[PATH_SIZE + 1];  // one wider: an overlong folder
+                                      // shows as such, not as a cut one
+    char group[GROUP_NAME_SIZE];
+    char language[LANGUAGE_CODE_SIZE];
+    char report[PATH_SIZE];
+    bool destinationTooLong;
+};
+
+// Reads [Setup] key into value (size bytes). Returns 1, 0 when missing or
+// empty, -1 when longer than size - 1 (value then empty).
+static int ReadAnswer(const char *answerPath, const char *key, char *value,
+                      size_t size)
+{
+    char wide[2 * PATH_SIZE];
+    DWORD length = GetPrivateProfileStringA("Setup", key, "", wide,
+                                            sizeof(wide), answerPath);
+    value[0] = '\0';
+    if (length == 0)
+        return 0;
+    if (length > size - 1)
+        return -1;
+    memcpy(value, wide, length + 1);
+    return 1;
+}
+
+// An answer file must exist, be readable and hold a [Setup] section; any
+// other file is refused rather than read as "no answers".
+static bool IsAnswerFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    HANDLE file = CreateFileA(path, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    char names[4096];
+    DWORD length = GetPrivateProfileSectionNamesA(names, sizeof(names), path);
+    return SectionListHolds(names, length + 1 < sizeof(names) ? length + 1
+                                                               : sizeof(names),
+                            "Setup");
+}
+
+// Returns false when the answers cannot be used: the file is missing or
+// no answer file, or a group or language does not fit its buffer.
+static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
+{
+    memset(answers, 0, sizeof(*answers));
+    if (!options->answerGiven)
+        return true;
+    char path[PATH_SIZE];
+    if (ResolveAnswerPath(options->answerFile, g_programDirectory, path,
+                          sizeof(path)) != 1 ||
+        !IsAnswerFile(path))
+        return false;
+    answers->destinationTooLong =
+        ReadAnswer(path, "Destination", answers->destination,
+                   sizeof(answers->destination)) < 0;
+    // A report name that does not fit is a report that cannot be written.
+    ReadAnswer(path, "Report", answers->report, sizeof(answers->report));
+    return ReadAnswer(path, "Group", answers->group, sizeof(answers->group)) >=
+               0 &&
+           ReadAnswer(path, "Language", answers->language,
+                      sizeof(answers->language)) >= 0;
+}
+
+// The entry the language dialog would preselect: the list box sorts the
+// names without regard to case and its prefix search for "Default" starts
+// behind the first entry and wraps around. Without a match the first
+// entry of the list. The code is mapped back through the first entry of
+// that name in file order, as the dialog does. Without a list the files
+// lie in the program folder itself (an empty code).
+static void ChooseListedLanguage(const char *listPath)
+{
+    static LanguageEntry entries[LANGUAGE_TABLE_ENTRIES];
+    int sorted[LANGUAGE_TABLE_ENTRIES];
+    int count = 0;
+    while (count < LANGUAGE_TABLE_ENTRIES &&
+           ReadLanguageListEntry(listPath, count, &entries[count])) {
+        int at = count;
+        while (at > 0 &&
+               lstrcmpiA(entries[sorted[at - 1]].name, entries[count].name) > 0) {
+            sorted[at] = sorted[at - 1];
+            at--;
+        }
+        sorted[at] = count;
+        count++;
+    }
+    if (count == 0) {
+        // No list (or an empty "Lang00"): the program folder itself.
+        g_languageCode[0] = '\0';
+        return;
+    }
+    char wanted[LIST_VALUE_SIZE];
+    GetPrivateProfileStringA("Language", "Default", "", wanted,
+                             sizeof(wanted), listPath);
+    int length = lstrlenA(wanted);
+    const char *chosen = entries[0].name;
+    for (int step = 1; length > 0 && step <= count; step++) {
+        const char *name = entries[sorted[step % count]].name;
+        if (lstrlenA(name) >= length &&
+            CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length,
+                           wanted, length) == CSTR_EQUAL) {
+            chosen = name;
+            break;
+        }
+    }
+    for (int i = 0; i < count; i++) {
+        if (strcmp(entries[i].name, chosen) == 0) {
+            CopyText(g_languageCode, sizeof(g_languageCode), entries[i].code);
+            return;
+        }
+    }
+}
+
+// The answer, else a "-l" token, else the language list's choice, else
+// the program folder itself (an empty code), as at an interactive start.
+static void ChooseLanguage(const Answers *answers, bool languageGiven)
+{
+    if (answers->language[0] != '\0') {
+        CopyText(g_languageCode, sizeof(g_languageCode), answers->language);
+        return;
+    }
+    if (languageGiven)
+        return;
+    char listPath[PATH_SIZE];
+    GetLanguageListPath(listPath, sizeof(listPath));
+    ChooseListedLanguage(listPath);
+}
+
+static bool ScriptExists()
+{
+    DWORD attributes = GetFileAttributesA(g_scriptPath);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static int Finish(int code, const char *meaning)
+{
+    ReportLine("result: %s (exit code %d)", meaning, code);
+    CloseInstallReport();
+    return code;
+}
+
+static int RefusedByCheck(PreInstallCheck check)
+{
+    switch (check) {
+    case CHECK_OTHER_BRAND:
+        return Finish(UNATTENDED_OTHER_BRAND,
+                      "refused, the maker's branded edition is installed");
+    case CHECK_PRODUCT_INSTALLED:
+        return Finish(UNATTENDED_PRODUCT_INSTALLED,
+                      "refused, this product is already installed");
+    case CHECK_UTILITY_RUNNING:
+        return Finish(UNATTENDED_UTILITY_RUNNING,
+                      "refused, the file utility is running");
+    default:
+        return -1;
+    }
+}
+
+// The wizard's answers: the group from the answer file or the script's
+// proposal; the destination from the answer file, checked as the folder
+// browser's OK button checks a typed folder, or the destination page's
+// default. Returns false for a destination the browser would refuse.
+static bool SettleAnswers(const Answers *answers)
+{
+    if (answers->group[0] != '\0')
+        CopyText(g_programGroup, sizeof(g_programGroup), answers->group);
+    else
+        GetPrivateProfileStringA("ShortCut_File", "group", "Fail",
+                                 g_programGroup, sizeof(g_programGroup),
+                                 g_scriptPath);
+    if (answers->destinationTooLong)
+        return false;
+    if (answers->destination[0] == '\0') {
+        ComputeDefaultDestination(g_destinationFolder,
+                                  sizeof(g_destinationFolder));
+        return true;
+    }
+    if (!IsAcceptableFolder(answers->destination))
+        return false;
+    CopyText(g_destinationFolder, sizeof(g_destinationFolder),
+             answers->destination);
+    return true;
+}
+
+// Entries that no Program Manager command can carry, left out of the run.
+static void ReportSkippedShortcuts(const ShortcutSkips *skips)
+{
+    int kept = skips->count < SKIPPED_TITLES_KEPT ? skips->count
+                                                  : SKIPPED_TITLES_KEPT;
+    for (int i = 0; i < kept; i++)
+        ReportLine("shortcut not made: %s (no Program Manager command can "
+                   "carry it)",
+                   skips->titles[i]);
+    if (kept < skips->count)
+        ReportLine("shortcuts not made besides: %d more",
+                   skips->count - kept);
+}
+
+static int Install()
+{
+    CopyFailures failures;
+    memset(&failures, 0, sizeof(failures));
+    RunInstallation(NULL, NULL, &failures);
+    ReportSkippedShortcuts(&failures.shortcuts);
+    if (failures.count > 0 || failures.shortcuts.count > 0 ||
+        CountShortcutFailures() > 0)
+        return Finish(UNATTENDED_INCOMPLETE,
+                      "installed, but some files or shortcuts were not made");
+    return Finish(UNATTENDED_INSTALLED, "installed");
+}
+
+int RunUnattended(const char *commandLine)
+{
+    SetUnattendedRun(true);
+    GetProgramDirectory(g_programDirectory, sizeof(g_programDirectory));
+    CopyText(g_languageCode, sizeof(g_languageCode), "jpn");
+    CommandLineOptions options =
+        ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
+    g_noLicense = options.noLicense ? 1 : 0;
+
+    Answers answers;
+    if (!ReadAnswers(&options, &answers))
+        return UNATTENDED_NOT_STARTED;  // nowhere to report to
+    if (answers.report[0] != '\0')
+        OpenInstallReport(answers.report);
+
+    // Held, never released, until the process ends.
+    CreateMutexA(NULL, TRUE, "Tovrin");
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        return Finish(UNATTENDED_NOT_STARTED,
+                      "not started, another setup is running");
+
+    ChooseLanguage(&answers, options.languageGiven);
+    FixLanguagePaths();
+    FixInstallScriptPath();
+    if (!ScriptExists()) {
+        ReportLine("no install script: %s", g_scriptPath);
+        return Finish(UNATTENDED_NOT_STARTED,
+                      "not started, no install script for the language");
+    }
+    bool destinationValid = SettleAnswers(&answers);
+
+    char version[SCRIPT_VERSION_SIZE];
+    GetPrivateProfileStringA("Application", "Version", "0.0.0", version,
+                             sizeof(version), g_scriptPath);
+    ReportLine("start: version %s, language %s, destination %s, group %s",
+               version, g_languageCode,
+               destinationValid ? g_destinationFolder : answers.destination,
+               g_programGroup);
+
+    PreInstallCheck check = CheckBeforeInstall();
+    if (check != CHECK_PASSED && check != CHECK_NO_USER_ACCESS)
+        return RefusedByCheck(check);
+    if (check == CHECK_NO_USER_ACCESS)
+        ReportLine("checks: the user-access library cannot be used, so the "
+                   "running utility is not looked for");
+    ReportLine("flags: install common files %d, all users %d",
+               g_installCommonFiles, g_allUsers);
+    if (!destinationValid)
+        return Finish(UNATTENDED_BAD_DESTINATION,
+                      "refused, the destination folder is not valid");
+    return Install();
+}

@@ -1,0 +1,308 @@
+// setup.exe -s started as a process, the way a deployment tool starts it:
+// each exit code with the lines of its report, and never a window. Only
+// two cases install; the refusals end before the first file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/setup_limits.h"
+#include "tests/hostile/hostile_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+const char kKeyName[] = "UnattendedAgent";
+const char kGroup[] = "Unattended Kit";
+const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+const char kBrandedKey[] = "Software\\Vorstmark\\CaptureKit\\FileAgent";
+const std::string kSo = "\x83\x5C";   // "ソ": lead byte, then 0x5C
+const std::string kHyo = "\x95\x5C";  // "表"
+
+class Unattended : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        DisableCrashDialog();
+        CleanInstallRegistry({kKeyName});
+        RemoveGroupFolder(kGroup);
+        media_ = scratch_.Join("media");
+        report_ = scratch_.Join("report.txt");
+        MakeFolders(media_ + "\\eng");
+        WriteProgramAndProduct(media_);
+        WriteFileBytes(media_ + "\\language.ini", BaseLanguageList().Text());
+        WriteFileBytes(media_ + "\\eng\\message.ini", BaseCatalog().Text());
+        script_ = BaseScript(scratch_.Join("uninst.ini"), kKeyName);
+        WriteScript();
+    }
+    void TearDown() override
+    {
+        CleanInstallRegistry({kKeyName});
+        RemoveGroupFolder(kGroup);
+    }
+
+    void WriteScript()
+    {
+        WriteFileBytes(media_ + "\\eng\\copy_ns.ini", script_.Text());
+    }
+    // answers.ini beside setup.exe, always asking for the report.
+    void WriteAnswers(Ini answers)
+    {
+        answers.Set("Setup", "Report", report_);
+        WriteFileBytes(media_ + "\\answers.ini", answers.Text());
+    }
+
+    // The exit code; a window of the process fails the test.
+    int Run(const std::string &arguments = "-s -aanswers.ini")
+    {
+        SCOPED_TRACE(arguments);
+        SetupProcess setup;
+        if (!setup.Start(media_, arguments))
+            return -3;
+        // Looked for until the process ends (one look takes 50 ms).
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, setup.id());
+        HWND window = NULL;
+        for (DWORD start = GetTickCount();
+             window == NULL && GetTickCount() - start < 120000 &&
+             WaitForSingleObject(process, 0) == WAIT_TIMEOUT;)
+            window = WaitForWindow(setup, [](HWND) { return true; }, 0);
+        CloseHandle(process);
+        EXPECT_TRUE(window == NULL) << "a window of class " << ClassOf(window);
+        return setup.WaitForExit(1000);
+    }
+    static std::string ClassOf(HWND window)
+    {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof(name));
+        return name;
+    }
+
+    // The report's lines, and whether it holds one that begins with text.
+    std::vector<std::string> Report() const
+    {
+        std::string text = ReadFileBytes(report_);
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    bool Reported(const std::string &text) const
+    {
+        for (const std::string &line : Report())
+            if (line.compare(0, text.size(), text) == 0)
+                return true;
+        return false;
+    }
+    std::string LastLine() const
+    {
+        std::vector<std::string> lines = Report();
+        return lines.empty() ? "<no report>" : lines.back();
+    }
+
+    ScratchDir scratch_;
+    std::string media_;
+    std::string report_;
+    Ini script_;
+};
+
+// The clean install shares its installation with refusal 3.
+TEST_F(Unattended, CleanInstallFromAnswersThenRefusedAsInstalled)
+{
+    // Blanks always; under code page 932 also characters whose second
+    // byte is a backslash, which no command line could carry.
+    std::string destination = scratch_.Join("Dest Folder\\Agent");
+    if (GetACP() == 932) {
+        destination = scratch_.Join("Dest " + kSo + kHyo + "\\Agent " + kHyo);
+        // Wine's Program Manager converts commands with its own process's
+        // code page and refuses a Shift-JIS item path: the shortcut points
+        // outside the destination, so the run can end with 0.
+        script_.Set("ShortCut_File", "Icon000",
+                    "Hostile Agent;notepad.exe;@WINDOWSDIR");
+        WriteScript();
+    }
+    WriteAnswers(Ini().Set("Setup", "Destination", destination)
+                     .Set("Setup", "Group", kGroup));
+
+    EXPECT_EQ(0, Run());
+    std::vector<std::string> lines = Report();
+    ASSERT_GE(lines.size(), 3u);
+    // No Language answer and no -l: the list's Default, English.
+    EXPECT_EQ("start: version 1.2.0, language eng, destination " +
+                  destination + ", group " + kGroup,
+              lines[0]);
+    EXPECT_TRUE(Reported("flags: install common files 1, all users "));
+    EXPECT_TRUE(Reported("copied: " + destination + "\\readme.txt"));
+    EXPECT_TRUE(Reported("section Files_File: 2 copied, 0 not copied"));
+    EXPECT_TRUE(Reported(std::string("registry: HKEY_LOCAL_MACHINE\\") +
+                         kFileAgentKey + " \"InstallPath\" written"));
+    EXPECT_EQ("result: installed (exit code 0)", lines.back());
+    EXPECT_EQ("readme.txt", ReadFileBytes(destination + "\\readme.txt"));
+    EXPECT_EQ(destination,
+              ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath"));
+
+    EXPECT_EQ(3, Run());
+    EXPECT_EQ("result: refused, this product is already installed (exit "
+              "code 3)",
+              LastLine());
+}
+
+TEST_F(Unattended, CopyAndShortcutFailuresAreNamedAndEndWithFive)
+{
+    std::string destination = scratch_.Join("Dest");
+    script_.Set("Files_File", "file002", "missing.txt;\\product\\app")
+        .Set("ShortCut_File", "Icon001", "Bad \"quote;agent.exe");
+    WriteScript();
+    WriteAnswers(Ini().Set("Setup", "Destination", destination)
+                     .Set("Setup", "Group", kGroup));
+    EXPECT_EQ(5, Run());
+    EXPECT_TRUE(Reported("not copied: " + destination +
+                         "\\missing.txt (error 2: "));
+    EXPECT_TRUE(Reported("section Files_File: 2 copied, 1 not copied"));
+    EXPECT_TRUE(Reported("shortcut not made: Bad \"quote (no Program Manager "
+                         "command can carry it)"));
+    EXPECT_EQ("result: installed, but some files or shortcuts were not made "
+              "(exit code 5)",
+              LastLine());
+}
+
+TEST_F(Unattended, RefusalsEndBeforeAnyFile)
+{
+    std::string destination = scratch_.Join("Dest");
+    WriteAnswers(Ini().Set("Setup", "Destination", destination));
+    WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
+    EXPECT_EQ(2, Run());
+    EXPECT_EQ("result: refused, the maker's branded edition is installed "
+              "(exit code 2)",
+              LastLine());
+    CleanInstallRegistry({kKeyName});
+
+    // A window whose class begins with the catalog's [WINDOW] WINNAME_F.
+    WNDCLASSA utilityClass = {};
+    utilityClass.lpfnWndProc = DefWindowProcA;
+    utilityClass.lpszClassName = "HostileTestUtilityWindow";
+    RegisterClassA(&utilityClass);
+    HWND utility = CreateWindowA(utilityClass.lpszClassName, "", 0, 0, 0, 10,
+                                 10, NULL, NULL, NULL, NULL);
+    EXPECT_EQ(4, Run());
+    DestroyWindow(utility);
+    EXPECT_EQ("result: refused, the file utility is running (exit code 4)",
+              LastLine());
+    EXPECT_EQ(2u, Report().size());  // the start and the result
+
+    HANDLE mutex = CreateMutexA(NULL, TRUE, "Tovrin");
+    EXPECT_EQ(1, Run());
+    CloseHandle(mutex);
+    EXPECT_EQ("result: not started, another setup is running (exit code 1)",
+              LastLine());
+
+    WriteAnswers(Ini().Set("Setup", "Language", "fra"));
+    EXPECT_EQ(1, Run());
+    EXPECT_TRUE(Reported("no install script: " + media_ +
+                         "\\fra\\copy_ns.ini"));
+    EXPECT_FALSE(FileExists(destination));
+}
+
+// Without a Language answer the language is chosen as at an interactive
+// start; a language without an install script then ends the run with 1,
+// and the report names the script looked for.
+TEST_F(Unattended, LanguageChosenAsTheDialogWouldChooseIt)
+{
+    WriteAnswers(Ini());
+    struct Case {
+        const char *list;       // language.ini, or NULL for none
+        const char *arguments;
+        const char *script;     // below the media folder
+    } cases[] = {
+        // The list box sorts the names; the search for "Eng" starts
+        // behind the first entry, so "English (UK)" is found first.
+        {"Lang00=English;eng\r\nLang01=English (UK);enu\r\nDefault=Eng\r\n",
+         "-s -aanswers.ini", "enu\\copy_ns.ini"},
+        {"Lang00=Other;oth\r\nLang01=English;eng\r\nDefault=None\r\n",
+         "-s -aanswers.ini", "oth\\copy_ns.ini"},
+        {"Lang00=Other;oth\r\n", "-s -lxyz -aanswers.ini", "xyz\\copy_ns.ini"},
+        {NULL, "-s -aanswers.ini", "copy_ns.ini"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.script);
+        DeleteFileA((media_ + "\\language.ini").c_str());
+        if (c.list != NULL)
+            WriteFileBytes(media_ + "\\language.ini",
+                           std::string("[Language]\r\n") + c.list);
+        EXPECT_EQ(1, Run(c.arguments));
+        EXPECT_TRUE(Reported("no install script: " + media_ + "\\" + c.script));
+    }
+}
+
+TEST_F(Unattended, InvalidDestinationsEndWithSix)
+{
+    for (const std::string &destination :
+         {std::string("C:relative"), std::string("C:\\a*b"),
+          std::string("\\\\server\\share\\x"),
+          "C:\\" + std::string(PATH_SIZE - 3, 'd')}) {
+        SCOPED_TRACE(destination.substr(0, 40));
+        WriteAnswers(Ini().Set("Setup", "Destination", destination));
+        EXPECT_EQ(6, Run());
+        EXPECT_EQ("result: refused, the destination folder is not valid "
+                  "(exit code 6)",
+                  LastLine());
+    }
+    EXPECT_EQ("<missing>",
+              ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath"));
+}
+
+// Answers that fit their buffers are used whole (the branded key then
+// refuses before anything is made); one character more and the answer
+// file cannot be used, so no report is begun.
+TEST_F(Unattended, AnswersAtTheLimitAndOnePast)
+{
+    std::string destination = "C:\\" + std::string(PATH_SIZE - 4, 'd');
+    std::string group(GROUP_NAME_SIZE - 1, 'g');
+    std::string language(LANGUAGE_CODE_SIZE - 1, 'l');
+    WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
+    WriteAnswers(Ini().Set("Setup", "Destination", destination)
+                     .Set("Setup", "Group", group));
+    EXPECT_EQ(2, Run());
+    EXPECT_TRUE(Reported("start: version 1.2.0, language eng, destination " +
+                         destination + ", group " + group));
+    WriteAnswers(Ini().Set("Setup", "Language", language));
+    EXPECT_EQ(1, Run());
+    EXPECT_TRUE(Reported("no install script: " + media_ + "\\" + language));
+
+    for (const Ini &answers :
+         {Ini().Set("Setup", "Group", group + "g"),
+          Ini().Set("Setup", "Language", language + "l")}) {
+        DeleteFileA(report_.c_str());
+        WriteAnswers(answers);
+        EXPECT_EQ(1, Run());
+        EXPECT_FALSE(FileExists(report_));
+    }
+}
+
+TEST_F(Unattended, MissingGarbageAndForeignAnswerFiles)
+{
+    WriteFileBytes(media_ + "\\garbage.ini", Garbage(4000, 7));
+    WriteFileBytes(media_ + "\\other.ini", "[Other]\r\nDestination=C:\\x\r\n");
+    for (const char *arguments : {"-s -anothere.ini", "-s -a",
+                                  "-s -agarbage.ini", "-s -aother.ini"})
+        EXPECT_EQ(1, Run(arguments)) << arguments;
+    EXPECT_EQ("<missing>",
+              ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath"));
+}
+
+// A report that cannot be written stops nothing: the run still reaches
+// its checks, and the branded key refuses with 2.
+TEST_F(Unattended, UnwritableReportStopsNothing)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
+    for (const std::string &report :
+         {scratch_.Join("no such folder\\r.txt"), LongText(PATH_SIZE)}) {
+        WriteFileBytes(media_ + "\\answers.ini",
+                       Ini().Set("Setup", "Report", report).Text());
+        EXPECT_EQ(2, Run());
+    }
+}
+
+}  // namespace
