@@ -64,8 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(composed == -1 || composed == (int)strlen(command));
     char group[PATH_SIZE];
     char title[PATH_SIZE];
-    if (SplitShortcutPath(field, group, sizeof(group), title, sizeof(title)))
-        FUZZ_CHECK(group[0] != '\0' && strlen(title) < sizeof(title));
+    for (int i = 0; i < g_list.count && i < 8; i++)
+        if (SplitShortcutPath(field, g_list.values[i], group, sizeof(group),
+                              title, sizeof(title)))
+            FUZZ_CHECK(group[0] != '\0' && strlen(title) < sizeof(title) &&
+                       IsInsideFolder(field, g_list.values[i], NULL));
 
     free(section);
     free(field);

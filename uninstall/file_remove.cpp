@@ -188,6 +188,14 @@ static bool ReadShellFolder(HKEY root, const char *name, char *folder,
            folder[0] != '\0';
 }
 
+bool ReadProgramsFolder(bool common, char *folder, size_t size)
+{
+    return common ? ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs",
+                                    folder, size)
+                  : ReadShellFolder(HKEY_CURRENT_USER, "Programs", folder,
+                                    size);
+}
+
 bool CounterpartPath(const char *path, char *other, size_t size)
 {
     static const char *const kPairs[][2] = {

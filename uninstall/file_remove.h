@@ -43,6 +43,9 @@ void RemoveEmptyParentsInProgramFiles(const char *folder);
 // empty or missing.
 bool FirstEntryOf(const char *folder, char *name, size_t size);
 
+// The per-user or (common) the common Programs folder (size bytes).
+bool ReadProgramsFolder(bool common, char *folder, size_t size);
+
 // The same path under the other Programs or Startup folder (per-user for a
 // common one and the other way round): where Program Manager may have put
 // a shortcut the log records under the other. Returns false when path

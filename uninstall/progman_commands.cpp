@@ -6,6 +6,7 @@
 
 #include "common/dbcs.h"
 #include "common/setup_limits.h"
+#include "uninstall/log_reader.h"
 
 static int Checked(char *command, size_t size, int wanted)
 {
@@ -44,30 +45,29 @@ int ComposeDeleteGroupCommand(char *command, size_t size, const char *group)
                    snprintf(command, size, "[DeleteGroup(\"%s\")]", group));
 }
 
-bool SplitShortcutPath(const char *path, char *group, size_t groupSize,
-                       char *title, size_t titleSize)
+bool SplitShortcutPath(const char *path, const char *programs, char *group,
+                       size_t groupSize, char *title, size_t titleSize)
 {
-    const char *name = FindLastSeparator(path);
-    if (name == NULL || name == path)
+    const char *rest;
+    if (!IsInsideFolder(path, programs, &rest))
         return false;
+    rest++;
+    const char *name = FindLastSeparator(rest);
+    if (name == NULL || name == rest)
+        return false;   // directly in the Programs folder: no group
     name++;
     size_t nameLength = strlen(name);
     if (nameLength <= 4 || strncasecmp(name + nameLength - 4, ".lnk", 4) != 0)
         return false;
     if (nameLength - 4 >= titleSize)
         return false;
-    // The folder's name: from the separator before the last one.
-    char folder[PATH_SIZE];
-    size_t folderLength = (size_t)(name - 1 - path);
-    if (folderLength >= sizeof(folder))
+    // The group is the whole folder path below Programs: a nested group
+    // ("Acme\Tools") is no top-level "Tools" of another program.
+    size_t groupLength = (size_t)(name - 1 - rest);
+    if (groupLength >= groupSize)
         return false;
-    memcpy(folder, path, folderLength);
-    folder[folderLength] = '\0';
-    const char *groupName = FindLastSeparator(folder);
-    if (groupName == NULL || groupName[1] == '\0' ||
-        strlen(groupName + 1) >= groupSize)
-        return false;
-    strcpy(group, groupName + 1);
+    memcpy(group, rest, groupLength);
+    group[groupLength] = '\0';
     memcpy(title, name, nameLength - 4);
     title[nameLength - 4] = '\0';
     return true;

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "common/dbcs.h"
+#include "common/path_join.h"
 #include "common/setup_limits.h"
 #include "uninstall/file_remove.h"
 #include "uninstall/log_reader.h"
@@ -53,50 +54,42 @@ static bool Execute(ProgmanLink *link, const char *command)
                                 XTYP_EXECUTE, 1000, NULL) != 0;
 }
 
-static bool IsShortcut(const char *path)
+// Splits a shortcut under the per-user or the common Programs folder into
+// its group and title (PATH_SIZE bytes each). One under neither is no
+// Program Manager item: it is removed as a file only.
+static bool SplitProgramsShortcut(const char *path, char *group, char *title)
 {
-    char group[PATH_SIZE];
-    char title[PATH_SIZE];
-    return SplitShortcutPath(path, group, sizeof(group), title,
-                             sizeof(title));
-}
-
-// The folder of a shortcut (size bytes).
-static bool FolderOf(const char *path, char *folder, size_t size)
-{
-    CopyText(folder, size, path);
-    char *separator = FindLastSeparator(folder);
-    if (separator == NULL)
-        return false;
-    *separator = '\0';
-    return true;
-}
-
-static bool FolderIsEmpty(const char *folder)
-{
-    char name[PATH_SIZE];
-    return !FirstEntryOf(folder, name, sizeof(name));
+    for (int common = 0; common < 2; common++) {
+        char programs[PATH_SIZE];
+        if (ReadProgramsFolder(common != 0, programs, sizeof(programs)) &&
+            SplitShortcutPath(path, programs, group, PATH_SIZE, title,
+                              PATH_SIZE))
+            return true;
+    }
+    return false;
 }
 
 // DeleteGroup removes the group's folder with everything in it, so it is
-// sent only when the folder is empty under both Programs folders, and never
-// for a folder of the shell's own such as Startup.
-static void DeleteEmptyGroup(ProgmanLink *link, const char *shortcut)
+// sent only when the folder exists and is empty under both Programs
+// folders, and never for a folder of the shell's own such as Startup.
+static void DeleteEmptyGroup(ProgmanLink *link, const char *group)
 {
-    char folder[PATH_SIZE];
-    char other[PATH_SIZE];
-    char group[PATH_SIZE];
-    char title[PATH_SIZE];
-    if (!FolderOf(shortcut, folder, sizeof(folder)) ||
-        !SplitShortcutPath(shortcut, group, sizeof(group), title,
-                           sizeof(title)) ||
-        IsProtectedFolder(folder) || !FolderIsEmpty(folder))
-        return;
-    if (CounterpartPath(folder, other, sizeof(other)) &&
-        (IsProtectedFolder(other) || !FolderIsEmpty(other)))
-        return;
+    bool found = false;
+    for (int common = 0; common < 2; common++) {
+        char folder[PATH_SIZE];
+        char name[PATH_SIZE];
+        if (!ReadProgramsFolder(common != 0, folder, sizeof(folder)) ||
+            AppendPath(folder, sizeof(folder), group) < 0)
+            return;
+        if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (IsProtectedFolder(folder) ||
+            FirstEntryOf(folder, name, sizeof(name)))
+            return;
+        found = true;
+    }
     char command[PROGMAN_COMMAND_SIZE];
-    if (ComposeDeleteGroupCommand(command, sizeof(command), group) > 0)
+    if (found && ComposeDeleteGroupCommand(command, sizeof(command), group) > 0)
         Execute(link, command);
 }
 
@@ -109,8 +102,7 @@ void DeleteThroughProgman(const LogValueList *shortcuts)
             const char *path = shortcuts->values[i];
             char group[PATH_SIZE];
             char title[PATH_SIZE];
-            if (!SplitShortcutPath(path, group, sizeof(group), title,
-                                   sizeof(title)))
+            if (!SplitProgramsShortcut(path, group, title))
                 continue;
             char other[PATH_SIZE];
             bool exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -122,9 +114,12 @@ void DeleteThroughProgman(const LogValueList *shortcuts)
                                                    group, title) > 0)
                 Execute(&link, command);
         }
-        for (int i = 0; i < shortcuts->count; i++)
-            if (IsShortcut(shortcuts->values[i]))
-                DeleteEmptyGroup(&link, shortcuts->values[i]);
+        for (int i = 0; i < shortcuts->count; i++) {
+            char group[PATH_SIZE];
+            char title[PATH_SIZE];
+            if (SplitProgramsShortcut(shortcuts->values[i], group, title))
+                DeleteEmptyGroup(&link, group);
+        }
     }
     DisconnectProgman(&link);
 }

@@ -14,11 +14,12 @@ int ComposeDeleteItemCommand(char *command, size_t size, const char *group,
 // [DeleteGroup("group")], the same way.
 int ComposeDeleteGroupCommand(char *command, size_t size, const char *group);
 
-// Splits a shortcut path ("...\Group\Title.lnk") into its group (the name
-// of its folder) and title. Returns false when the path is not of that form
-// or a part does not fit.
-bool SplitShortcutPath(const char *path, char *group, size_t groupSize,
-                       char *title, size_t titleSize);
+// Splits a shortcut path ("PROGRAMS\Group\Sub\Title.lnk") under the
+// Programs folder programs into its group (the folder path below programs,
+// "Group\Sub") and title. Returns false when the path does not lie in a
+// folder below programs, is no ".lnk", or a part does not fit.
+bool SplitShortcutPath(const char *path, const char *programs, char *group,
+                       size_t groupSize, char *title, size_t titleSize);
 
 #ifdef _WIN32
 struct LogValueList;

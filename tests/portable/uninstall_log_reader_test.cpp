@@ -120,8 +120,8 @@ TEST(UninstallPaths, ShiftJisTrailBackslashesAreNoSeparators)
     EXPECT_FALSE(IsInsideFolder("C:\\", "C:\\", NULL));
     EXPECT_FALSE(IsInsideFolder("C:\\a\\", "C:\\a", NULL));
     char group[PATH_SIZE], title[PATH_SIZE];
-    ASSERT_TRUE(SplitShortcutPath("C:\\P\\\x95\x5C\\\x83\x5C.lnk", group,
-                                  sizeof(group), title, sizeof(title)));
+    ASSERT_TRUE(SplitShortcutPath("C:\\P\\\x95\x5C\\\x83\x5C.lnk", "C:\\P",
+                                  group, sizeof(group), title, sizeof(title)));
     EXPECT_STREQ("\x95\x5C", group);
     EXPECT_STREQ("\x83\x5C", title);
     SetDbcsCodePage(0);
@@ -164,12 +164,25 @@ TEST(UninstallProgmanCommands, DeleteCommandsQuoteNamesAndRefuseQuotes)
     EXPECT_EQ(-1, ComposeDeleteItemCommand(command, 20, "G", "T"));
     EXPECT_EQ(18, ComposeDeleteGroupCommand(command, sizeof(command), "G"));
     char group[8], title[8];
-    EXPECT_FALSE(SplitShortcutPath("C:\\G\\a.txt", group, sizeof(group),
-                                   title, sizeof(title)));
-    EXPECT_FALSE(SplitShortcutPath("a.lnk", group, sizeof(group), title,
-                                   sizeof(title)));
-    EXPECT_FALSE(SplitShortcutPath("C:\\G\\12345678.lnk", group,
+    EXPECT_FALSE(SplitShortcutPath("C:\\P\\G\\a.txt", "C:\\P", group,
                                    sizeof(group), title, sizeof(title)));
-    EXPECT_TRUE(SplitShortcutPath("C:\\G\\1234567.LNK", group, sizeof(group),
-                                  title, sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("a.lnk", "C:\\P", group, sizeof(group),
+                                   title, sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("C:\\P\\G\\12345678.lnk", "C:\\P", group,
+                                   sizeof(group), title, sizeof(title)));
+    EXPECT_TRUE(SplitShortcutPath("c:\\p\\G\\1234567.LNK", "C:\\P\\", group,
+                                  sizeof(group), title, sizeof(title)));
+    EXPECT_STREQ("G", group);
+    // A nested group is named whole, never as its last folder (another
+    // program's top-level group); outside Programs there is no group.
+    char nested[16];
+    EXPECT_TRUE(SplitShortcutPath("C:\\P\\Acme\\Tools\\T.lnk", "C:\\P", nested,
+                                  sizeof(nested), title, sizeof(title)));
+    EXPECT_STREQ("Acme\\Tools", nested);
+    EXPECT_FALSE(SplitShortcutPath("C:\\x\\Accessories\\a.lnk", "C:\\P", group,
+                                   sizeof(group), title, sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("C:\\P\\a.lnk", "C:\\P", group,
+                                   sizeof(group), title, sizeof(title)));
+    EXPECT_FALSE(SplitShortcutPath("C:\\PP\\G\\a.lnk", "C:\\P", group,
+                                   sizeof(group), title, sizeof(title)));
 }
