@@ -73,12 +73,28 @@ FileRemoval RemoveFileOrSchedule(const char *path)
     return ScheduleDeletion(path) ? FILE_SCHEDULED : FILE_KEPT;
 }
 
+// Whether path names folder, also through a short (8.3) name: the text
+// alone would let "C:\PROGRA~1" past "C:\Program Files".
+static bool SameFolder(const char *path, const char *folder)
+{
+    if (SamePath(path, folder))
+        return true;
+    char shortPath[PATH_SIZE];
+    char shortFolder[PATH_SIZE];
+    DWORD got = GetShortPathNameA(path, shortPath, sizeof(shortPath));
+    if (got == 0 || got >= sizeof(shortPath))
+        return false;
+    got = GetShortPathNameA(folder, shortFolder, sizeof(shortFolder));
+    return got > 0 && got < sizeof(shortFolder) &&
+           SamePath(shortPath, shortFolder);
+}
+
 static bool SameAsRegistryValue(const char *path, HKEY root, const char *key,
                                 const char *value)
 {
     char folder[PATH_SIZE];
     return ReadRegistryText(root, key, value, folder, sizeof(folder)) &&
-           folder[0] != '\0' && SamePath(path, folder);
+           folder[0] != '\0' && SameFolder(path, folder);
 }
 
 static const char kShellFolders[] =
@@ -92,10 +108,10 @@ bool IsProtectedFolder(const char *path)
         return true;   // a drive root, or not a plain local path
     char system[PATH_SIZE];
     UINT got = GetWindowsDirectoryA(system, sizeof(system));
-    if (got > 0 && got < sizeof(system) && SamePath(path, system))
+    if (got > 0 && got < sizeof(system) && SameFolder(path, system))
         return true;
     got = GetSystemDirectoryA(system, sizeof(system));
-    if (got > 0 && got < sizeof(system) && SamePath(path, system))
+    if (got > 0 && got < sizeof(system) && SameFolder(path, system))
         return true;
     if (SameAsRegistryValue(path, HKEY_LOCAL_MACHINE, kCurrentVersion,
                             "ProgramFilesDir") ||

@@ -1,5 +1,6 @@
 #include "uninstall/log_reader.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -59,21 +60,26 @@ int CollectNumberedValues(const char *section, size_t size, LogList list,
         } else if (EarlierKeyEqual(section, size, &entry)) {
             continue;
         }
-        if (entry.valueLength == 0)
-            continue;
-        if (!IsUsableValue(entry.value, entry.valueLength)) {
-            values->refused++;
-            continue;
-        }
-        if (values->count == UNINSTALL_LIST_CAPACITY) {
-            values->dropped++;
-            continue;
-        }
-        memcpy(values->values[values->count], entry.value, entry.valueLength);
-        values->values[values->count][entry.valueLength] = '\0';
-        values->count++;
+        AddLoggedValue(values, entry.value, entry.valueLength);
     }
     return values->count;
+}
+
+void AddLoggedValue(LogValueList *values, const char *value, size_t length)
+{
+    if (length == 0)
+        return;
+    if (!IsUsableValue(value, length)) {
+        values->refused++;
+        return;
+    }
+    if (values->count == UNINSTALL_LIST_CAPACITY) {
+        values->dropped++;
+        return;
+    }
+    memcpy(values->values[values->count], value, length);
+    values->values[values->count][length] = '\0';
+    values->count++;
 }
 
 bool IsRemovablePath(const char *path)
@@ -81,21 +87,28 @@ bool IsRemovablePath(const char *path)
     char drive = LowerAscii(path[0]);
     if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\')
         return false;
-    // A component "." or ".." would lead out of the folder the log names.
+    // A component "." or ".." would lead out of the folder the log names;
+    // Windows drops a trailing dot or blank ("Startup." is Startup) and
+    // reads '/' as a separator, so neither gets past a comparison of text.
     const char *component = path + 3;
     if (*component == '\0')
         return false;
+    char last = '\0';
     for (const char *p = component;; p = NextChar(p)) {
+        if (*p == '/')
+            return false;
         if (*p == '\\' || *p == '\0') {
             size_t length = (size_t)(p - component);
             if (length == 0 && *p == '\\')
                 return false;   // "\\" inside the path
-            if ((length == 1 && component[0] == '.') ||
-                (length == 2 && component[0] == '.' && component[1] == '.'))
-                return false;
+            if (last == '.' || last == ' ')
+                return false;   // also "." and ".."
             if (*p == '\0')
                 return true;
             component = p + 1;
+            last = '\0';
+        } else {
+            last = IsDbcsLead((unsigned char)*p) && p[1] != '\0' ? 'x' : *p;
         }
     }
 }
@@ -218,4 +231,58 @@ int ParseUninstallCommandLine(const char *commandLine, bool *silent,
     memcpy(log, start, length);
     log[length] = '\0';
     return 1;
+}
+
+// Copies text doubling each '%', which a batch file would expand. Returns
+// false when it does not fit size bytes.
+static bool DoublePercents(const char *text, char *out, size_t size)
+{
+    size_t used = 0;
+    for (const char *p = text; *p != '\0';) {
+        const char *next = NextChar(p);
+        size_t length = (size_t)(next - p);
+        bool percent = length == 1 && *p == '%';
+        if (used + length + (percent ? 1 : 0) >= size)
+            return false;
+        if (percent)
+            out[used++] = '%';
+        memcpy(out + used, p, length);
+        used += length;
+        p = next;
+    }
+    out[used] = '\0';
+    return true;
+}
+
+int ComposeSelfDeleteBatch(char *script, size_t size, const char *file,
+                           const char *batch)
+{
+    if (size == 0)
+        return -1;
+    script[0] = '\0';
+    char fileText[2 * PATH_SIZE];
+    char batchText[2 * PATH_SIZE];
+    if (!DoublePercents(file, fileText, sizeof(fileText)) ||
+        !DoublePercents(batch, batchText, sizeof(batchText)))
+        return -1;
+    // ping waits about a second between tries; after a minute the file
+    // stays rather than the loop spinning for ever.
+    int length = snprintf(script, size,
+                          "@echo off\r\n"
+                          "set tries=0\r\n"
+                          ":again\r\n"
+                          "del \"%s\" >nul 2>nul\r\n"
+                          "if not exist \"%s\" goto done\r\n"
+                          "set /a tries=tries+1\r\n"
+                          "if %%tries%% geq %d goto done\r\n"
+                          "ping -n 2 127.0.0.1 >nul\r\n"
+                          "goto again\r\n"
+                          ":done\r\n"
+                          "del \"%s\" >nul 2>nul\r\n",
+                          fileText, fileText, SELF_DELETE_TRIES, batchText);
+    if (length < 0 || (size_t)length >= size) {
+        script[0] = '\0';
+        return -1;
+    }
+    return length;
 }

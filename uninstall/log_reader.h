@@ -30,8 +30,14 @@ struct LogValueList {
 int CollectNumberedValues(const char *section, size_t size, LogList list,
                           LogValueList *values);
 
+// Adds one logged value of length bytes to the list as the collection
+// does: an empty one is skipped, one that cannot be a path is refused, one
+// past the capacity dropped.
+void AddLoggedValue(LogValueList *values, const char *value, size_t length);
+
 // Whether path is an absolute local path ("C:\...") that names no drive
-// root and holds no "." or ".." component.
+// root, holds no '/' and no component ending in '.' or ' ' (so neither
+// "." nor "..").
 bool IsRemovablePath(const char *path);
 
 // Whether a and b name the same path, ignoring the letter case of
@@ -54,3 +60,13 @@ void SortDeepestFirst(LogValueList *values);
 // it does not fit, or an unknown option is met.
 int ParseUninstallCommandLine(const char *commandLine, bool *silent,
                               char *log, size_t size);
+
+// Tries the self-deleting batch file makes, about a second apart.
+constexpr int SELF_DELETE_TRIES = 60;
+
+// The batch file that deletes file once it is no longer in use (a bounded
+// wait) and then itself (batch): every '%' of the paths doubled, so that
+// none is expanded. Returns the length, or -1 (script empty) when it does
+// not fit size bytes.
+int ComposeSelfDeleteBatch(char *script, size_t size, const char *file,
+                           const char *batch);

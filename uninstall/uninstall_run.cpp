@@ -38,14 +38,41 @@ static char s_destinations[SECTION_COUNT][PATH_SIZE];
 // The uninstaller's own file: it goes last, after the program has ended.
 static char s_self[PATH_SIZE];
 
+// Missing keys in a row after which a per-key read ends: gaps in the
+// numbering do not end a list, but the reads cost a file check each.
+static const int kMissingKeyRun = 256;
+
+// A section larger than one read gives (the 95 family's profile service
+// stops at 32767 bytes, and an install run writes past that key by key) is
+// read key by key, up to the numbers an install run tracks.
+static void ReadLogListByKeys(const char *logPath, const char *section,
+                              LogList which, LogValueList *list)
+{
+    list->count = list->refused = list->dropped = 0;
+    int missing = 0;
+    for (int index = 0;
+         index < LOG_SNAPSHOT_MAX_INDEX && missing < kMissingKeyRun;
+         index++) {
+        char key[LOG_KEY_SIZE];
+        // One byte more than a path: a value cut to it is refused.
+        char value[PATH_SIZE + 1];
+        if (FormatLogKey(key, sizeof(key), which, index) < 0)
+            return;
+        DWORD got = GetPrivateProfileStringA(section, key, "", value,
+                                             sizeof(value), logPath);
+        missing = got == 0 ? missing + 1 : 0;
+        AddLoggedValue(list, value, got);
+    }
+}
+
 static void ReadLogList(const char *logPath, const char *section,
                         LogList which, LogValueList *list)
 {
-    list->count = 0;
-    if (!ReadWholeProfileSection(section, s_section, sizeof(s_section),
-                                 logPath))
-        return;   // a section too large for any install run: not trusted
-    CollectNumberedValues(s_section, sizeof(s_section), which, list);
+    if (ReadWholeProfileSection(section, s_section, sizeof(s_section),
+                                logPath))
+        CollectNumberedValues(s_section, sizeof(s_section), which, list);
+    else
+        ReadLogListByKeys(logPath, section, which, list);
 }
 
 
@@ -86,14 +113,23 @@ int IsUsableLog(const char *logPath)
     return 0;
 }
 
+// Reads a value that must fit value (size bytes, at most PATH_SIZE) whole.
+// One byte more is read, so a value that fills the buffer is used and a
+// longer one, which cut would name something else, gives "".
+static void ReadLogValue(const char *logPath, const char *section,
+                         const char *key, char *value, size_t size)
+{
+    char read[PATH_SIZE + 1];
+    DWORD readSize = size < sizeof(read) ? (DWORD)size + 1 : sizeof(read);
+    DWORD got = GetPrivateProfileStringA(section, key, "", read, readSize,
+                                         logPath);
+    CopyText(value, size, got < size ? read : "");
+}
+
 static void ReadNote(const char *logPath, const char *key, char *value,
                      size_t size)
 {
-    DWORD got = GetPrivateProfileStringA(NOTES_SECTION, key, "", value,
-                                         (DWORD)size, logPath);
-    // A value cut to the buffer names something else: none is taken.
-    if (got + 1 >= size)
-        value[0] = '\0';
+    ReadLogValue(logPath, NOTES_SECTION, key, value, size);
 }
 
 void ReadUninstallNotes(const char *logPath, UninstallNotes *notes)
@@ -114,9 +150,8 @@ void ReadUninstallNotes(const char *logPath, UninstallNotes *notes)
 void ReadDisplayName(const char *logPath, char *name, size_t size)
 {
     char key[UNINSTALL_KEY_NAME_SIZE];
-    DWORD got = GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "",
-                                         key, sizeof(key), logPath);
-    CopyText(name, size, got + 1 < sizeof(key) ? key : "");
+    ReadLogValue(logPath, "UnInstKey", "UnInstKey_File", key, sizeof(key));
+    CopyText(name, size, key);
     char entry[UNINSTALL_KEY_PATH_SIZE];
     if (key[0] == '\0' ||
         snprintf(entry, sizeof(entry), "%s\\%s", kUninstallRoot, key) >=
@@ -153,15 +188,34 @@ static void Step(Removal *r, const char *path)
         r->progress(r->context, r->step, r->steps, path);
 }
 
+// Notes that count listed items, named by the first, were not removed.
+static void NoteFailed(Removal *r, const char *name, int count)
+{
+    if (count <= 0)
+        return;
+    if (r->report->failed == 0)
+        CopyText(r->report->firstFailed, PATH_SIZE, name);
+    r->report->failed += count;
+}
+
 static void NoteFileResult(Removal *r, const char *path, FileRemoval result)
 {
     if (result == FILE_SCHEDULED) {
         if (r->report->scheduled++ == 0)
             CopyText(r->report->firstScheduled, PATH_SIZE, path);
     } else if (result == FILE_KEPT) {
-        if (r->report->failed++ == 0)
-            CopyText(r->report->firstFailed, PATH_SIZE, path);
+        NoteFailed(r, path, 1);
     }
+}
+
+// Values of a list that goes that were refused or dropped: listed, never
+// acted upon, so not removed. Named by their section.
+static void NoteUnusableValues(Removal *r, const char *section,
+                               const LogValueList *list)
+{
+    char name[LOG_SECTION_SIZE + 2];
+    snprintf(name, sizeof(name), "[%s]", section);
+    NoteFailed(r, name, list->refused + list->dropped);
 }
 
 static bool EndsWithLnk(const char *path)
@@ -209,9 +263,14 @@ static void RemoveFiles(Removal *r, const bool removed[])
             continue;
         for (int i = 0; i < s_files[s].count; i++) {
             const char *path = s_files[s].values[i];
-            if (EndsWithLnk(path) && !IsKeptFile(removed, path) &&
-                !ListHolds(&s_shortcuts, path))
+            if (!EndsWithLnk(path) || IsKeptFile(removed, path) ||
+                ListHolds(&s_shortcuts, path))
+                continue;
+            // A relative or network path would reach another file.
+            if (IsRemovablePath(path))
                 AppendValue(&s_shortcuts, path);
+            else
+                NoteFailed(r, path, 1);
         }
     }
     DeleteThroughProgman(&s_shortcuts);
@@ -234,6 +293,8 @@ static void RemoveFiles(Removal *r, const bool removed[])
             Step(r, path);
             if (IsRemovablePath(path))
                 NoteFileResult(r, path, RemoveFileOrSchedule(path));
+            else
+                NoteFailed(r, path, 1);
         }
     }
 }
@@ -246,7 +307,8 @@ static void AppendList(LogValueList *to, const LogValueList *from)
 
 // The folders of the sections that go: their path sections, the
 // destination folder of each, and the product's extra folder.
-static void CollectFolders(const char *logPath, const bool removed[])
+static void CollectFolders(Removal *r, const char *logPath,
+                           const bool removed[])
 {
     s_folders.count = 0;
     s_keptFolders.count = 0;
@@ -256,6 +318,8 @@ static void CollectFolders(const char *logPath, const bool removed[])
         if (FormPathSectionName(name, sizeof(name), kFileSections[s]) > 0) {
             ReadLogList(logPath, name, LOG_PATHS, &s_scratch);
             AppendList(removed[s] ? &s_folders : &s_keptFolders, &s_scratch);
+            if (removed[s])
+                NoteUnusableValues(r, name, &s_scratch);
         }
         if (!removed[s])
             continue;
@@ -263,18 +327,15 @@ static void CollectFolders(const char *logPath, const bool removed[])
         folder[0] = '\0';
         if (FormUninstallSectionName(name, sizeof(name), kFileSections[s]) >
             0) {
-            DWORD got = GetPrivateProfileStringA(name, "PATH", "", folder,
-                                                 PATH_SIZE, logPath);
-            if (got + 1 >= PATH_SIZE || !IsRemovablePath(folder))
+            ReadLogValue(logPath, name, "PATH", folder, PATH_SIZE);
+            if (!IsRemovablePath(folder))
                 folder[0] = '\0';
             AppendValue(&s_folders, folder);
         }
     }
     char extra[PATH_SIZE];
-    DWORD got = GetPrivateProfileStringA("Extra_File", "Folder00", "", extra,
-                                         sizeof(extra), logPath);
-    if (got + 1 < sizeof(extra))
-        AppendValue(&s_folders, extra);
+    ReadLogValue(logPath, "Extra_File", "Folder00", extra, sizeof(extra));
+    AppendValue(&s_folders, extra);
     // Program Manager may have made a group under the other Programs
     // folder than the one the log records.
     int logged = s_folders.count;
@@ -374,27 +435,36 @@ static void ReadRegistryPaths(const char *logPath, const char *section)
     for (int index = 0; index < 100; index++) {
         char key[LOG_KEY_SIZE];
         snprintf(key, sizeof(key), "REGPATH%02d", index);
-        char value[PATH_SIZE];
+        char value[PATH_SIZE + 1];   // one more: a cut value is refused
         DWORD got = GetPrivateProfileStringA(section, key, "", value,
                                              sizeof(value), logPath);
-        if (value[0] == '\0')
+        if (got == 0)
             return;
-        if (got + 1 < sizeof(value))
+        if (got < PATH_SIZE)
             AppendValue(&s_keys, value);
     }
 }
 
-static void RemoveRegistry(const char *logPath)
+// The uninstall entry the log names, in entry (UNINSTALL_KEY_PATH_SIZE
+// bytes). Returns 1, 0 when the log names none, or -1 when the name is
+// unusable: too long, or with a backslash that would reach another
+// program's entry (a Shift-JIS trail byte is no backslash).
+static int ReadUninstallEntry(const char *logPath, char *entry)
 {
-    char key[UNINSTALL_KEY_NAME_SIZE];
+    char key[UNINSTALL_KEY_NAME_SIZE + 1];
     DWORD got = GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "",
                                          key, sizeof(key), logPath);
-    char entry[UNINSTALL_KEY_PATH_SIZE];
-    // A name with a backslash would reach another program's entry.
-    if (key[0] != '\0' && got + 1 < sizeof(key) && strchr(key, '\\') == NULL &&
-        snprintf(entry, sizeof(entry), "%s\\%s", kUninstallRoot, key) <
-            (int)sizeof(entry))
-        DeleteKeyTree(entry);
+    if (got == 0)
+        return 0;
+    if (got >= UNINSTALL_KEY_NAME_SIZE || FindLastSeparator(key) != NULL ||
+        snprintf(entry, UNINSTALL_KEY_PATH_SIZE, "%s\\%s", kUninstallRoot,
+                 key) >= UNINSTALL_KEY_PATH_SIZE)
+        return -1;
+    return 1;
+}
+
+static void RemoveRegistry(const char *logPath)
+{
     DeleteKeyTree(kFileAgentKey);
     // The keys above the product's go only when nothing else is in them.
     s_keys.count = 0;
@@ -405,81 +475,102 @@ static void RemoveRegistry(const char *logPath)
         DeleteKeyIfEmpty(s_keys.values[i]);
 }
 
-// The uninstaller's own file, when the log lists it, cannot be deleted
-// while it runs: a batch file that deletes itself waits for it to end.
-static void RemoveOwnFileLater(const char *self)
+// The uninstaller's own file cannot be deleted while it runs. On the NT
+// family a batch file waits for it to end, deletes it and then itself; on
+// the 95 family (COMMAND.COM counts nothing for a bounded wait) it goes at
+// the next restart. Returns false when neither could be set up.
+static bool RemoveOwnFileLater(Removal *r, const char *self)
 {
+    if (IsWin95Family()) {
+        if (!ScheduleDeletion(self))
+            return false;
+        NoteFileResult(r, self, FILE_SCHEDULED);
+        return true;
+    }
     char folder[PATH_SIZE];
     char batch[PATH_SIZE];
     DWORD got = GetTempPathA(sizeof(folder), folder);
     if (got == 0 || got >= sizeof(folder) ||
         GetTempFileNameA(folder, "uni", 0, batch) == 0)
-        return;
+        return false;
     // GetTempFileName made the file; a batch file needs its extension.
     char named[PATH_SIZE];
     CopyText(named, sizeof(named), batch);
     char *dot = strrchr(named, '.');
-    if (dot == NULL || (size_t)(dot - named) + 5 > sizeof(named))
-        return;
-    strcpy(dot, ".bat");
-    if (!MoveFileA(batch, named)) {
+    if (dot == NULL || (size_t)(dot - named) + 5 > sizeof(named) ||
+        (strcpy(dot, ".bat"), !MoveFileA(batch, named))) {
         DeleteFileA(batch);
-        return;
+        return false;
     }
-    char script[PATH_SIZE * 4];
-    int length = snprintf(script, sizeof(script),
-                          "@echo off\r\n:again\r\ndel \"%s\" >nul\r\n"
-                          "if exist \"%s\" goto again\r\ndel \"%s\"\r\n",
-                          self, self, named);
+    static char script[PATH_SIZE * 8];
+    int length = ComposeSelfDeleteBatch(script, sizeof(script), self, named);
     HANDLE file = CreateFileA(named, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (length <= 0 || length >= (int)sizeof(script) ||
-        file == INVALID_HANDLE_VALUE) {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-        DeleteFileA(named);
-        return;
-    }
-    DWORD written;
-    WriteFile(file, script, (DWORD)length, &written, NULL);
-    CloseHandle(file);
+    DWORD written = 0;
+    bool ready = length > 0 && file != INVALID_HANDLE_VALUE &&
+                 WriteFile(file, script, (DWORD)length, &written, NULL) &&
+                 written == (DWORD)length;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     char shell[PATH_SIZE];
     got = GetEnvironmentVariableA("COMSPEC", shell, sizeof(shell));
     if (got == 0 || got >= sizeof(shell))
-        CopyText(shell, sizeof(shell),
-                 IsWin95Family() ? "command.com" : "cmd.exe");
+        CopyText(shell, sizeof(shell), "cmd.exe");
+    // /s takes the outer quotes off, so the batch path keeps its own even
+    // with "&" or "(" in it.
     char command[PATH_SIZE * 3];
-    snprintf(command, sizeof(command), "\"%s\" /c \"%s\"", shell, named);
+    int wanted = snprintf(command, sizeof(command), "\"%s\" /s /c \"\"%s\"\"",
+                          shell, named);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process;
-    if (CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_NO_WINDOW,
+    if (ready && wanted > 0 && wanted < (int)sizeof(command) &&
+        CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_NO_WINDOW,
                        NULL, NULL, &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-    } else {
-        DeleteFileA(named);
-        ScheduleDeletion(self);
+        return true;
     }
+    DeleteFileA(named);
+    if (!ScheduleDeletion(self))
+        return false;
+    NoteFileResult(r, self, FILE_SCHEDULED);
+    return true;
 }
 
-// Last of all: the log, and the uninstaller when it is part of what went.
+static bool IsSelfListed()
+{
+    if (s_self[0] == '\0' || GetFileAttributesA(s_self) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (ListHolds(&s_files[s], s_self))
+            return true;
+    return false;
+}
+
+// Last of all, and only when every listed item went: the uninstaller when
+// the log lists it, the log and the uninstall entry. Otherwise all three
+// stay, so that the removal can be run again.
 static void RemoveLogAndSelf(Removal *r, const char *logPath)
 {
-    NoteFileResult(r, logPath, RemoveFileOrSchedule(logPath));
-    const char *self = s_self;
-    if (self[0] == '\0')
+    char entry[UNINSTALL_KEY_PATH_SIZE];
+    int named = ReadUninstallEntry(logPath, entry);
+    if (named < 0)
+        NoteFailed(r, "[UnInstKey]", 1);
+    if (r->report->failed == 0 && IsSelfListed()) {
+        SetFileAttributesA(s_self, FILE_ATTRIBUTE_NORMAL);
+        if (!RemoveOwnFileLater(r, s_self))
+            NoteFailed(r, s_self, 1);
+    }
+    if (r->report->failed > 0)
         return;
-    for (int s = 0; s < SECTION_COUNT; s++)
-        if (ListHolds(&s_files[s], self) &&
-            GetFileAttributesA(self) != INVALID_FILE_ATTRIBUTES) {
-            SetFileAttributesA(self, FILE_ATTRIBUTE_NORMAL);
-            RemoveOwnFileLater(self);
-            return;
-        }
+    FileRemoval result = RemoveFileOrSchedule(logPath);
+    NoteFileResult(r, logPath, result);
+    if (result != FILE_KEPT && named > 0)
+        DeleteKeyTree(entry);
 }
 
 int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
@@ -496,7 +587,10 @@ int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
 
     bool removed[SECTION_COUNT];
     DecideSections(notes, removed, report);
-    CollectFolders(logPath, removed);
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (removed[s])
+            NoteUnusableValues(&r, kFileSections[s], &s_files[s]);
+    CollectFolders(&r, logPath, removed);
     for (int s = 0; s < SECTION_COUNT; s++)
         if (removed[s])
             r.steps += s_files[s].count;
@@ -506,5 +600,7 @@ int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
     RemoveFolders(&r, removed);
     RemoveRegistry(logPath);
     RemoveLogAndSelf(&r, logPath);
+    if (report->failed > 0)
+        return UNINSTALL_PARTIAL;
     return report->scheduled > 0 ? UNINSTALL_RESTART : UNINSTALL_REMOVED;
 }

@@ -13,6 +13,9 @@ enum UninstallExitCode {
     UNINSTALL_REMOVED = 0,
     UNINSTALL_CANCELLED = 1,
     UNINSTALL_REFUSED = 2,       // log missing or unreadable, utility running
+    UNINSTALL_PARTIAL = 4,       // removed in part: some listed items could
+                                 // not be removed; the log and the
+                                 // uninstall entry are kept
     UNINSTALL_RESTART = 3010,    // removed; some files go at the next restart
 };
 
@@ -31,7 +34,8 @@ struct UninstallNotes {
 struct RemovalReport {
     int scheduled;                       // deleted at the next restart
     char firstScheduled[PATH_SIZE];
-    int failed;                          // neither deleted nor scheduled
+    int failed;                          // listed, neither removed nor
+                                         // scheduled (unusable entries too)
     char firstFailed[PATH_SIZE];
     int keptFolders;                     // still holding the user's files
     char keptFolder[PATH_SIZE];
@@ -56,9 +60,10 @@ void ReadDisplayName(const char *logPath, char *name, size_t size);
 // Whether the file utility named by the notes is running.
 bool IsUtilityRunning(const UninstallNotes *notes);
 
-// Removes everything the log lists, the log and the uninstaller itself when
-// the log lists it. progress may be NULL. Returns UNINSTALL_REMOVED or
-// UNINSTALL_RESTART.
+// Removes everything the log lists; when all of it went, also the log, the
+// uninstall entry and the uninstaller itself when the log lists it.
+// progress may be NULL. Returns UNINSTALL_REMOVED, UNINSTALL_RESTART or
+// UNINSTALL_PARTIAL.
 int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
                        RemovalReport *report, RemovalProgress progress,
                        void *context);

@@ -13,7 +13,9 @@ static const UninstallTexts kEnglish = {
     "The program was removed.",
     "The program was removed, with these exceptions:",
     "%d file(s) in use will be deleted when Windows restarts, such as:\n%s",
-    "%d file(s) could not be deleted, such as:\n%s",
+    "%d listed item(s) could not be removed, such as:\n%s",
+    "The uninstall log and the entry under Add/Remove Programs were kept: "
+    "remove the program again once these items can be removed.",
     "This folder was kept because it holds files of your own:\n%s\n(for "
     "example %s)",
     "The shared network library was kept: other programs still use it.",
@@ -30,7 +32,9 @@ static const UninstallTexts kJapanese = {
     "プログラムを削除しました。",
     "プログラムを削除しました。ただし次のものは残っています:",
     "使用中のファイル %d 個は Windows の再起動時に削除されます。例:\n%s",
-    "削除できなかったファイルが %d 個あります。例:\n%s",
+    "削除できなかった項目が %d 個あります。例:\n%s",
+    "アンインストール ログと [アプリケーションの追加と削除] の項目は残しました。"
+    "これらの項目を削除できるようになってから、もう一度削除してください。",
     "このフォルダにはお使いのファイルがあるため残しました:\n%s\n(例: %s)",
     "共有ネットワーク ライブラリは他のプログラムが使用中のため残しました。",
     "共有コンポーネントは SendAgent が使用中のため残しました。",
@@ -82,6 +86,8 @@ void FormatClosingMessage(const UninstallTexts *texts,
     if (report->failed > 0)
         AppendParagraph(text, size, texts->failed, report->firstFailed, NULL,
                         report->failed);
+    if (report->failed > 0)
+        AppendParagraph(text, size, "%s", texts->partial, NULL, -1);
     if (report->keptFolders > 0)
         AppendParagraph(text, size, texts->userFiles, report->keptFolder,
                         report->keptFolderFile, -1);

@@ -14,6 +14,7 @@ struct UninstallTexts {
     const char *doneWithLeftovers;
     const char *inUse;            // %d files, %s the first
     const char *failed;           // %d files, %s the first
+    const char *partial;          // the log and the entry were kept
     const char *userFiles;        // %s folder, %s a file in it
     const char *keptLibrary;
     const char *keptCommon;

@@ -102,6 +102,36 @@ TEST(UninstallPaths, OnlyPlainLocalPathsBelowADriveRootAreRemovable)
     EXPECT_FALSE(IsRemovablePath("C:\\a\\..\\windows"));
     EXPECT_FALSE(IsRemovablePath("C:\\a\\\\b"));
     EXPECT_TRUE(IsRemovablePath("C:\\a\\..b"));
+    // Windows drops a trailing dot or blank and reads '/' as a separator:
+    // each would get a protected folder past a comparison of text.
+    for (const char *path :
+         {"C:\\Programs\\Startup.", "C:\\Programs\\Startup ",
+          "C:\\Acme/../Windows", "C:\\a/b", "C:\\a.\\b", "C:\\a \\b",
+          "C:\\a\\.\\b"})
+        EXPECT_FALSE(IsRemovablePath(path)) << path;
+    EXPECT_TRUE(IsRemovablePath("C:\\a.b\\c d"));
+}
+
+TEST(UninstallSelfDelete, PercentsAreDoubledAndTheBatchIsBounded)
+{
+    SetDbcsCodePage(932);
+    char script[2048];
+    // 100%Acme\50%Tools would expand %Acme\50% in a batch file.
+    int length = ComposeSelfDeleteBatch(script, sizeof(script),
+                                        "C:\\100%Acme\\50%Tools\\\x83\x5C.exe",
+                                        "C:\\T&(x)\\uni1.bat");
+    ASSERT_EQ((int)strlen(script), length);
+    std::string text = script;
+    EXPECT_NE(std::string::npos,
+              text.find("del \"C:\\100%%Acme\\50%%Tools\\\x83\x5C.exe\""))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("if %tries% geq 60 goto done"))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("ping -n 2 127.0.0.1")) << text;
+    EXPECT_NE(std::string::npos, text.find("del \"C:\\T&(x)\\uni1.bat\""));
+    EXPECT_EQ(-1, ComposeSelfDeleteBatch(script, 64, "C:\\a.exe", "C:\\b"));
+    EXPECT_STREQ("", script);
+    SetDbcsCodePage(0);
 }
 
 TEST(UninstallPaths, ShiftJisTrailBackslashesAreNoSeparators)

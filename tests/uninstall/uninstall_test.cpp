@@ -232,19 +232,38 @@ TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
     MakeShortcut(user + "\\" + shared + "\\Ours.lnk");
     MakeShortcut(user + "\\" + shared + "\\Theirs.lnk");
     MakeShortcut(user + "\\" + own + "\\Only.lnk");
+    // Another program's top-level group of the same name as our nested
+    // one, and one named like the folder of a shortcut outside Programs:
+    // neither is touched.
+    std::string tools = "Uninst Tools", acme = "Uninst Acme";
+    std::string nested = acme + "\\" + tools;
+    RemoveTree(user + "\\" + tools);
+    RemoveTree(user + "\\" + acme);
+    MakeFolders(user + "\\" + tools);
+    MakeFolders(user + "\\" + nested);
+    MakeShortcut(user + "\\" + tools + "\\T.lnk");
+    MakeShortcut(user + "\\" + nested + "\\T.lnk");
+    MakeFolders(scratch_.Join(tools));
     WriteInstallation(true,
                       "FILE01=" + common + "\\" + shared + "\\Ours.lnk\r\n"
-                      "FILE02=" + common + "\\" + own + "\\Only.lnk\r\n",
+                      "FILE02=" + common + "\\" + own + "\\Only.lnk\r\n"
+                      "FILE03=" + user + "\\" + nested + "\\T.lnk\r\n"
+                      "FILE04=" + scratch_.Join(tools) + "\\T.lnk\r\n",
                       "PATH01=" + common + "\\" + shared + "\r\n"
-                      "PATH02=" + common + "\\" + own + "\r\n");
+                      "PATH02=" + common + "\\" + own + "\r\n"
+                      "PATH03=" + user + "\\" + nested + "\r\n"
+                      "PATH04=" + user + "\\" + acme + "\r\n");
 
     EXPECT_EQ(UNINSTALL_REMOVED, Remove());
     EXPECT_FALSE(FileExists(user + "\\" + shared + "\\Ours.lnk"));
     EXPECT_TRUE(FileExists(user + "\\" + shared + "\\Theirs.lnk"));
     EXPECT_FALSE(FileExists(user + "\\" + own)) << "an emptied group goes";
+    EXPECT_TRUE(FileExists(user + "\\" + tools + "\\T.lnk"));
+    EXPECT_FALSE(FileExists(user + "\\" + acme));
     EXPECT_TRUE(FileExists(user));
     EXPECT_TRUE(FileExists(common));
     RemoveTree(user + "\\" + shared);
+    RemoveTree(user + "\\" + tools);
 }
 
 TEST_F(Uninstall, AHostileLogRemovesNoSystemFolderAndNothingUnlisted)
@@ -274,7 +293,9 @@ TEST_F(Uninstall, AHostileLogRemovesNoSystemFolderAndNothingUnlisted)
         std::string("\x01\x02\xff\xfe garbage\r\n[\r\n=\r\n", 20) + kNotes;
     WriteFileBytes(log_, text);
     ASSERT_EQ(1, IsUsableLog(log_.c_str()));
-    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    // Refused entries are listed items that did not go.
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
+    EXPECT_TRUE(FileExists(log_));
     for (const std::string &folder :
          {std::string("C:\\"), std::string(windows), std::string(system),
           programFiles, scratch_.Join("unlisted"), scratch_.Join("listed")})
@@ -284,6 +305,78 @@ TEST_F(Uninstall, AHostileLogRemovesNoSystemFolderAndNothingUnlisted)
     EXPECT_TRUE(KeyExists("Software"));
     EXPECT_TRUE(KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Run") ||
                 !KeyExists("Software\\Microsoft\\Windows\\CurrentVersion"));
+}
+
+TEST_F(Uninstall, AnItemThatCannotGoKeepsTheLogAndTheEntryForAnotherRun)
+{
+    // A relative shortcut would be deleted in the current folder.
+    WriteFileBytes(scratch_.Join("x.lnk"), "not ours");
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(current), current);
+    SetCurrentDirectoryA(scratch_.path().c_str());
+    WriteInstallation(true, "FILE91=x.lnk\r\n");
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
+    SetCurrentDirectoryA(current);
+    EXPECT_TRUE(FileExists(scratch_.Join("x.lnk")));
+    EXPECT_FALSE(Exists("app.exe"));
+    EXPECT_TRUE(FileExists(log_));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_EQ(1, report_.failed);
+    char text[2048];
+    FormatClosingMessage(ChooseTexts("eng"), &report_, text, sizeof(text));
+    EXPECT_NE(nullptr, strstr(text, "x.lnk")) << text;
+    EXPECT_NE(nullptr, strstr(text, "were kept")) << text;
+
+    WriteInstallation();
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_FALSE(FileExists(log_));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+TEST_F(Uninstall, AKeyNameThatFillsItsBufferIsUsedWhole)
+{
+    const std::string root =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    for (size_t length : {(size_t)UNINSTALL_KEY_NAME_SIZE - 1,
+                          (size_t)UNINSTALL_KEY_NAME_SIZE}) {
+        SCOPED_TRACE(length);
+        std::string name(length, 'k');
+        WriteRegString(HKEY_LOCAL_MACHINE, (root + name).c_str(), "DisplayName",
+                       "K");
+        WriteFileBytes(log_, "[UnInstKey]\r\nUnInstKey_File=" + name + "\r\n");
+        char display[DISPLAY_NAME_SIZE];
+        ReadDisplayName(log_.c_str(), display, sizeof(display));
+        bool fits = length < (size_t)UNINSTALL_KEY_NAME_SIZE;
+        EXPECT_STREQ(fits ? "K" : "", display);
+        EXPECT_EQ(fits ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL, Remove());
+        EXPECT_EQ(!fits, KeyExists((root + name).c_str()));
+        EXPECT_EQ(!fits, FileExists(log_));
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (root + name).c_str());
+    }
+}
+
+TEST_F(Uninstall, OnThe95FamilyASectionPastOneReadIsReadKeyByKey)
+{
+    // Past the 32767 bytes one section read gives there, with a gap in the
+    // numbering before the last entry.
+    std::string more;
+    for (int i = 100; i < 250; i++)
+        more += "FILE" + std::to_string(i) + "=" + dest_ + "\\" +
+                std::string(180, 'x') + std::to_string(i) + "\r\n";
+    more += "FILE400=" + dest_ + "\\late.txt\r\n";
+    WriteInstallation(true, more);
+    WriteFileBytes(dest_ + "\\late.txt", "listed late");
+    ASSERT_LT(32767u, ReadFileBytes(log_).size());
+    std::string wininit = scratch_.Join("wininit.ini");
+    SetWininitPath(wininit.c_str());
+    OverridePlatformVersion(0xC0000A04);
+    int result = Remove();
+    OverridePlatformVersion(0);
+    SetWininitPath(NULL);
+    EXPECT_EQ(UNINSTALL_REMOVED, result);
+    EXPECT_FALSE(Exists("app.exe"));
+    EXPECT_FALSE(Exists("late.txt"));
+    EXPECT_FALSE(FileExists(log_));
 }
 
 TEST_F(Uninstall, ALogThatListsNothingIsRefused)
