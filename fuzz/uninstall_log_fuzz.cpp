@@ -62,6 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int composed = ComposeDeleteItemCommand(command, sizeof(command), field,
                                             field);
     FUZZ_CHECK(composed == -1 || composed == (int)strlen(command));
+    static char script[PATH_SIZE * 8];
+    int scripted = ComposeSelfDeleteBatch(script, sizeof(script), field,
+                                          field);
+    FUZZ_CHECK(scripted == -1 || scripted == (int)strlen(script));
     char group[PATH_SIZE];
     char title[PATH_SIZE];
     for (int i = 0; i < g_list.count && i < 8; i++)
