@@ -6,14 +6,14 @@
 
 #include "checkmedia/checks.h"
 #include "checkmedia/media_folder.h"
-#include "common/dbcs.h"
-#include "common/ini_reader.h"
-#include "common/setup_limits.h"
-#include "wizard/catalog_key.h"
-#include "wizard/control_text_table.h"
-#include "wizard/dib_format.h"
-#include "wizard/font_spec.h"
-#include "wizard/picture_name.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
+#include "core/setup_limits.h"
+#include "core/catalog/catalog_key.h"
+#include "core/catalog/control_text_table.h"
+#include "core/catalog/dib_format.h"
+#include "core/catalog/font_spec.h"
+#include "core/catalog/picture_name.h"
 
 namespace {
 

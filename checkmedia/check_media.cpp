@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "checkmedia/checks.h"
-#include "common/dbcs.h"
-#include "common/ini_reader.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
-#include "common/text_split.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
+#include "core/text/text_split.h"
 
 std::string ReadChecked(const IniFile *ini, const char *section,
                         const char *key, const char *defaultValue,

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 #ifdef _WIN32
 #include <windows.h>

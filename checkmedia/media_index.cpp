@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "checkmedia/media_folder.h"
-#include "common/dbcs.h"
-#include "common/ini_reader.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
 
 // Joliet keeps 64 characters of a name; ISO 9660 nests folders 8 levels
 // deep, the root being the first.

@@ -17,7 +17,7 @@ struct MediaIndex {
 };
 
 // A media-relative path with "\" or "/" between names, folded for the
-// index: names split at whole characters (code page of common/dbcs.h),
+// index: names split at whole characters (code page of core/text/dbcs.h),
 // empty names dropped, ASCII letters in lower case.
 std::string FoldMediaPath(const std::string &relative);
 

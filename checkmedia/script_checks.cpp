@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "checkmedia/checks.h"
-#include "common/dbcs.h"
-#include "common/folder_macros.h"
-#include "common/ini_reader.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
-#include "install/progman_commands.h"
-#include "install/script_entry.h"
+#include "core/text/dbcs.h"
+#include "core/script/folder_macros.h"
+#include "core/text/ini_reader.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
+#include "core/progman/progman_commands.h"
+#include "core/script/script_entry.h"
 
 namespace {
 

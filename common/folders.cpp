@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/folder_macros.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/script/folder_macros.h"
+#include "core/text/path_join.h"
 #include "common/platform.h"
-#include "common/registry_text.h"
-#include "common/setup_limits.h"
+#include "core/text/registry_text.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 
 static const char kUserShellFolders[] =

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 // Set at entry (startup/winmain.cpp).
 extern HINSTANCE g_instance;

@@ -5,9 +5,9 @@
 // Input: option byte (bit 0 code page, bit 1 which function), size byte,
 // then NUL-separated fields: name, folder (path) or the raw list (section
 // test: the rest of the input, NULs included, with its own size).
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
-#include "startup/answer_file.h"
+#include "core/script/answer_file.h"
 
 #include <strings.h>
 

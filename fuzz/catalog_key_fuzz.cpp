@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
-#include "wizard/catalog_key.h"
+#include "core/catalog/catalog_key.h"
 
 static std::vector<std::string> SplitAt(const char *text, char separator)
 {

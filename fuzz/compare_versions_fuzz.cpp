@@ -4,9 +4,9 @@
 // Texts of any length are fed; only their first 255 characters may count.
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
-#include "common/version.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
+#include "core/text/version.h"
 #include "fuzz/fuzz_input.h"
 
 // The first VERSION_TEXT_MAX bytes of text, in a block of their own size.

@@ -5,7 +5,7 @@
 // search is checked against the same character walk.
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
 
 static int CodePageFor(uint8_t byte)

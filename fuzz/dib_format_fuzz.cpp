@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "fuzz/fuzz_input.h"
-#include "wizard/dib_format.h"
+#include "core/catalog/dib_format.h"
 
 static uint32_t Uint32At(const unsigned char *p)
 {

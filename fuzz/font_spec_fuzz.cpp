@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
-#include "wizard/font_spec.h"
+#include "core/catalog/font_spec.h"
 
 struct Name {
     const char *name;

@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 // A failed property check: print it and abort, which libFuzzer reports as
 // a crash and saves the input.

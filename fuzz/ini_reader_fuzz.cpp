@@ -5,8 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/ini_reader.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
 #include "fuzz/fuzz_input.h"
 
 static bool Inside(const char *part, size_t length, const char *text,

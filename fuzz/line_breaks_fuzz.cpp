@@ -4,9 +4,9 @@
 // Shift-JIS character whose second byte is 0x5C is never touched.
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
-#include "wizard/line_breaks.h"
+#include "core/catalog/line_breaks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "install/log_names.h"
+#include "core/log/log_names.h"
 
 static void CheckFormed(const char *name, size_t size, int result,
                         bool possible, const std::string &expected)

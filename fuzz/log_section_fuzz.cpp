@@ -9,7 +9,7 @@
 #include <string.h>
 
 #include "fuzz/fuzz_input.h"
-#include "install/log_section.h"
+#include "core/log/log_section.h"
 
 // The value a read of the numbered key gives, as the profile service finds
 // it: the first line whose whole key is the formed key in any letter case.

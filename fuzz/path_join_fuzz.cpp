@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/folder_macros.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/script/folder_macros.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
 #include "fuzz/fuzz_input.h"
 
 static void CheckAppendPath(FuzzReader *reader, size_t size)

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "install/progman_commands.h"
+#include "core/progman/progman_commands.h"
 
 // Text the commands refuse: it would end its argument or the command early.
 static bool Quotable(const char *text)

@@ -5,7 +5,7 @@
 // Input: buffer size byte, two byte-count bytes, then the data.
 #include <string.h>
 
-#include "common/registry_text.h"
+#include "core/text/registry_text.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
-#include "install/script_entry.h"
+#include "core/script/script_entry.h"
 
 static std::vector<std::string> SplitAtSemicolons(const char *text)
 {

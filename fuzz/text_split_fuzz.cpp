@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
-#include "common/text_split.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
+#include "core/text/text_split.h"
 #include "fuzz/fuzz_input.h"
 
 // Runs of any separator byte count as one; leading ones are skipped.

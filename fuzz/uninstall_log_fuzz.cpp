@@ -5,8 +5,8 @@
 #include <string.h>
 
 #include "fuzz/fuzz_input.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/progman_remove.h"
+#include "core/log/log_reader.h"
+#include "core/progman/progman_remove_commands.h"
 
 static LogValueList g_list;
 

@@ -25,9 +25,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "install/install_run.h"
 #include "install/registry_writers.h"

@@ -4,12 +4,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/folders.h"
-#include "common/path_join.h"
+#include "core/text/path_join.h"
 #include "common/setup_state.h"
 #include "install/install_report.h"
-#include "install/script_entry.h"
+#include "core/script/script_entry.h"
 #include "install/script_section.h"
 #include "install/uninstall_log.h"
 

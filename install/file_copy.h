@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "common/setup_limits.h"
-#include "install/log_names.h"
-#include "install/progman_commands.h"
+#include "core/setup_limits.h"
+#include "core/log/log_names.h"
+#include "core/progman/progman_commands.h"
 #include "install/uninstall_log.h"
 
 // Entries whose file could not be copied, summed over the sections of one

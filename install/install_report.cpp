@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 static const int kReportLineSize = 2048;
 

@@ -4,12 +4,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/folders.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
-#include "common/version.h"
+#include "core/text/version.h"
 #include "install/install_report.h"
 #include "install/progman_client.h"
 #include "install/registry_writers.h"

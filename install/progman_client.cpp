@@ -4,14 +4,14 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/folders.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "install/install_report.h"
-#include "install/progman_commands.h"
-#include "install/script_entry.h"
+#include "core/progman/progman_commands.h"
+#include "core/script/script_entry.h"
 
 static const DdeFunctions kRealDde = {
     DdeInitializeA,  DdeCreateStringHandleA, DdeFreeStringHandle,

@@ -7,7 +7,7 @@
 #include <ddeml.h>
 #include <stddef.h>
 
-#include "install/progman_commands.h"
+#include "core/progman/progman_commands.h"
 
 // One section's shortcuts; every text buffer holds PATH_SIZE bytes.
 struct ShortcutList {

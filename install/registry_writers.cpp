@@ -3,8 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/registry_text.h"
-#include "common/setup_limits.h"
+#include "core/text/registry_text.h"
+#include "core/setup_limits.h"
 #include "install/install_report.h"
 
 static const char kUninstallKey[] =

@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 struct FileSectionReader {
     const char *scriptPath;

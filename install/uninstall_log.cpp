@@ -4,10 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/platform.h"
 #include "install/copy_memory.h"
-#include "install/log_section.h"
+#include "core/log/log_section.h"
 
 // The per-key scan as the log format defines it: keys from 0 upward until
 // the first missing or empty one. Returns the index whose value equals

@@ -5,8 +5,8 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
-#include "install/log_names.h"
+#include "core/setup_limits.h"
+#include "core/log/log_names.h"
 
 // A numbered list of one log section and the next number it hands out.
 // New values go behind the entries that earlier sections or earlier

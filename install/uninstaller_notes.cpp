@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 
 // The delivery utility of the same edition: the welcome page's fourth key.

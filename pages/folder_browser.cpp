@@ -5,7 +5,7 @@
 #include "pages/pages.h"
 #include "pages/folder_tree.h"
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "resources/resource.h"
 #include "wizard/catalog.h"

@@ -3,10 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
-#include "common/text_split.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
+#include "core/text/text_split.h"
 #include "resources/resource.h"
 
 static void AddIcon(HIMAGELIST images, HINSTANCE instance, int iconId)

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/setup_state.h"
 
 int g_folderListFilled = 1;

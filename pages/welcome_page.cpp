@@ -5,11 +5,11 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/platform.h"
 #include "common/setup_state.h"
-#include "common/version.h"
+#include "core/text/version.h"
 #include "wizard/catalog.h"
 #include "wizard/wizard_messages.h"
 

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 #include "resources/resource.h"
 #include "startup/startup_config.h"
 

@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/setup_state.h"
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 #include "resources/resource.h"
 
 int GetProgramDirectory(char *buffer, size_t size)

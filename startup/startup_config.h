@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stddef.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 // The folder of the running program, without a trailing backslash.
 // Returns 1.

@@ -6,15 +6,15 @@
 #include <windows.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 #include "install/install_report.h"
 #include "install/install_run.h"
 #include "pages/destination_folder.h"
 #include "pages/folder_tree.h"
 #include "pages/welcome_checks.h"
-#include "startup/answer_file.h"
+#include "core/script/answer_file.h"
 #include "startup/startup_config.h"
 
 // What the answer file's [Setup] section says; empty when it says nothing.

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 #include "startup/main_window.h"
 #include "startup/unattended.h"
 

@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/platform.h"
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "install/registry_writers.h"
-#include "uninstall/log_reader.h"
+#include "core/log/log_reader.h"
 
 static const char *g_wininitPath;
 

@@ -4,11 +4,11 @@
 #include <ddeml.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
+#include "core/setup_limits.h"
 #include "uninstall/file_remove.h"
-#include "uninstall/log_reader.h"
+#include "core/log/log_reader.h"
 
 static HDDEDATA CALLBACK RemoveDdeCallback(UINT, UINT, HCONV, HSZ, HSZ,
                                            HDDEDATA, ULONG_PTR, ULONG_PTR)

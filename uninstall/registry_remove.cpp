@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 static const char kNetLibKey[] = "Software\\Vorstmark\\NETLNK32";
 static const char kNetLibApplicationKey[] =

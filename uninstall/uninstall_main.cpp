@@ -6,8 +6,8 @@
 #include <commctrl.h>
 #include <stdio.h>
 
-#include "common/setup_limits.h"
-#include "uninstall/log_reader.h"
+#include "core/setup_limits.h"
+#include "core/log/log_reader.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"

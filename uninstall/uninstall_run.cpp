@@ -3,14 +3,14 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/platform.h"
-#include "install/log_names.h"
+#include "core/log/log_names.h"
 #include "install/registry_writers.h"
 #include "pages/welcome_checks.h"
 #include "uninstall/file_remove.h"
-#include "uninstall/log_reader.h"
+#include "core/log/log_reader.h"
 #include "uninstall/progman_remove.h"
 #include "uninstall/registry_remove.h"
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "install/uninstaller_notes.h"
 
 enum UninstallExitCode {

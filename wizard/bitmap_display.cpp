@@ -2,7 +2,7 @@
 
 #include "common/setup_state.h"
 #include "resources/resource.h"
-#include "wizard/dib_format.h"
+#include "core/catalog/dib_format.h"
 
 int g_pictureWidth;
 int g_pictureHeight;

@@ -1,6 +1,6 @@
 #include "wizard/catalog.h"
 
-#include "wizard/line_breaks.h"
+#include "core/catalog/line_breaks.h"
 
 int CatalogMessageBox(HWND owner, const char *catalog, const char *section,
                       const char *textKey, const char *captionKey,

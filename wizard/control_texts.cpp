@@ -1,9 +1,9 @@
 #include "wizard/control_texts.h"
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
-#include "wizard/catalog_key.h"
-#include "wizard/line_breaks.h"
+#include "core/catalog/catalog_key.h"
+#include "core/catalog/line_breaks.h"
 
 // A plain key lives in the section named after the control's class
 // ("Static", "Button"; sections match without regard to case).

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "wizard/control_text_table.h"
+#include "core/catalog/control_text_table.h"
 
 // Gives every control of the table its catalog text (line breaks applied)
 // and the Standard font. Needs the page windows and the Standard font; a

@@ -1,7 +1,7 @@
 #include "wizard/fonts.h"
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
 
 void ReadFontSpec(FontSpec *spec, const char *key, const char *catalog)
 {

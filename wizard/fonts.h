@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "wizard/font_spec.h"
+#include "core/catalog/font_spec.h"
 
 // Reads [FONT] key from the catalog and parses it; a missing key gives
 // the default font description.

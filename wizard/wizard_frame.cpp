@@ -3,8 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/setup_state.h"
 #include "resources/resource.h"
 #include "startup/main_window.h"
@@ -13,7 +13,7 @@
 #include "wizard/catalog.h"
 #include "wizard/control_texts.h"
 #include "wizard/fonts.h"
-#include "wizard/picture_name.h"
+#include "core/catalog/picture_name.h"
 #include "wizard/wizard_messages.h"
 
 static const WizardPage *g_pageRows = kWizardPages;

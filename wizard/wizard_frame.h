@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 struct WizardPage {
     int pictureFlag;     // 1: page right of the picture area; 0: no picture

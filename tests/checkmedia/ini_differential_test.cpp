@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "common/ini_reader.h"
+#include "core/text/ini_reader.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "common/folders.h"
 #include "common/platform.h"
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "tests/support/test_support.h"
 

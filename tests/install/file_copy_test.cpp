@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/platform.h"
 #include "common/setup_state.h"
 #include "install/copy_memory.h"

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "common/setup_state.h"
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 static const char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "install/file_copy.h"
 #include "install/install_run.h"

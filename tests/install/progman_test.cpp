@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "install/progman_client.h"
 #include "tests/install/fake_progman.h"

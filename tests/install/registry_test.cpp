@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "install/registry_writers.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 #include "pages/folder_tree.h"
 #include "pages/pages.h"
 #include "resources/resource.h"

@@ -1,7 +1,7 @@
 #include "tests/pages/page_host.h"
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "common/setup_state.h"
 #include "wizard/wizard_messages.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "pages/destination_folder.h"
 #include "pages/group_list.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
-#include "startup/answer_file.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
+#include "core/script/answer_file.h"
 
 namespace {
 

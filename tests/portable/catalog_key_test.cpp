@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "wizard/catalog_key.h"
+#include "core/catalog/catalog_key.h"
 
 TEST(SectionKey, AtFormNamesSectionAndKey)
 {

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 class DbcsTest : public testing::Test {
 protected:

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/dib_format.h"
+#include "core/catalog/dib_format.h"
 
 typedef std::vector<unsigned char> Bytes;
 

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "wizard/font_spec.h"
+#include "core/text/dbcs.h"
+#include "core/catalog/font_spec.h"
 
 static FontSpec Parse(const char *value)
 {

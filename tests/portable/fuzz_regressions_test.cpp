@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/text_split.h"
+#include "core/text/dbcs.h"
+#include "core/text/text_split.h"
 
 namespace {
 

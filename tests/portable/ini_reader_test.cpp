@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/ini_reader.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string.h>
 
-#include "common/setup_limits.h"
-#include "install/log_names.h"
+#include "core/setup_limits.h"
+#include "core/log/log_names.h"
 
 TEST(LogNames, NumberedKeysHaveAtLeastTwoDigits)
 {

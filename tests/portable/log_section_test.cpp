@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "install/log_section.h"
+#include "core/log/log_section.h"
 
 namespace {
 

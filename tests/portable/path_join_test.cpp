@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 
 namespace {
 

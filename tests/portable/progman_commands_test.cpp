@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
-#include "install/progman_commands.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
+#include "core/progman/progman_commands.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "common/dbcs.h"
-#include "install/script_entry.h"
+#include "core/text/dbcs.h"
+#include "core/script/script_entry.h"
 
 TEST(FileEntry, SplitsNameSourceAndDestination)
 {

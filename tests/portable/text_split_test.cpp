@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/setup_limits.h"
-#include "common/text_split.h"
+#include "core/setup_limits.h"
+#include "core/text/text_split.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "common/dbcs.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/progman_remove.h"
+#include "core/text/dbcs.h"
+#include "core/log/log_reader.h"
+#include "core/progman/progman_remove_commands.h"
 
 namespace {
 

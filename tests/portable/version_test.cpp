@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/version.h"
+#include "core/text/version.h"
 
 TEST(CompareVersions, MissingPartLosesToPresentOne)
 {

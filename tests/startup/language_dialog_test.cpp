@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "resources/resource.h"
 #include "startup/startup_config.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "resources/resource.h"
 #include "startup/startup_config.h"

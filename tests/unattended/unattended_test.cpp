@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/test_support.h"
 

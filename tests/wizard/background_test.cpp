@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "startup/main_window.h"
 #include "tests/support/test_support.h"

@@ -1,11 +1,11 @@
-#include "uninstall/log_reader.h"
+#include "core/log/log_reader.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "install/log_section.h"
+#include "core/text/dbcs.h"
+#include "core/log/log_section.h"
 
 static char LowerAscii(char c)
 {

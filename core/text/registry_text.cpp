@@ -1,4 +1,4 @@
-#include "common/registry_text.h"
+#include "core/text/registry_text.h"
 
 #include <string.h>
 

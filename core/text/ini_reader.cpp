@@ -1,8 +1,8 @@
-#include "common/ini_reader.h"
+#include "core/text/ini_reader.h"
 
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 bool IsProfileBlank(unsigned char c)
 {

@@ -1,4 +1,4 @@
-#include "wizard/control_text_table.h"
+#include "core/catalog/control_text_table.h"
 
 #include <stddef.h>
 

@@ -1,10 +1,10 @@
-#include "common/version.h"
+#include "core/text/version.h"
 
 #include <limits.h>
 #include <string.h>
 
-#include "common/setup_limits.h"
-#include "common/text_split.h"
+#include "core/setup_limits.h"
+#include "core/text/text_split.h"
 
 struct VersionParts {
     int count;

@@ -1,7 +1,7 @@
-#include "common/folder_macros.h"
+#include "core/script/folder_macros.h"
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 
 const char *const kFolderMacroNames[FOLDER_MACRO_COUNT] = {
     "@SYSTEMDIR", "@WINDOWSDIR", "@LANGDIR", "@STARTUPDIR"};

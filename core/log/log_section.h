@@ -9,8 +9,8 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
-#include "install/log_names.h"
+#include "core/setup_limits.h"
+#include "core/log/log_names.h"
 
 // ParseLogKey: a numbered key of the list too high to be tracked.
 constexpr int LOG_KEY_BEYOND = -2;

@@ -1,10 +1,10 @@
-#include "wizard/picture_name.h"
+#include "core/catalog/picture_name.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
 
 // A [bmp] value read into a 256-byte buffer, as every catalog text is.
 static const size_t kPictureValueSize = 256;

@@ -1,6 +1,6 @@
-#include "wizard/catalog_key.h"
+#include "core/catalog/catalog_key.h"
 
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 
 bool SplitSectionKey(const char *key, char *section, size_t sectionSize,
                      char *name, size_t nameSize)

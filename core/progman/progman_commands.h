@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 // Shortcut entries that Program Manager was not given because no command
 // could carry them (a quote, comma, parenthesis or bracket where its

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 // Reads the next token from *cursor into token (size bytes, cut to fit)
 // and moves *cursor behind it and its closing separator. Returns false

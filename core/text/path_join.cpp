@@ -1,8 +1,8 @@
-#include "common/path_join.h"
+#include "core/text/path_join.h"
 
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 int AppendPath(char *path, size_t size, const char *component)
 {

@@ -1,9 +1,9 @@
-#include "install/progman_commands.h"
+#include "core/progman/progman_commands.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 // snprintf reports the length it wanted; anything that did not fit whole
 // is thrown away.

@@ -1,4 +1,4 @@
-#include "install/log_names.h"
+#include "core/log/log_names.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,10 +1,10 @@
-#include "wizard/font_spec.h"
+#include "core/catalog/font_spec.h"
 
 #include <limits.h>
 #include <string.h>
 
-#include "common/dbcs.h"
-#include "common/text_split.h"
+#include "core/text/dbcs.h"
+#include "core/text/text_split.h"
 
 struct NamedValue {
     const char *name;

@@ -1,10 +1,6 @@
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 #include <string.h>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 static int g_dbcsCodePage;  // 0: the system's
 
@@ -17,11 +13,7 @@ int GetDbcsCodePage()
 {
     if (g_dbcsCodePage != 0)
         return g_dbcsCodePage;
-#ifdef _WIN32
-    return (int)GetACP();
-#else
-    return 1252;
-#endif
+    return GetSystemCodePage();
 }
 
 bool IsDbcsLead(unsigned char byte)

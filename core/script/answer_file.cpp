@@ -1,10 +1,10 @@
-#include "startup/answer_file.h"
+#include "core/script/answer_file.h"
 
 #include <string.h>
 #include <strings.h>
 
-#include "common/dbcs.h"
-#include "common/path_join.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 
 // By character: a trail byte of a double-byte name may be 0x5C or 0x2F.
 static bool NamesFolder(const char *name)

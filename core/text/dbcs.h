@@ -5,8 +5,14 @@
 
 #include <stddef.h>
 
+// The system's ANSI code page: GetACP on Windows
+// (common/system_code_page.cpp), single-byte 1252 on other hosts
+// (core/text/host_code_page.cpp). Linked in, so that this folder needs no
+// Win32 header.
+int GetSystemCodePage();
+
 // The code page whose lead bytes count. 0 means the system's ANSI code
-// page (GetACP on Windows; single-byte on other hosts). Tests set it.
+// page. Tests set it.
 void SetDbcsCodePage(int codePage);
 int GetDbcsCodePage();
 

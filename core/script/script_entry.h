@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 // "file%03d" of a file section: file name;source folder;destination folder.
 struct FileEntry {

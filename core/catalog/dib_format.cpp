@@ -1,4 +1,4 @@
-#include "wizard/dib_format.h"
+#include "core/catalog/dib_format.h"
 
 #include <stdint.h>
 #include <string.h>

@@ -1,10 +1,10 @@
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 
 #include <string.h>
 #include <strings.h>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
 
 bool NextToken(const char **cursor, const char *separators, char *token,
                size_t size)

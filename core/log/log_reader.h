@@ -6,8 +6,8 @@
 
 #include <stddef.h>
 
-#include "common/setup_limits.h"
-#include "install/log_names.h"
+#include "core/setup_limits.h"
+#include "core/log/log_names.h"
 
 // Values a list can hold: the highest key number an install run reaches
 // (the log keeps high numbers written by hand or by older runs too).

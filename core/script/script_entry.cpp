@@ -1,8 +1,8 @@
-#include "install/script_entry.h"
+#include "core/script/script_entry.h"
 
 #include <string.h>
 
-#include "common/text_split.h"
+#include "core/text/text_split.h"
 
 // Reads the next ";" field into field (size bytes). A field that does not
 // fit is left empty and marks the entry as too long. Returns false when no

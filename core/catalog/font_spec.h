@@ -4,7 +4,7 @@
 // parsing stops at the first missing field and the rest keep defaults.
 #pragma once
 
-#include "common/setup_limits.h"
+#include "core/setup_limits.h"
 
 struct FontSpec {
     int width;              // points when unit is 1, logical units when 0

@@ -1,12 +1,12 @@
-#include "uninstall/progman_remove.h"
+#include "core/progman/progman_remove_commands.h"
 
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
 
-#include "common/dbcs.h"
-#include "common/setup_limits.h"
-#include "uninstall/log_reader.h"
+#include "core/text/dbcs.h"
+#include "core/setup_limits.h"
+#include "core/log/log_reader.h"
 
 static int Checked(char *command, size_t size, int wanted)
 {

@@ -1,4 +1,4 @@
-#include "install/log_section.h"
+#include "core/log/log_section.h"
 
 #include <string.h>
 

@@ -1,6 +1,6 @@
-#include "wizard/line_breaks.h"
+#include "core/catalog/line_breaks.h"
 
-#include "common/dbcs.h"
+#include "core/text/dbcs.h"
 
 void ApplyLineBreaks(char *text)
 {

@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "core/text/dbcs.h"
+
+int GetSystemCodePage()
+{
+    return (int)GetACP();
+}
