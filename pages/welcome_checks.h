@@ -1,24 +1,10 @@
-// The pre-install checks of the welcome page: product keys in the
-// registry, the user-access library and the running file utility.
+// The welcome page's side of the pre-install checks: the refusal message
+// and the topmost background window.
 #pragma once
 
 #include <windows.h>
-#include <stddef.h>
 
-// Reads the "Version" of HKEY_LOCAL_MACHINE\key into buffer (size bytes,
-// always terminated); a key without one but with an "Installpath" on a
-// drive letter counts as version "1.0". Returns 1 when a version was
-// obtained, -1 when the key cannot be opened, -2 when it yields none.
-int ProbeProductVersion(const char *key, char *buffer, size_t size);
-
-// The first top-level window, from the top of the Z order down, whose
-// class name begins with prefix (case-sensitive), or NULL.
-HWND FindWindowByPrefix(const char *prefix);
-
-// Asks "ACLPROBE.DLL" whether the user may use the all-users folders.
-// Returns 1 with *allUsers set to CheckUersAcc's answer, or 0 when the
-// library cannot be loaded or has no CheckUersAcc (*allUsers untouched).
-int AskUserAccessLibrary(int *allUsers);
+#include "install/preinstall_checks.h"
 
 enum PreInstallOutcome {
     CHECKS_PASSED = 1,          // the background window is now topmost
@@ -26,24 +12,6 @@ enum PreInstallOutcome {
     CHECKS_NO_USER_ACCESS = -1  // library unusable: all-users flag 0, no
                                 // further checks, the page stays
 };
-
-// What the checks found, in the order they are made.
-enum PreInstallCheck {
-    CHECK_PASSED,             // every check passed
-    CHECK_NO_USER_ACCESS,     // library unusable: all-users flag 0, the
-                              // running-utility check not made
-    CHECK_OTHER_BRAND,        // the maker's branded edition is installed
-    CHECK_PRODUCT_INSTALLED,  // this product is installed
-    CHECK_UTILITY_RUNNING     // the file utility is running
-};
-
-// Steps 1 to 7 of the checks: reads the script version and sets the
-// install-common-files and all-users flags as the welcome page does, and
-// says which check refused. Shows nothing.
-PreInstallCheck CheckBeforeInstall();
-
-// Install script path := program directory, language code, "copy_ns.ini".
-void FixInstallScriptPath();
 
 // Runs every check in order; page owns the refusal message box.
 PreInstallOutcome RunPreInstallChecks(HWND page);

@@ -6,6 +6,7 @@
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
+#include "common/window_position.h"
 #include "core/text/text_split.h"
 #include "resources/resource.h"
 #include "startup/startup_config.h"

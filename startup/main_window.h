@@ -16,10 +16,3 @@ HWND CreateBackgroundWindow(HINSTANCE instance);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam,
                              LPARAM lParam);
-
-// Paints the whole client area: useWindowDc 0 inside BeginPaint/EndPaint
-// (WM_PAINT), 1 at once through the window DC.
-void PaintBackground(HWND window, int useWindowDc);
-
-// Draws the gradient and the two texts for the client rectangle.
-void DrawBackground(HDC dc, const RECT *client);

@@ -91,15 +91,3 @@ void FixLanguagePaths()
     GetPrivateProfileStringA("TITLE", "COMPANY", "", g_companyText,
                              sizeof(g_companyText), g_catalogPath);
 }
-
-void CenterWindow(HWND window)
-{
-    int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
-    int screenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
-    int captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    int x = (screenWidth - (rect.right - rect.left)) / 2;
-    int y = (screenHeight + captionHeight - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}

@@ -25,9 +25,6 @@ void FixLanguagePaths();
 INT_PTR CALLBACK LanguageDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                     LPARAM lParam);
 
-// Moves a window to the centre of the screen.
-void CenterWindow(HWND window);
-
 // One entry of the language list: display name and code.
 struct LanguageEntry {
     char name[LANGUAGE_NAME_SIZE];

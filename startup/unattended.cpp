@@ -13,7 +13,7 @@
 #include "install/install_run.h"
 #include "pages/destination_folder.h"
 #include "pages/folder_tree.h"
-#include "pages/welcome_checks.h"
+#include "install/preinstall_checks.h"
 #include "core/script/answer_file.h"
 #include "startup/startup_config.h"
 

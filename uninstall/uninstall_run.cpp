@@ -8,7 +8,7 @@
 #include "common/platform.h"
 #include "core/log/log_names.h"
 #include "install/registry_writers.h"
-#include "pages/welcome_checks.h"
+#include "install/preinstall_checks.h"
 #include "uninstall/file_remove.h"
 #include "core/log/log_reader.h"
 #include "uninstall/progman_remove.h"

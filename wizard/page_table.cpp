@@ -2,7 +2,7 @@
 // order of the moves is the pages' own business.
 #include "wizard/wizard_frame.h"
 
-#include "pages/pages.h"
+#include "wizard/page_procedures.h"
 #include "resources/resource.h"
 
 const WizardPage kWizardPages[WIZARD_PAGE_COUNT] = {

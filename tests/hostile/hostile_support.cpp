@@ -408,7 +408,7 @@ int RunEngine(const std::string &scratch, const std::string &arguments,
     // --media, not from where it lies).
     std::string folder = scratch + "\\engine";
     MakeFolders(folder);
-    CopyFileA((BuildFolder() + "\\install_engine.exe").c_str(),
+    CopyFileA((BuildFolder() + "\\bench_engine.exe").c_str(),
               (folder + "\\setup.exe").c_str(), FALSE);
     SetupProcess engine;
     if (!engine.Start(folder, arguments))

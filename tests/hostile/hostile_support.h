@@ -78,7 +78,7 @@ struct RoadPlan {
 // not part of the plan are answered with OK and noted.
 RoadResult WalkRoad(const std::string &media, const RoadPlan &plan);
 
-// Runs install_engine.exe with the arguments, answering its boxes with
+// Runs bench_engine.exe with the arguments, answering its boxes with
 // OK; returns the exit code (-1: did not end within the time-out, or was
 // ended from outside once endWhen, asked between answers, gave true).
 int RunEngine(const std::string &scratch, const std::string &arguments,

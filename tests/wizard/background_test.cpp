@@ -5,6 +5,7 @@
 #include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "startup/main_window.h"
+#include "wizard/background.h"
 #include "tests/support/test_support.h"
 #include "tests/wizard/wizard_test_support.h"
 #include "wizard/fonts.h"

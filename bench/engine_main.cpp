@@ -1,9 +1,9 @@
-// install_engine.exe: the installation engine without the wizard. It sets
+// bench_engine.exe: the installation engine without the wizard. It sets
 // the shared setup values from its command line, runs the install run in
 // its progress dialog on the given media folder and ends. Used by tests,
 // the benchmark and for trying an install script.
 //
-//   install_engine.exe --media DIR [--lang CODE] [--script FILE]
+//   bench_engine.exe --media DIR [--lang CODE] [--script FILE]
 //                      [--dest DIR] [--group NAME] [--common 0|1]
 //                      [--all-users 0|1] [--version TEXT] [--report FILE]
 //
@@ -149,11 +149,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     EngineOptions options;
     if (!ParseOptions(__argc, __argv, &options)) {
         MessageBoxA(NULL,
-                    "install_engine.exe --media DIR [--lang CODE] "
+                    "bench_engine.exe --media DIR [--lang CODE] "
                     "[--script FILE] [--dest DIR] [--group NAME] "
                     "[--common 0|1] [--all-users 0|1] [--version TEXT] "
                     "[--report FILE]",
-                    "install_engine", MB_OK);
+                    "bench_engine", MB_OK);
         return 2;
     }
     SetSharedValues(&options);

@@ -4,7 +4,7 @@
 // folder is not picked up. (Wine takes an empty SetDllDirectoryA as "no
 // DLL directory" and still searches the current directory, so start-up's
 // call alone is not enough there.)
-#include "pages/welcome_checks.h"
+#include "install/preinstall_checks.h"
 
 static const char kUserAccessLibrary[] = "ACLPROBE.DLL";
 static const char kUserAccessEntry[] = "CheckUersAcc";
