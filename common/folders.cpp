@@ -89,3 +89,29 @@ void CreateFolderPath(const char *path)
     }
     CreateDirectoryA(prefix, NULL);
 }
+
+static bool IsDotEntry(const char *name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+int VisitSubfolders(const char *folder, SubfolderVisit visit, void *context)
+{
+    char pattern[PATH_SIZE];
+    CopyText(pattern, sizeof(pattern), folder);
+    // Without the "*" the search would find the folder itself.
+    if (folder[0] == '\0' || AppendPath(pattern, sizeof(pattern), "*") < 0)
+        return -1;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    int count = 0;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            !IsDotEntry(found.cFileName) && visit(context, &found))
+            count++;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}

@@ -2,6 +2,7 @@
 // folders, and creation of a folder with all its parents.
 #pragma once
 
+#include <windows.h>
 #include <stddef.h>
 
 // Copies source into dest (size bytes) and replaces, in this order,
@@ -22,3 +23,12 @@ int GetShellFolder(char *buffer, size_t size, const char *userName,
 // Creates every folder along path; failures (existing folders, the drive)
 // are ignored.
 void CreateFolderPath(const char *path);
+
+// Called for each subfolder found; returns whether it counts.
+typedef bool (*SubfolderVisit)(void *context, const WIN32_FIND_DATAA *found);
+
+// Visits the folders directly inside folder ("." and ".." are not
+// visited) and returns how many the visitor counted, or -1 when the folder
+// cannot be listed. An empty folder name (a failed look-up) is not listed,
+// rather than taken for the current folder.
+int VisitSubfolders(const char *folder, SubfolderVisit visit, void *context);

@@ -7,6 +7,7 @@
 #include "core/text/path_join.h"
 #include "core/setup_limits.h"
 #include "core/text/text_split.h"
+#include "common/folders.h"
 #include "resources/resource.h"
 
 static void AddIcon(HIMAGELIST images, HINSTANCE instance, int iconId)
@@ -66,12 +67,18 @@ static bool IsRealItem(HTREEITEM item)
     return item != NULL && item != TVI_ROOT;
 }
 
+static TVITEMA ItemFields(HTREEITEM item, UINT mask)
+{
+    TVITEMA fields;
+    ZeroMemory(&fields, sizeof(fields));
+    fields.mask = mask;
+    fields.hItem = item;
+    return fields;
+}
+
 static bool WasExpandedBefore(HWND tree, HTREEITEM item)
 {
-    TVITEMA state;
-    ZeroMemory(&state, sizeof(state));
-    state.mask = TVIF_STATE;
-    state.hItem = item;
+    TVITEMA state = ItemFields(item, TVIF_STATE);
     state.stateMask = TVIS_EXPANDEDONCE;
     SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&state);
     return (state.state & TVIS_EXPANDEDONCE) != 0;
@@ -79,42 +86,34 @@ static bool WasExpandedBefore(HWND tree, HTREEITEM item)
 
 static void SetChildCount(HWND tree, HTREEITEM item, int count)
 {
-    TVITEMA children;
-    ZeroMemory(&children, sizeof(children));
-    children.mask = TVIF_CHILDREN;
-    children.hItem = item;
+    TVITEMA children = ItemFields(item, TVIF_CHILDREN);
     children.cChildren = count;
     SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&children);
 }
 
-static bool IsDotEntry(const char *name)
+// The item a subfolder is added under.
+struct SubfolderParent {
+    HWND tree;
+    HTREEITEM item;
+};
+
+static bool InsertSubfolder(void *context, const WIN32_FIND_DATAA *found)
 {
-    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+    const SubfolderParent *parent = (const SubfolderParent *)context;
+    InsertTreeItem(parent->tree, parent->item, found->cFileName, IMAGE_FOLDER,
+                   IMAGE_FOLDER_OPEN);
+    return true;
 }
 
 int AddSubfolders(HWND tree, HTREEITEM item, const char *folderPath)
 {
     if (IsRealItem(item) && WasExpandedBefore(tree, item))
         return 0;
-    char pattern[PATH_SIZE];
-    CopyText(pattern, sizeof(pattern), folderPath);
-    // Without the "*" the search would find the folder itself.
-    if (folderPath[0] == '\0' || AppendPath(pattern, sizeof(pattern), "*") < 0)
+    SubfolderParent parent = {tree, item};
+    int count = VisitSubfolders(folderPath, InsertSubfolder, &parent);
+    // A folder that cannot be listed keeps its button.
+    if (count < 0)
         return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    int count = 0;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-            IsDotEntry(found.cFileName))
-            continue;
-        InsertTreeItem(tree, item, found.cFileName, IMAGE_FOLDER,
-                       IMAGE_FOLDER_OPEN);
-        count++;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
     if (IsRealItem(item))
         SetChildCount(tree, item, count);
     return count;
