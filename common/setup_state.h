@@ -11,7 +11,8 @@ extern HINSTANCE g_instance;
 extern HWND g_backgroundWindow;
 extern char g_commandLine[COMMAND_LINE_SIZE];
 
-// Set by the start-up configuration (startup/startup_config.cpp).
+// Set by the start-up configuration (startup/startup_config.cpp), which
+// both the interactive and the unattended start go through.
 extern char g_programDirectory[PATH_SIZE];     // no trailing backslash
 extern char g_languageCode[LANGUAGE_CODE_SIZE];
 extern BYTE g_noLicense;                       // recorded, read by nobody
@@ -20,15 +21,17 @@ extern char g_licensePath[PATH_SIZE];          // <program>\<lang>\license.txt
 extern char g_titleText[TITLE_TEXT_SIZE];
 extern char g_companyText[TITLE_TEXT_SIZE];
 
-// Set by the welcome page and its pre-install checks.
+// Set by the pre-install checks (install/preinstall_checks.cpp), which the
+// welcome page and the unattended run make.
 extern char g_scriptPath[PATH_SIZE];           // <program>\<lang>\copy_ns.ini
 extern char g_scriptVersion[SCRIPT_VERSION_SIZE];
 extern int g_installCommonFiles;               // 0 or 1
 extern int g_allUsers;                         // non-zero: common folders
 
-// Set by the destination page (default) and the folder browser (choice).
+// Set by the destination page (default) and the folder browser (choice);
+// in an unattended run by the answer file (startup/unattended.cpp).
 extern char g_destinationFolder[PATH_SIZE];
-// Set by the program group page.
+// Set by the program group page; in an unattended run by the answer file.
 extern char g_programGroup[GROUP_NAME_SIZE];
 
 // Created by the wizard frame from the catalog; never deleted.

@@ -53,17 +53,24 @@ static void BuildLanguagePath(char *buffer, size_t size, const char *file)
     AppendPath(buffer, size, file);
 }
 
-int ReadStartupConfig(HWND owner, const char *commandLine)
+CommandLineOptions ReadCommandLineConfig(const char *commandLine)
 {
     GetProgramDirectory(g_programDirectory, sizeof(g_programDirectory));
     CopyText(g_languageCode, sizeof(g_languageCode), "jpn");
-    g_noLicense = 0;
-
     CommandLineOptions options =
         ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
-    if (options.noLicense)
-        g_noLicense = 1;
+    g_noLicense = options.noLicense ? 1 : 0;
+    return options;
+}
 
+void SetLanguageCode(const char *code)
+{
+    CopyText(g_languageCode, sizeof(g_languageCode), code);
+}
+
+int ReadStartupConfig(HWND owner, const char *commandLine)
+{
+    CommandLineOptions options = ReadCommandLineConfig(commandLine);
     if (!options.languageGiven) {
         char listPath[PATH_SIZE];
         char firstEntry[LIST_VALUE_SIZE];
@@ -71,7 +78,7 @@ int ReadStartupConfig(HWND owner, const char *commandLine)
         GetPrivateProfileStringA("Language", "Lang00", "", firstEntry,
                                  sizeof(firstEntry), listPath);
         if (firstEntry[0] == '\0')
-            g_languageCode[0] = '\0';
+            SetLanguageCode("");
         else
             DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_LANGUAGE), owner,
                             LanguageDialogProc, (LPARAM)g_languageCode);

@@ -6,14 +6,25 @@
 #include <stddef.h>
 
 #include "core/setup_limits.h"
+#include "core/text/text_split.h"
 
 // The folder of the running program, without a trailing backslash.
 // Returns 1.
 int GetProgramDirectory(char *buffer, size_t size);
 
-// Fills the program directory, language code (from the command line or the
-// language dialog), no-licence flag, catalog and licence paths, title and
-// company texts. The owner becomes the language dialog's owner. Returns 1.
+// The start-up steps of both modes: the program directory, the language
+// code the command line names ("jpn" when it names none) and the
+// no-licence flag. Returns what the command line says.
+CommandLineOptions ReadCommandLineConfig(const char *commandLine);
+
+// The language chosen after the command line: by the language dialog, or
+// by the answer file or the list's default in an unattended run.
+void SetLanguageCode(const char *code);
+
+// The interactive start: ReadCommandLineConfig, then the language dialog
+// when the command line named no language and a list exists, then
+// FixLanguagePaths. The owner becomes the language dialog's owner.
+// Returns 1.
 int ReadStartupConfig(HWND owner, const char *commandLine);
 
 // With the language code settled: the catalog and licence paths below

@@ -112,7 +112,7 @@ static void ChooseListedLanguage(const char *listPath)
     }
     if (count == 0) {
         // No list (or an empty "Lang00"): the program folder itself.
-        g_languageCode[0] = '\0';
+        SetLanguageCode("");
         return;
     }
     char wanted[LIST_VALUE_SIZE];
@@ -131,7 +131,7 @@ static void ChooseListedLanguage(const char *listPath)
     }
     for (int i = 0; i < count; i++) {
         if (strcmp(entries[i].name, chosen) == 0) {
-            CopyText(g_languageCode, sizeof(g_languageCode), entries[i].code);
+            SetLanguageCode(entries[i].code);
             return;
         }
     }
@@ -142,7 +142,7 @@ static void ChooseListedLanguage(const char *listPath)
 static void ChooseLanguage(const Answers *answers, bool languageGiven)
 {
     if (answers->language[0] != '\0') {
-        CopyText(g_languageCode, sizeof(g_languageCode), answers->language);
+        SetLanguageCode(answers->language);
         return;
     }
     if (languageGiven)
@@ -239,11 +239,7 @@ static int Install()
 int RunUnattended(const char *commandLine)
 {
     SetUnattendedRun(true);
-    GetProgramDirectory(g_programDirectory, sizeof(g_programDirectory));
-    CopyText(g_languageCode, sizeof(g_languageCode), "jpn");
-    CommandLineOptions options =
-        ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
-    g_noLicense = options.noLicense ? 1 : 0;
+    CommandLineOptions options = ReadCommandLineConfig(commandLine);
 
     Answers answers;
     if (!ReadAnswers(&options, &answers))
