@@ -4,7 +4,8 @@
 
 #include "core/text/dbcs.h"
 
-int AppendPath(char *path, size_t size, const char *component)
+int AppendPath(char *path, size_t size, const char *component,
+               int codePage)
 {
     size_t pathLength = strlen(path);
     size_t componentLength = strlen(component);
@@ -15,7 +16,7 @@ int AppendPath(char *path, size_t size, const char *component)
         return -1;
 
     size_t length = pathLength;
-    if (pathLength > 0 && !EndsWithSeparator(path))
+    if (pathLength > 0 && !EndsWithSeparator(path, codePage))
         path[length++] = '\\';
     if (component[0] == '\\') {
         component++;
@@ -26,12 +27,13 @@ int AppendPath(char *path, size_t size, const char *component)
 }
 
 int ReplaceToken(char *text, size_t size, const char *token,
-                 const char *replacement)
+                 const char *replacement, int codePage)
 {
     size_t tokenLength = strlen(token);
     size_t replacementLength = strlen(replacement);
     if (tokenLength == 0)
         return 1;
+    int result = 1;
 
     char *position = text;
     while (*position != '\0') {
@@ -49,11 +51,12 @@ int ReplaceToken(char *text, size_t size, const char *token,
                     break;
             } else {
                 position += tokenLength - 1;  // keep it; step past below
+                result = 0;
             }
         }
-        position = NextChar(position);
+        position = NextChar(position, codePage);
     }
-    return 1;
+    return result;
 }
 
 const char *ProductFolderBelowProgramFiles(const char *productFolder)

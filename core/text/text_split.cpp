@@ -7,7 +7,7 @@
 #include "core/setup_limits.h"
 
 bool NextToken(const char **cursor, const char *separators, char *token,
-               size_t size)
+               size_t size, int codePage)
 {
     const char *p = *cursor;
     while (*p != '\0' && strchr(separators, *p) != NULL)
@@ -20,13 +20,14 @@ bool NextToken(const char **cursor, const char *separators, char *token,
     }
     const char *start = p;
     while (*p != '\0' && strchr(separators, *p) == NULL)
-        p = NextChar(p);
+        p = NextChar(p, codePage);
     if (size > 0) {
         // The cut is found on the source: in a cut copy the lead byte of a
         // split double-byte character would pass for a character of its own.
         const char *end = start;
-        while (end < p && (size_t)(NextChar(end) - start) <= size - 1)
-            end = NextChar(end);
+        while (end < p &&
+               (size_t)(NextChar(end, codePage) - start) <= size - 1)
+            end = NextChar(end, codePage);
         size_t kept = (size_t)(end - start);
         memcpy(token, start, kept);
         token[kept] = '\0';
@@ -66,9 +67,9 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
 }
 
 void SplitListValue(const char *value, char *name, size_t nameSize,
-                    char *code, size_t codeSize)
+                    char *code, size_t codeSize, int codePage)
 {
     const char *cursor = value;
-    NextToken(&cursor, ";", name, nameSize);
-    NextToken(&cursor, ";", code, codeSize);
+    NextToken(&cursor, ";", name, nameSize, codePage);
+    NextToken(&cursor, ";", code, codeSize, codePage);
 }
