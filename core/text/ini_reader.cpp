@@ -2,17 +2,13 @@
 
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 
 bool IsProfileBlank(unsigned char c)
 {
     // Ctrl-Z is a DOS end-of-file mark that old editors leave behind.
     return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
-}
-
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
 }
 
 bool IniNameEquals(const char *name, size_t length, const char *wanted)

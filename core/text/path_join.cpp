@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 
 int AppendPath(char *path, size_t size, const char *component,
@@ -62,16 +63,8 @@ int ReplaceToken(char *text, size_t size, const char *token,
 const char *ProductFolderBelowProgramFiles(const char *productFolder)
 {
     static const char prefix[] = "c:\\Program Files\\";
-    size_t i = 0;
-    for (; prefix[i] != '\0'; i++) {
-        char c = productFolder[i];
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-        char p = prefix[i];
-        if (p >= 'A' && p <= 'Z')
-            p = (char)(p - 'A' + 'a');
-        if (c != p)
-            return productFolder;
-    }
-    return productFolder + i;
+    size_t length = sizeof(prefix) - 1;
+    if (CompareAsciiNoCase(productFolder, prefix, length) != 0)
+        return productFolder;
+    return productFolder + length;
 }

@@ -1,8 +1,8 @@
 #include "core/text/text_split.h"
 
 #include <string.h>
-#include <strings.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 
@@ -38,7 +38,7 @@ bool NextToken(const char **cursor, const char *separators, char *token,
 
 static bool StartsWithNoCase(const char *text, const char *prefix)
 {
-    return strncasecmp(text, prefix, strlen(prefix)) == 0;
+    return CompareAsciiNoCase(text, prefix, strlen(prefix)) == 0;
 }
 
 CommandLineOptions ParseCommandLine(const char *commandLine,
@@ -55,7 +55,7 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
         }
         if (StartsWithNoCase(token, "NoLic"))
             options.noLicense = true;
-        if (strcasecmp(token, "-s") == 0)
+        if (CompareAsciiNoCase(token, "-s") == 0)
             options.unattended = true;
         if (StartsWithNoCase(token, "-a")) {
             CopyText(options.answerFile, sizeof(options.answerFile),
