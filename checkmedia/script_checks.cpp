@@ -213,7 +213,7 @@ void CheckFileEntry(ScriptCheck *check, const char *section, int i)
     std::string value = ReadOptional(check->script, section, key,
                                      FILE_ENTRY_SIZE, check->report, &line);
     FileEntry entry;
-    SplitFileEntry(value.c_str(), &entry);
+    SplitFileEntry(value.c_str(), &entry, check->codePage);
     if (entry.tooLong) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "[%s] %s: a field is longer than %d characters; setup "
@@ -314,7 +314,7 @@ void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
                                      SHORTCUT_ENTRY_SIZE, check->report,
                                      &line);
     ShortcutEntry entry;
-    SplitShortcutEntry(value.c_str(), &entry);
+    SplitShortcutEntry(value.c_str(), &entry, check->codePage);
     const char *file = check->script->file.c_str();
     if (entry.tooLong) {
         AddFinding(check->report, file, line, SEVERITY_ERROR,
