@@ -3,7 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <set>
 #include <vector>
 
 #include "checkmedia/checked_read.h"

@@ -1,6 +1,7 @@
 // The install script: file sections, shortcut and startup sections, the
 // program group and the uninstall log, checked against what the install
 // run does with them.
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -90,7 +91,8 @@ size_t MacroLikeLength(const char *at)
 void CheckMacros(const ScriptCheck *check, int line, const char *what,
                  const char *field)
 {
-    for (const char *p = field; *p != '\0'; p = NextChar(p, check->codePage)) {
+    for (const char *p = field; *p != '\0';
+         p = NextChar(p, check->codePage)) {
         if (*p != '@')
             continue;
         bool known = false;

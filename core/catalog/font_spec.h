@@ -42,6 +42,6 @@ enum FontFieldProblem {
 // ParseFontSpec that also tells which fields kept their default because
 // they named nothing, as a mask of FontFieldProblem. Missing fields are
 // no problem: they keep their defaults by design.
-// codePage: the catalog's, whose second bytes may be commas.
+// codePage: the catalog's; a double-byte face name is cut whole.
 int CheckFontSpec(const char *value, FontSpec *spec,
                   int codePage = CURRENT_CODE_PAGE);

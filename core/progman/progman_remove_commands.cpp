@@ -57,7 +57,8 @@ bool SplitShortcutPath(const char *path, const char *programs, char *group,
         return false;   // directly in the Programs folder: no group
     name++;
     size_t nameLength = strlen(name);
-    if (nameLength <= 4 || CompareAsciiNoCase(name + nameLength - 4, ".lnk", 4) != 0)
+    if (nameLength <= 4 ||
+        CompareAsciiNoCase(name + nameLength - 4, ".lnk", 4) != 0)
         return false;
     if (nameLength - 4 >= titleSize)
         return false;

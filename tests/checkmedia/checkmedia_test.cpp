@@ -257,7 +257,8 @@ std::vector<BrokenMedia> BrokenMediaTable()
          {}},
         {"message key with a built-in text too long",
          [](Media *m) {
-             m->Replace(kCatalog, "EARLIER_UNDONE=An", "EARLIER_UNDONE=" + kLong);
+             m->Replace(kCatalog, "EARLIER_UNDONE=An",
+                        "EARLIER_UNDONE=" + kLong);
          },
          {{kCatalog, 58, E, "setup reads 255"}}},
         {"source file missing",
