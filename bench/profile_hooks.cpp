@@ -12,6 +12,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/text/ascii_case.h"
+
 namespace {
 
 enum Category {
@@ -64,7 +66,8 @@ Category ProfileCategory(const char *file, Category logCategory)
         return logCategory;
     const char *name = strrchr(file, '\\');
     name = name != NULL ? name + 1 : file;
-    if (logCategory == LOG_READ && _stricmp(name, "copy_ns.ini") == 0)
+    if (logCategory == LOG_READ &&
+        CompareAsciiNoCase(name, "copy_ns.ini") == 0)
         return SCRIPT_READ;
     return logCategory;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "checkmedia/checked_read.h"
 #include "checkmedia/checks.h"
 #include "checkmedia/media_folder.h"
 #include "core/text/dbcs.h"
@@ -24,54 +25,64 @@ bool IsReachedPage(int page)
     return page != 1 && page != 5;
 }
 
+// What a missing key costs.
+enum KeyNeed {
+    KEY_NEEDED,        // an empty text where setup shows one: an error
+    KEY_HIDDEN_PAGE,   // only a page the wizard never shows reads it
+    KEY_OPTIONAL,      // setup has a built-in English and Japanese text
+};
+
 struct CatalogKey {
     const char *section;
     const char *key;
     int size;
-    bool reached;
+    KeyNeed need;
 };
 
 // Keys read outside the control text table, with their buffers.
 const CatalogKey kCatalogKeys[] = {
-    {"FONT", "Standard", FONT_SPEC_VALUE_SIZE, true},
-    {"FONT", "BackGround", FONT_SPEC_VALUE_SIZE, true},
-    {"FONT", "Company", FONT_SPEC_VALUE_SIZE, true},
-    {"TITLE", "TOVRIN", TITLE_TEXT_SIZE, true},
-    {"TITLE", "COMPANY", TITLE_TEXT_SIZE, true},
-    {"TITLE", "WELCOME", 256, true},
-    {"TITLE", "LICENSE", 256, false},
-    {"TITLE", "DIRECTRY", PATH_SIZE, true},
-    {"BUTTON", "NEXT", 256, true},
-    {"BUTTON", "PREV", 256, true},
-    {"BUTTON", "CANCEL", 256, true},
-    {"BUTTON", "FINISH", 256, true},
-    {"BUTTON", "YES", 256, false},
-    {"BUTTON", "NO", 256, false},
-    {"static", "COPYING", 256, true},
-    {"static", "FOLDER_01", 256, true},
-    {"button", "OK", 256, true},
-    {"button", "CANCEL", 256, true},
-    {"LABEL", "PATH", 256, true},
-    {"LABEL", "FOLDER", 256, true},
-    {"MessageBox", "OTHERBRAND_EXIST", 256, true},
-    {"MessageBox", "NEWEST_EXIST", 256, true},
-    {"MessageBox", "CLOSEMON_F", 256, true},
-    {"MessageBox", "TITLE_ERROR", 256, true},
-    {"MessageBox", "QUIT_SETUP", 256, true},
-    {"MessageBox", "TITLE_MESSAGE", 256, true},
-    {"MessageBox", "INPUT_ERROR", 256, true},
+    {"FONT", "Standard", FONT_SPEC_VALUE_SIZE, KEY_NEEDED},
+    {"FONT", "BackGround", FONT_SPEC_VALUE_SIZE, KEY_NEEDED},
+    {"FONT", "Company", FONT_SPEC_VALUE_SIZE, KEY_NEEDED},
+    {"TITLE", "TOVRIN", TITLE_TEXT_SIZE, KEY_NEEDED},
+    {"TITLE", "COMPANY", TITLE_TEXT_SIZE, KEY_NEEDED},
+    {"TITLE", "WELCOME", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"TITLE", "LICENSE", CATALOG_TEXT_SIZE, KEY_HIDDEN_PAGE},
+    {"TITLE", "DIRECTRY", PATH_SIZE, KEY_NEEDED},
+    {"BUTTON", "NEXT", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"BUTTON", "PREV", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"BUTTON", "CANCEL", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"BUTTON", "FINISH", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"BUTTON", "YES", CATALOG_TEXT_SIZE, KEY_HIDDEN_PAGE},
+    {"BUTTON", "NO", CATALOG_TEXT_SIZE, KEY_HIDDEN_PAGE},
+    {"static", "COPYING", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"static", "FOLDER_01", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"button", "OK", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"button", "CANCEL", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"LABEL", "PATH", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"LABEL", "FOLDER", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "OTHERBRAND_EXIST", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "NEWEST_EXIST", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "CLOSEMON_F", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "TITLE_ERROR", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "QUIT_SETUP", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "TITLE_MESSAGE", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "INPUT_ERROR", CATALOG_TEXT_SIZE, KEY_NEEDED},
+    {"MessageBox", "COPY_FAILED", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
+    {"MessageBox", "SETUP_CANCELLED", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
+    {"MessageBox", "EARLIER_UNDONE", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
+    {"WINDOW", "WINNAME_F", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
 };
 
-// The browse button is the one push button of the table; every other
-// plain key belongs to a static control (class names of the templates).
-const int kBrowseButtonId = 1035;
-
 void CheckKey(const IniFile *catalog, const char *section, const char *key,
-              int size, bool reached, Report *report)
+              int size, KeyNeed need, Report *report)
 {
-    ReadChecked(catalog, section, key, "", (size_t)size,
-                reached ? SEVERITY_ERROR : SEVERITY_WARNING, true, report,
-                NULL);
+    if (need == KEY_OPTIONAL)
+        ReadOptional(catalog, section, key, (size_t)size, report, NULL);
+    else
+        ReadRequired(catalog, section, key, (size_t)size,
+                     need == KEY_NEEDED ? SEVERITY_ERROR : SEVERITY_WARNING,
+                     report, NULL);
 }
 
 void CheckControlTexts(const IniFile *catalog, Report *report)
@@ -80,11 +91,11 @@ void CheckControlTexts(const IniFile *catalog, Report *report)
          row++) {
         if (row->key[0] == '\0')
             continue;
-        bool reached = IsReachedPage(row->page);
+        KeyNeed need =
+            IsReachedPage(row->page) ? KEY_NEEDED : KEY_HIDDEN_PAGE;
         if (row->key[0] != '@') {
-            CheckKey(catalog, row->controlId == kBrowseButtonId ? "button"
-                                                                : "static",
-                     row->key, CONTROL_TEXT_SIZE, reached, report);
+            CheckKey(catalog, PlainKeySection(row), row->key,
+                     CONTROL_TEXT_SIZE, need, report);
             continue;
         }
         char section[CLASS_NAME_SIZE];
@@ -95,7 +106,7 @@ void CheckControlTexts(const IniFile *catalog, Report *report)
                        "the key %s names no section and key", row->key);
             continue;
         }
-        CheckKey(catalog, section, name, CONTROL_TEXT_SIZE, reached, report);
+        CheckKey(catalog, section, name, CONTROL_TEXT_SIZE, need, report);
     }
 }
 
@@ -108,13 +119,15 @@ void CheckFonts(const IniFile *catalog, Report *report)
     static const char *const keys[] = {"Standard", "BackGround", "Company"};
     for (const char *key : keys) {
         int line = 0;
-        std::string value = ReadChecked(catalog, "FONT", key, "",
-                                        FONT_SPEC_VALUE_SIZE, SEVERITY_ERROR,
-                                        false, report, &line);
+        // Presence and length are checked with the other keys.
+        char value[FONT_SPEC_VALUE_SIZE];
+        ReadIniString(catalog->text.data(), catalog->text.size(), "FONT",
+                      key, "", value, sizeof(value), &line, NULL,
+                      catalog->codePage);
         if (line == 0)
             continue;
         FontSpec spec;
-        int problems = CheckFontSpec(value.c_str(), &spec);
+        int problems = CheckFontSpec(value, &spec, catalog->codePage);
         for (int bit = 0; bit < 7; bit++) {
             if ((problems & (1 << bit)) == 0)
                 continue;
@@ -144,7 +157,7 @@ void ReadPictureValue(void *context, const char *key, char *value,
     const std::string &text = lookup->catalog->text;
     int line = 0;
     ReadIniString(text.data(), text.size(), "bmp", key, "nothing", value,
-                  size, &line, NULL);
+                  size, &line, NULL, lookup->catalog->codePage);
     if (strcmp(value, "nothing") != 0)
         lookup->line = line;
 }
@@ -161,13 +174,13 @@ void CheckPicture(const MediaIndex *index, const IniFile *catalog,
                   const PicturePage &page, Report *report)
 {
     PictureLookup lookup = {catalog, 0};
-    char name[256];
+    char name[CATALOG_TEXT_SIZE];
     ChoosePictureName(page.index, page.kind, ReadPictureValue, &lookup, name,
                       sizeof(name));
     // Pictures lie in the media folder, not in the language's.
     std::string actual;
     std::string bytes;
-    if (!FindMediaPath(index, name, &actual) ||
+    if (!FindMediaPath(index, name, catalog->codePage, &actual) ||
         !ReadWholeFile(JoinHostPath(index->root, actual), &bytes)) {
         AddFinding(report, catalog->file, lookup.line, SEVERITY_ERROR,
                    "picture %s of page %d is not on the media", name,
@@ -189,37 +202,36 @@ void CheckCatalog(const MediaIndex *index, const IniFile *catalog,
                   Report *report)
 {
     CheckIniShape(catalog, report);
+    CheckNotUtf8(catalog, report);
     for (const CatalogKey &key : kCatalogKeys)
-        CheckKey(catalog, key.section, key.key, key.size, key.reached,
-                 report);
-    ReadChecked(catalog, "WINDOW", "WINNAME_F", "", 256, SEVERITY_WARNING,
-                false, report, NULL);
+        CheckKey(catalog, key.section, key.key, key.size, key.need, report);
     CheckControlTexts(catalog, report);
     CheckFonts(catalog, report);
     for (const PicturePage &page : kPicturePages)
         CheckPicture(index, catalog, page, report);
 }
 
-bool UsesShiftJis(const MediaIndex *index, const std::string &code)
+int LanguageCodePage(const MediaIndex *index, const std::string &code,
+                     int systemCodePage)
 {
     if (IniNameEquals(code.c_str(), code.size(), "jpn"))
-        return true;
+        return 932;
     IniFile catalog;
-    if (!ReadMediaFile(index, code + "/message.ini", &catalog))
-        return false;
+    if (!ReadMediaFile(index, code + "/message.ini", systemCodePage,
+                       &catalog))
+        return 1252;
     char value[FONT_SPEC_VALUE_SIZE];
     ReadIniString(catalog.text.data(), catalog.text.size(), "FONT",
-                  "Standard", "", value, sizeof(value), NULL, NULL);
+                  "Standard", "", value, sizeof(value), NULL, NULL, 1252);
     FontSpec spec;
-    CheckFontSpec(value, &spec);
-    return spec.charset == 128;   // SHIFTJIS
+    CheckFontSpec(value, &spec, 1252);
+    return spec.charset == 128 ? 932 : 1252;   // SHIFTJIS
 }
 
 void CheckLanguageFiles(const MediaIndex *index, const LanguageFiles *files,
                         Report *report)
 {
-    bool shiftJis = UsesShiftJis(index, files->code);
-    SetDbcsCodePage(shiftJis ? 932 : 1252);
+    bool shiftJis = files->codePage == 932;
     if (files->catalog.present) {
         CheckCatalog(index, &files->catalog, report);
         if (shiftJis)
@@ -230,6 +242,7 @@ void CheckLanguageFiles(const MediaIndex *index, const LanguageFiles *files,
                    files->license.text.size()) != NULL)
             AddFinding(report, files->license.file, 0, SEVERITY_WARNING,
                        "NUL byte: the licence text ends there");
+        CheckNotUtf8(&files->license, report);
         if (shiftJis)
             CheckShiftJisText(&files->license, report);
     }
@@ -238,5 +251,4 @@ void CheckLanguageFiles(const MediaIndex *index, const LanguageFiles *files,
         if (shiftJis)
             CheckShiftJisText(&files->script, report);
     }
-    SetDbcsCodePage(0);
 }

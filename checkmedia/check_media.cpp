@@ -3,45 +3,15 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <set>
 #include <vector>
 
+#include "checkmedia/checked_read.h"
 #include "checkmedia/checks.h"
-#include "core/text/dbcs.h"
-#include "core/text/ini_reader.h"
-#include "core/text/path_join.h"
+#include "core/script/language_choice.h"
 #include "core/setup_limits.h"
+#include "core/text/ascii_case.h"
+#include "core/text/dbcs.h"
 #include "core/text/text_split.h"
-
-std::string ReadChecked(const IniFile *ini, const char *section,
-                        const char *key, const char *defaultValue,
-                        size_t size, Severity missing, bool reportMissing,
-                        Report *report, int *line)
-{
-    std::vector<char> buffer(size);
-    int found = 0;
-    size_t full = 0;
-    ReadIniString(ini->text.data(), ini->text.size(), section, key,
-                  defaultValue, buffer.data(), size, &found, &full);
-    if (line != NULL)
-        *line = found;
-    if (found == 0 && reportMissing) {
-        // Pointed at the section when there is one, for the editor.
-        IniLine header;
-        int where = FindIniSection(ini->text.data(), ini->text.size(),
-                                   section, &header)
-                        ? header.number
-                        : 0;
-        AddFinding(report, ini->file, where, missing, "[%s] %s is missing",
-                   section, key);
-    }
-    if (found != 0 && full + 1 > size)
-        AddFinding(report, ini->file, found, SEVERITY_ERROR,
-                   "[%s] %s has %zu characters; setup reads %zu and cuts "
-                   "the rest",
-                   section, key, full, size - 1);
-    return buffer.data();
-}
 
 struct Language {
     std::string name;
@@ -49,18 +19,17 @@ struct Language {
     int line;
 };
 
-// The language list: entries, their names and codes, and Default.
+// The language list: entries, their names and codes.
 static std::vector<Language> CheckLanguageList(const IniFile *list,
                                                Report *report)
 {
     std::vector<Language> languages;
     for (int index = 0;; index++) {
-        char key[16];
+        char key[LOG_KEY_SIZE];
         snprintf(key, sizeof(key), "Lang%02d", index);
         int line = 0;
-        std::string value = ReadChecked(list, "Language", key, "",
-                                        LIST_VALUE_SIZE, SEVERITY_ERROR,
-                                        false, report, &line);
+        std::string value = ReadOptional(list, "Language", key,
+                                         LIST_VALUE_SIZE, report, &line);
         if (value.empty())
             break;
         if (index == LANGUAGE_TABLE_ENTRIES)
@@ -70,7 +39,8 @@ static std::vector<Language> CheckLanguageList(const IniFile *list,
         // Split wide, to tell what the table's fields would cut.
         char name[LIST_VALUE_SIZE];
         char code[LIST_VALUE_SIZE];
-        SplitListValue(value.c_str(), name, sizeof(name), code, sizeof(code));
+        SplitListValue(value.c_str(), name, sizeof(name), code, sizeof(code),
+                       list->codePage);
         if (code[0] == '\0')
             AddFinding(report, list->file, line, SEVERITY_ERROR,
                        "%s gives an empty language code (\"name;code\")",
@@ -86,49 +56,65 @@ static std::vector<Language> CheckLanguageList(const IniFile *list,
         if (index < LANGUAGE_TABLE_ENTRIES && code[0] != '\0')
             languages.push_back(Language{name, code, line});
     }
+    return languages;
+}
+
+// The dialog's collation is the system's; whether anything is preselected
+// does not depend on it.
+static int ByFoldedBytes(const char *a, const char *b)
+{
+    return CompareAsciiNoCase(a, b);
+}
+
+// [Language] Default, as the dialog preselects with it.
+static void CheckDefaultLanguage(const IniFile *list,
+                                 const std::vector<Language> &languages,
+                                 Report *report)
+{
     int line = 0;
-    std::string preset = ReadChecked(list, "Language", "Default", "",
-                                     LIST_VALUE_SIZE, SEVERITY_WARNING, false,
-                                     report, &line);
+    std::string preset = ReadOptional(list, "Language", "Default",
+                                      LIST_VALUE_SIZE, report, &line);
     if (line == 0)
-        return languages;
-    bool matched = false;
-    for (const Language &language : languages) {
-        matched = matched ||
-                  IniNameEquals(language.name.c_str(),
-                                preset.size() < language.name.size()
-                                    ? preset.size()
-                                    : language.name.size(),
-                                preset.c_str());
-    }
-    if (!matched)
+        return;
+    std::vector<const char *> names;
+    for (const Language &language : languages)
+        names.push_back(language.name.c_str());
+    if (FindDefaultLanguage(names.data(), (int)names.size(), preset.c_str(),
+                            ByFoldedBytes, list->codePage) < 0)
         AddFinding(report, list->file, line, SEVERITY_WARNING,
                    "Default \"%s\" begins no display name: nothing is "
                    "preselected and OK stays disabled",
                    preset.c_str());
-    return languages;
 }
 
 // The folder of a language and its three files.
 static void CheckLanguage(const MediaIndex *index, const Language &language,
-                          const std::string &listFile, Report *report)
+                          const std::string &listFile, int systemCodePage,
+                          Report *report)
 {
     std::string folder = language.code;
     std::string actual;
-    if (!folder.empty() && !FindMediaPath(index, folder, &actual)) {
+    if (!folder.empty() &&
+        !FindMediaPath(index, folder, systemCodePage, &actual)) {
         AddFinding(report, listFile, language.line, SEVERITY_ERROR,
                    "no folder %s for the language %s", folder.c_str(),
                    language.name.c_str());
         return;
     }
     LanguageFiles files;
-    ReadMediaFile(index, folder + "/message.ini", &files.catalog);
-    ReadMediaFile(index, folder + "/license.txt", &files.license);
-    ReadMediaFile(index, folder + "/copy_ns.ini", &files.script);
+    // Named in the system's code page, written in the language's.
+    ReadMediaFile(index, folder + "/message.ini", systemCodePage,
+                  &files.catalog);
+    ReadMediaFile(index, folder + "/license.txt", systemCodePage,
+                  &files.license);
+    ReadMediaFile(index, folder + "/copy_ns.ini", systemCodePage,
+                  &files.script);
     files.code = language.code;
-    const IniFile *all[] = {&files.catalog, &files.license, &files.script};
+    files.codePage = LanguageCodePage(index, language.code, systemCodePage);
+    IniFile *all[] = {&files.catalog, &files.license, &files.script};
     bool complete = true;
-    for (const IniFile *file : all) {
+    for (IniFile *file : all) {
+        file->codePage = files.codePage;
         if (!file->present) {
             // Without a language list there is no line to point at.
             if (language.line > 0)
@@ -147,31 +133,37 @@ static void CheckLanguage(const MediaIndex *index, const Language &language,
 void CheckMedia(const std::string &mediaFolder, Report *report)
 {
     MediaIndex index;
-    SetDbcsCodePage(0);
     if (!IndexMedia(mediaFolder, &index, report))
         return;
+    int systemCodePage = GetSystemCodePage();
     IniFile list;
     std::vector<Language> languages;
-    if (ReadMediaFile(&index, "language.ini", &list)) {
-        CheckIniShape(&list, report);
+    if (ReadMediaFile(&index, "language.ini", systemCodePage, &list))
         languages = CheckLanguageList(&list, report);
-        if (languages.empty())
-            AddFinding(report, list.file, 0, SEVERITY_WARNING,
-                       "no [Language] Lang00: setup reads the catalog, "
-                       "licence and install script from the media folder");
-    }
     // Without a list the files lie in the media folder itself.
     if (languages.empty())
         languages.push_back(Language{"", "", 0});
     bool anyShiftJis = false;
     for (const Language &language : languages) {
-        CheckLanguage(&index, language, list.file, report);
-        anyShiftJis = anyShiftJis || UsesShiftJis(&index, language.code);
+        CheckLanguage(&index, language, list.file, systemCodePage, report);
+        anyShiftJis = anyShiftJis ||
+                      LanguageCodePage(&index, language.code,
+                                       systemCodePage) == 932;
     }
-    // The display names are shown in the system's code page.
-    if (list.present && anyShiftJis) {
-        SetDbcsCodePage(932);
+    if (!list.present)
+        return;
+    // The display names are shown in the system's code page, which is
+    // Shift-JIS where a Japanese medium is meant to be used.
+    if (anyShiftJis)
+        list.codePage = 932;
+    CheckIniShape(&list, report);
+    CheckNotUtf8(&list, report);
+    if (languages.front().line == 0)
+        AddFinding(report, list.file, 0, SEVERITY_WARNING,
+                   "no [Language] Lang00: setup reads the catalog, "
+                   "licence and install script from the media folder");
+    else
+        CheckDefaultLanguage(&list, languages, report);
+    if (anyShiftJis)
         CheckShiftJisText(&list, report);
-    }
-    SetDbcsCodePage(0);
 }

@@ -8,23 +8,17 @@
 
 struct LanguageFiles {
     std::string code;
+    int codePage;       // the language's: its texts are read in it
     IniFile catalog;
     IniFile license;
     IniFile script;
 };
 
-// Reads [section] key of an INI file as setup does, into size bytes, and
-// reports a value longer than setup reads and (when reportMissing) a
-// missing key with the given severity. *line (may be NULL) gets the
-// entry's line, 0 when missing. Returns the value as setup has it.
-std::string ReadChecked(const IniFile *ini, const char *section,
-                        const char *key, const char *defaultValue,
-                        size_t size, Severity missing, bool reportMissing,
-                        Report *report, int *line);
-
-// True when the language's catalog asks for Shift-JIS ([FONT] Standard
-// with the SHIFTJIS character set) or the language is "jpn".
-bool UsesShiftJis(const MediaIndex *index, const std::string &code);
+// 932 when the language's catalog asks for Shift-JIS ([FONT] Standard
+// with the SHIFTJIS character set) or the language is "jpn", else 1252.
+// systemCodePage: the one the catalog's path is named in.
+int LanguageCodePage(const MediaIndex *index, const std::string &code,
+                     int systemCodePage);
 
 // The catalog, licence and install script of one language, in its code
 // page.

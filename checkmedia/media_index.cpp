@@ -2,9 +2,11 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "checkmedia/media_folder.h"
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/ini_reader.h"
 
@@ -17,7 +19,7 @@ static const int kIsoFolderLevels = 8;
 static const size_t kWin95ProfileFileMax = 65535;
 static const size_t kWin95SectionMax = 32767;
 
-std::string FoldMediaPath(const std::string &relative)
+std::string FoldMediaPath(const std::string &relative, int codePage)
 {
     std::string folded;
     std::string name;
@@ -27,6 +29,7 @@ std::string FoldMediaPath(const std::string &relative)
             if (!name.empty() && name != ".") {
                 if (!folded.empty())
                     folded += '/';
+                LowerAsciiText(&name[0], codePage);
                 folded += name;
             }
             name.clear();
@@ -35,14 +38,73 @@ std::string FoldMediaPath(const std::string &relative)
             p++;
             continue;
         }
-        const char *next = NextChar(p);
-        if (next - p == 1 && *p >= 'A' && *p <= 'Z')
-            name += (char)(*p - 'A' + 'a');
-        else
-            name.append(p, (size_t)(next - p));
+        const char *next = NextChar(p, codePage);
+        name.append(p, (size_t)(next - p));
         p = next;
     }
     return folded;
+}
+
+// Folded for both code pages a path may be named in.
+static std::string FoldBoth(const std::string &relative)
+{
+    return FoldMediaPath(relative, 932) + '\0' +
+           FoldMediaPath(relative, 1252);
+}
+
+// Valid UTF-8 throughout (no overlong form, surrogate or code above
+// U+10FFFF): true, with the UTF-16 units it makes and whether any
+// character took more than one byte.
+static bool MeasureUtf8(const unsigned char *p, const unsigned char *end,
+                        size_t *units, bool *multiByte)
+{
+    *units = 0;
+    *multiByte = false;
+    while (p < end) {
+        unsigned char c = *p;
+        int length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2
+                                : c >= 0xE0 && c <= 0xEF   ? 3
+                                : c >= 0xF0 && c <= 0xF4   ? 4
+                                                           : 0;
+        if (length == 0 || end - p < length)
+            return false;
+        unsigned long code = length == 1 ? c : c & (0x7F >> length);
+        for (int i = 1; i < length; i++) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (p[i] & 0x3F);
+        }
+        static const unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[length] || code > 0x10FFFF ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        *units += code > 0xFFFF ? 2 : 1;
+        *multiByte = *multiByte || length > 1;
+        p += length;
+    }
+    return true;
+}
+
+static bool IsValidShiftJis(const std::string &text);
+
+// A name's length as a Joliet CD counts it, in UTF-16 characters: the
+// name read as UTF-8 when it is that, else as Shift-JIS when it is that,
+// else one character a byte.
+static size_t CountNameChars(const std::string &name)
+{
+    const unsigned char *p = (const unsigned char *)name.data();
+    size_t units = 0;
+    bool multiByte = false;
+    if (MeasureUtf8(p, p + name.size(), &units, &multiByte))
+        return units;
+    if (IsValidShiftJis(name))
+        return CountChars(name.c_str(), 932);
+    return name.size();
+}
+
+static bool ByName(const FolderEntry &a, const FolderEntry &b)
+{
+    return a.name < b.name;
 }
 
 static void Walk(MediaIndex *index, const std::string &relative, int level,
@@ -51,20 +113,27 @@ static void Walk(MediaIndex *index, const std::string &relative, int level,
     std::vector<FolderEntry> entries;
     if (!ListFolder(JoinHostPath(index->root, relative), &entries))
         return;
+    // In a fixed order, so that a case twin is always reported alike.
+    std::sort(entries.begin(), entries.end(), ByName);
+    std::map<std::string, std::string> seen;   // folded name -> name
     for (const FolderEntry &entry : entries) {
         std::string path =
             relative.empty() ? entry.name : relative + "/" + entry.name;
-        int codePage = GetDbcsCodePage();
-        SetDbcsCodePage(932);
-        index->shiftJisPaths[FoldMediaPath(path)] = path;
-        SetDbcsCodePage(1252);
-        index->paths[FoldMediaPath(path)] = path;
-        SetDbcsCodePage(codePage);
+        index->shiftJisPaths[FoldMediaPath(path, 932)] = path;
+        index->paths[FoldMediaPath(path, 1252)] = path;
         index->isFolder[path] = entry.isFolder;
-        if (entry.name.size() > kJolietNameMax)
+        auto twin = seen.insert(std::make_pair(FoldBoth(entry.name),
+                                               entry.name));
+        if (!twin.second)
+            AddFinding(report, path, 0, SEVERITY_ERROR,
+                       "differs from %s only in case: a CD keeps one of "
+                       "them",
+                       twin.first->second.c_str());
+        size_t length = CountNameChars(entry.name);
+        if (length > kJolietNameMax)
             AddFinding(report, path, 0, SEVERITY_ERROR,
                        "name of %zu characters; a Joliet CD keeps %zu",
-                       entry.name.size(), kJolietNameMax);
+                       length, kJolietNameMax);
         if (entry.isFolder && level + 1 > kIsoFolderLevels)
             AddFinding(report, path, 0, SEVERITY_ERROR,
                        "folder nested %d levels deep; ISO 9660 allows %d",
@@ -91,11 +160,11 @@ bool IndexMedia(const std::string &root, MediaIndex *index, Report *report)
 }
 
 bool FindMediaPath(const MediaIndex *index, const std::string &relative,
-                   std::string *actual)
+                   int codePage, std::string *actual)
 {
     const std::map<std::string, std::string> &paths =
-        GetDbcsCodePage() == 932 ? index->shiftJisPaths : index->paths;
-    auto found = paths.find(FoldMediaPath(relative));
+        codePage == 932 ? index->shiftJisPaths : index->paths;
+    auto found = paths.find(FoldMediaPath(relative, codePage));
     if (found == paths.end())
         return false;
     *actual = found->second;
@@ -103,14 +172,15 @@ bool FindMediaPath(const MediaIndex *index, const std::string &relative,
 }
 
 bool ReadMediaFile(const MediaIndex *index, const std::string &relative,
-                   IniFile *ini)
+                   int codePage, IniFile *ini)
 {
     std::string actual;
-    ini->present = FindMediaPath(index, relative, &actual) &&
+    ini->codePage = codePage;
+    ini->present = FindMediaPath(index, relative, codePage, &actual) &&
                    !index->isFolder.at(actual) &&
                    ReadWholeFile(JoinHostPath(index->root, actual),
                                  &ini->text);
-    ini->file = ini->present ? actual : FoldMediaPath(relative);
+    ini->file = ini->present ? actual : FoldMediaPath(relative, codePage);
     if (!ini->present)
         ini->text.clear();
     return ini->present;
@@ -126,11 +196,10 @@ struct SectionSeen {
     int line;
 };
 
-static std::string FoldName(const char *name, size_t length)
+static std::string FoldName(const char *name, size_t length, int codePage)
 {
     std::string folded(name, length);
-    for (char &c : folded)
-        c = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+    LowerAsciiText(&folded[0], codePage);
     return folded;
 }
 
@@ -165,12 +234,13 @@ void CheckIniShape(const IniFile *ini, Report *report)
     SectionSeen current = {"", 0};
     size_t sectionBytes = 0;
     IniCursor cursor;
-    StartIniLines(&cursor, text.data(), text.size());
+    StartIniLines(&cursor, text.data(), text.size(), ini->codePage);
     IniLine line;
     while (NextIniLine(&cursor, &line)) {
         if (line.kind == INI_SECTION) {
             ReportSectionSize(ini, current, sectionBytes, report);
-            current = SectionSeen{FoldName(line.name, line.nameLength),
+            current = SectionSeen{FoldName(line.name, line.nameLength,
+                                           ini->codePage),
                                   line.number};
             sectionBytes = 0;
             keys.clear();
@@ -204,7 +274,8 @@ void CheckIniShape(const IniFile *ini, Report *report)
         }
         if (line.value == NULL)
             continue;
-        std::string key = FoldName(line.name, line.nameLength);
+        std::string key =
+            FoldName(line.name, line.nameLength, ini->codePage);
         for (const auto &seen : keys) {
             if (seen.first == key) {
                 AddFinding(report, ini->file, line.number, SEVERITY_WARNING,
@@ -259,4 +330,34 @@ void CheckShiftJisText(const IniFile *file, Report *report)
         }
         p += length;
     }
+}
+
+static bool IsValidShiftJis(const std::string &text)
+{
+    const unsigned char *p = (const unsigned char *)text.data();
+    const unsigned char *end = p + text.size();
+    while (p < end) {
+        int length = ShiftJisCharLength(p, end);
+        if (length == 0)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+void CheckNotUtf8(const IniFile *file, Report *report)
+{
+    const unsigned char *p = (const unsigned char *)file->text.data();
+    const unsigned char *end = p + file->text.size();
+    // A byte-order mark is reported as such already.
+    if (StartsWith(file->text, "\xEF\xBB\xBF"))
+        p += 3;
+    size_t units = 0;
+    bool multiByte = false;
+    if (MeasureUtf8(p, end, &units, &multiByte) && multiByte)
+        AddFinding(report, file->file, 0, SEVERITY_WARNING,
+                   "the text is UTF-8 with multi-byte characters; setup "
+                   "reads it in the ANSI code page, where they come out "
+                   "garbled: save it as %s",
+                   file->codePage == 932 ? "Shift-JIS" : "Windows-1252");
 }

@@ -17,30 +17,32 @@ struct MediaIndex {
 };
 
 // A media-relative path with "\" or "/" between names, folded for the
-// index: names split at whole characters (code page of core/text/dbcs.h),
-// empty names dropped, ASCII letters in lower case.
-std::string FoldMediaPath(const std::string &relative);
+// index: names split at whole characters of codePage, empty names
+// dropped, ASCII letters in lower case.
+std::string FoldMediaPath(const std::string &relative, int codePage);
 
-// Walks the media folder and reports names longer than a Joliet CD keeps
+// Walks the media folder and reports names longer than a Joliet CD keeps,
+// names of one folder that differ only in case (a CD keeps one of them)
 // and folders nested deeper than ISO 9660 allows. False (reported) when
 // the media folder cannot be read.
 bool IndexMedia(const std::string &root, MediaIndex *index, Report *report);
 
-// The actual relative path ("/" between names) of a file or folder, or
-// false.
+// The actual relative path ("/" between names) of a file or folder, named
+// in codePage, or false.
 bool FindMediaPath(const MediaIndex *index, const std::string &relative,
-                   std::string *actual);
+                   int codePage, std::string *actual);
 
 struct IniFile {
     std::string file;   // relative, as findings name it
     std::string text;
     bool present;
+    int codePage;       // the code page setup reads the text in
 };
 
-// Reads a media file found without regard to case; false (and present
-// false) when it is not there.
+// Reads a media file named in codePage, found without regard to case;
+// false (and present false) when it is not there.
 bool ReadMediaFile(const MediaIndex *index, const std::string &relative,
-                   IniFile *ini);
+                   int codePage, IniFile *ini);
 
 // The limits of the profile service on an INI file: its size, each
 // section's size, a byte-order mark, repeated sections and keys and lines
@@ -49,3 +51,8 @@ void CheckIniShape(const IniFile *ini, Report *report);
 
 // Reports every line of a text that is not valid Shift-JIS.
 void CheckShiftJisText(const IniFile *file, Report *report);
+
+// Warns when a text is valid UTF-8 with multi-byte characters: setup
+// reads it in the ANSI code page, where those come out garbled (a
+// Japanese text saved as UTF-8 may even pass for Shift-JIS).
+void CheckNotUtf8(const IniFile *file, Report *report);

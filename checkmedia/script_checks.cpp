@@ -1,6 +1,7 @@
 // The install script: file sections, shortcut and startup sections, the
 // program group and the uninstall log, checked against what the install
 // run does with them.
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -8,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "checkmedia/checked_read.h"
 #include "checkmedia/checks.h"
-#include "core/text/dbcs.h"
+#include "core/progman/progman_commands.h"
+#include "core/script/folder_field.h"
 #include "core/script/folder_macros.h"
+#include "core/script/script_entry.h"
+#include "core/setup_limits.h"
+#include "core/text/ascii_case.h"
+#include "core/text/dbcs.h"
 #include "core/text/ini_reader.h"
 #include "core/text/path_join.h"
-#include "core/setup_limits.h"
-#include "core/progman/progman_commands.h"
-#include "core/script/script_entry.h"
 
 namespace {
 
@@ -40,48 +44,63 @@ struct ScriptCheck {
     const IniFile *script;
     Report *report;
     std::string code;
+    int codePage;   // of the script's texts
     char destination[PATH_SIZE];
     std::set<std::string> installed;
 };
 
-std::string FoldPath(const char *path)
+std::string FoldPath(const ScriptCheck *check, const char *path)
 {
-    std::string folded;
-    for (const char *p = path; *p != '\0';) {
-        const char *next = NextChar(p);
-        if (next - p == 1 && *p >= 'A' && *p <= 'Z')
-            folded += (char)(*p - 'A' + 'a');
-        else
-            folded.append(p, (size_t)(next - p));
-        p = next;
-    }
+    std::string folded = path;
+    LowerAsciiText(&folded[0], check->codePage);
     return folded;
 }
 
-void Expand(const ScriptCheck *check, char *dest, size_t size,
+// False when the field or a stand-in does not fit: setup refuses such a
+// field rather than use it with a macro left in it.
+bool Expand(const ScriptCheck *check, char *dest, size_t size,
             const char *field)
 {
     FolderMacroValues values = {kSystemDirStandIn, kWindowsDirStandIn,
                                 check->code.c_str(), kStartupDirStandIn};
-    ReplaceFolderMacros(dest, size, field, &values);
+    return ReplaceFolderMacros(dest, size, field, &values, check->codePage);
 }
 
-// Reports every "@" that begins none of the known macros.
+bool ExpandField(void *context, char *expanded, size_t size,
+                 const char *field)
+{
+    return Expand((const ScriptCheck *)context, expanded, size, field);
+}
+
+// A macro is written in capitals ("@WINDOWSDIR"): the length of the
+// capitals, digits and underscores behind an "@" that begins with a
+// capital and holds no small letter, else 0 ("@2x", "@home" are names).
+size_t MacroLikeLength(const char *at)
+{
+    if (!isupper((unsigned char)at[1]))
+        return 0;
+    size_t length = 1;
+    while (isupper((unsigned char)at[length]) ||
+           isdigit((unsigned char)at[length]) || at[length] == '_')
+        length++;
+    return islower((unsigned char)at[length]) ? 0 : length;
+}
+
+// Reports every "@" that begins a macro-like word but none of the known
+// macros.
 void CheckMacros(const ScriptCheck *check, int line, const char *what,
                  const char *field)
 {
-    for (const char *p = field; *p != '\0'; p = NextChar(p)) {
+    for (const char *p = field; *p != '\0';
+         p = NextChar(p, check->codePage)) {
         if (*p != '@')
             continue;
         bool known = false;
         for (const char *name : kFolderMacroNames)
             known = known || strncmp(p, name, strlen(name)) == 0;
-        if (known)
+        size_t length = MacroLikeLength(p);
+        if (known || length == 0)
             continue;
-        size_t length = 1;
-        while (p[length] != '\0' &&
-               (isalnum((unsigned char)p[length]) || p[length] == '_'))
-            length++;
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "%s: unknown macro %.*s (known: @SYSTEMDIR, @WINDOWSDIR, "
                    "@LANGDIR, @STARTUPDIR)",
@@ -89,21 +108,13 @@ void CheckMacros(const ScriptCheck *check, int line, const char *what,
     }
 }
 
-// A folder field resolved as the install run resolves it: absent gives
-// the base, a leading backslash joins it onto the base, anything else is
-// a complete folder. False when the result does not fit.
-bool ResolveFolder(const ScriptCheck *check, const char *base,
-                   const char *field, char *folder, size_t size)
+// A folder field resolved as the install run resolves it, with the
+// stand-ins. False when it does not fit.
+bool ResolveFolder(ScriptCheck *check, const char *base, const char *field,
+                   char *folder, size_t size)
 {
-    if (field[0] == '\0')
-        return CopyText(folder, size, base) == strlen(base);
-    char expanded[PATH_SIZE];
-    Expand(check, expanded, sizeof(expanded), field);
-    if (field[0] != '\\')
-        return CopyText(folder, size, expanded) == strlen(expanded);
-    if (CopyText(folder, size, base) != strlen(base))
-        return false;
-    return AppendPath(folder, size, expanded) >= 0;
+    return ResolveFolderField(folder, size, base, field, ExpandField, check,
+                              check->codePage);
 }
 
 // Reads a numbered list of a section ("file%03d", "Icon%03d") and reports
@@ -118,7 +129,7 @@ int CountListEntries(const ScriptCheck *check, const char *section,
         char key[LOG_KEY_SIZE];
         snprintf(key, sizeof(key), format, i);
         ReadIniString(text.data(), text.size(), section, key, "",
-                      value.data(), size, NULL, NULL);
+                      value.data(), size, NULL, NULL, check->codePage);
         if (value[0] == '\0') {
             count = i;
             break;
@@ -126,10 +137,11 @@ int CountListEntries(const ScriptCheck *check, const char *section,
     }
     // Any numbered key past the count is never read.
     IniLine header;
-    if (!FindIniSection(text.data(), text.size(), section, &header))
+    if (!FindIniSection(text.data(), text.size(), section, &header,
+                        check->codePage))
         return count;
     IniCursor cursor;
-    StartIniLines(&cursor, text.data(), text.size());
+    StartIniLines(&cursor, text.data(), text.size(), check->codePage);
     IniLine line;
     bool inside = false;
     char prefix[8];
@@ -181,14 +193,15 @@ void CheckSourceFile(ScriptCheck *check, int line, const FileEntry &entry)
     char source[PATH_SIZE] = "";
     if (!ResolveFolder(check, "", entry.sourceFolder, source,
                        sizeof(source)) ||
-        AppendPath(source, sizeof(source), entry.fileName) < 0) {
+        AppendPath(source, sizeof(source), entry.fileName,
+                   check->codePage) < 0) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "the source path is longer than %d characters",
                    PATH_SIZE - 1);
         return;
     }
     std::string actual;
-    if (!FindMediaPath(check->index, source, &actual) ||
+    if (!FindMediaPath(check->index, source, check->codePage, &actual) ||
         check->index->isFolder.at(actual))
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "source file \\%s is not on the media", source);
@@ -199,11 +212,10 @@ void CheckFileEntry(ScriptCheck *check, const char *section, int i)
     char key[LOG_KEY_SIZE];
     snprintf(key, sizeof(key), "file%03d", i);
     int line = 0;
-    std::string value =
-        ReadChecked(check->script, section, key, "", FILE_ENTRY_SIZE,
-                    SEVERITY_ERROR, false, check->report, &line);
+    std::string value = ReadOptional(check->script, section, key,
+                                     FILE_ENTRY_SIZE, check->report, &line);
     FileEntry entry;
-    SplitFileEntry(value.c_str(), &entry);
+    SplitFileEntry(value.c_str(), &entry, check->codePage);
     if (entry.tooLong) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "[%s] %s: a field is longer than %d characters; setup "
@@ -222,14 +234,16 @@ void CheckFileEntry(ScriptCheck *check, const char *section, int i)
     char target[PATH_SIZE];
     if (!ResolveFolder(check, check->destination, entry.destinationFolder,
                        target, sizeof(target)) ||
-        AppendPath(target, sizeof(target), entry.fileName) < 0) {
+        AppendPath(target, sizeof(target), entry.fileName,
+                   check->codePage) < 0) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "[%s] %s: the installed path is longer than %d "
-                   "characters under the default destination %s",
+                   "characters (macros expanded, under the default "
+                   "destination %s); setup refuses the file",
                    section, key, PATH_SIZE - 1, check->destination);
         return;
     }
-    check->installed.insert(FoldPath(target));
+    check->installed.insert(FoldPath(check, target));
 }
 
 void CheckFileSection(ScriptCheck *check, const char *section)
@@ -239,7 +253,7 @@ void CheckFileSection(ScriptCheck *check, const char *section)
                                    FILE_ENTRY_SIZE);
     int line = 0;
     int declared = ReadIniInt(text.data(), text.size(), section,
-                              "SectionFiles", 0, &line);
+                              "SectionFiles", 0, &line, check->codePage);
     int count = present;
     if (declared > MAX_SCRIPT_ENTRIES) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
@@ -261,15 +275,16 @@ void CheckFileSection(ScriptCheck *check, const char *section)
     }
     int totalLine = 0;
     int total = ReadIniInt(text.data(), text.size(), section, "TotalFiles",
-                           count, &totalLine);
+                           count, &totalLine, check->codePage);
     int startLine = 0;
     int start = ReadIniInt(text.data(), text.size(), section, "CountStart", 0,
-                           &startLine);
-    if (total > 65535)
+                           &startLine, check->codePage);
+    if (total < 0 || total > 65535)
         AddFinding(check->report, check->script->file, totalLine,
                    SEVERITY_ERROR,
-                   "TotalFiles %d: the progress bar's range ends at 65535",
-                   total);
+                   "TotalFiles %d: setup takes the count modulo 65536, so "
+                   "the progress bar's range is %u",
+                   total, (unsigned)total % 65536u);
     else if ((long long)start + count > total)
         AddFinding(check->report, check->script->file,
                    totalLine != 0 ? totalLine : startLine, SEVERITY_WARNING,
@@ -282,10 +297,10 @@ void CheckFileSection(ScriptCheck *check, const char *section)
 
 // Characters that a file name cannot hold (the shortcut and the group
 // become files and folders of the Start menu).
-const char *FindBadNameChar(const char *name)
+const char *FindBadNameChar(const char *name, int codePage)
 {
-    for (const char *p = name; *p != '\0'; p = NextChar(p)) {
-        if (NextChar(p) - p == 1 &&
+    for (const char *p = name; *p != '\0'; p = NextChar(p, codePage)) {
+        if (NextChar(p, codePage) - p == 1 &&
             ((unsigned char)*p < 0x20 || strchr("\\/:*?\"<>|", *p) != NULL))
             return p;
     }
@@ -297,22 +312,27 @@ void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
     char key[LOG_KEY_SIZE];
     snprintf(key, sizeof(key), "Icon%03d", i);
     int line = 0;
-    std::string value =
-        ReadChecked(check->script, section, key, "", SHORTCUT_ENTRY_SIZE,
-                    SEVERITY_ERROR, false, check->report, &line);
+    std::string value = ReadOptional(check->script, section, key,
+                                     SHORTCUT_ENTRY_SIZE, check->report,
+                                     &line);
     ShortcutEntry entry;
-    SplitShortcutEntry(value.c_str(), &entry);
+    SplitShortcutEntry(value.c_str(), &entry, check->codePage);
     const char *file = check->script->file.c_str();
-    if (entry.tooLong || entry.fieldCount < 2) {
+    if (entry.tooLong) {
         AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   entry.tooLong ? "[%s] %s: a field is longer than 259 "
-                                   "characters; setup skips the shortcut"
-                                 : "[%s] %s needs a title and a file; setup "
-                                   "skips the shortcut",
+                   "[%s] %s: a field is longer than %d characters; setup "
+                   "skips the shortcut",
+                   section, key, PATH_SIZE - 1);
+        return;
+    }
+    if (entry.fieldCount < 2) {
+        AddFinding(check->report, file, line, SEVERITY_ERROR,
+                   "[%s] %s needs a title and a file; setup skips the "
+                   "shortcut",
                    section, key);
         return;
     }
-    const char *bad = FindBadNameChar(entry.title);
+    const char *bad = FindBadNameChar(entry.title, check->codePage);
     if (bad != NULL)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[%s] %s: the title holds '%c', which a file name cannot "
@@ -320,26 +340,27 @@ void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
                    section, key, *bad >= 0x20 ? *bad : '?');
     CheckMacros(check, line, key, entry.folder);
     char path[PATH_SIZE];
-    bool fits = true;
-    if (entry.folder[0] != '\0')
-        Expand(check, path, sizeof(path), entry.folder);
-    else
-        fits = CopyText(path, sizeof(path), check->destination) ==
-               strlen(check->destination);
-    fits = fits && AppendPath(path, sizeof(path), entry.file) >= 0;
+    bool fits = entry.folder[0] != '\0'
+                    ? Expand(check, path, sizeof(path), entry.folder)
+                    : CopyText(path, sizeof(path), check->destination,
+                               check->codePage) ==
+                          strlen(check->destination);
+    fits = fits &&
+           AppendPath(path, sizeof(path), entry.file, check->codePage) >= 0;
     if (!fits) {
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[%s] %s: the target path is longer than %d characters",
                    section, key, PATH_SIZE - 1);
         return;
     }
-    if (check->installed.count(FoldPath(path)) == 0)
+    if (check->installed.count(FoldPath(check, path)) == 0)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[%s] %s: no file section installs the target %s",
                    section, key, path);
     char command[PROGMAN_COMMAND_SIZE];
     if (ComposeAddItemCommand(command, sizeof(command), path,
-                              entry.arguments, entry.title) < 0)
+                              entry.arguments, entry.title,
+                              check->codePage) < 0)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[%s] %s: Program Manager's command syntax cannot carry "
                    "it (a quote, or a comma, parenthesis or bracket in the "
@@ -359,16 +380,15 @@ void CheckGroup(ScriptCheck *check)
 {
     int line = 0;
     std::string group =
-        ReadChecked(check->script, "ShortCut_File", "group", "Fail",
-                    GROUP_NAME_SIZE, SEVERITY_WARNING, true, check->report,
-                    &line);
+        ReadRequired(check->script, "ShortCut_File", "group",
+                     GROUP_NAME_SIZE, SEVERITY_WARNING, check->report, &line);
     if (line == 0)
         return;
     const char *file = check->script->file.c_str();
     if (group.empty())
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "the program group name is empty");
-    const char *bad = FindBadNameChar(group.c_str());
+    const char *bad = FindBadNameChar(group.c_str(), check->codePage);
     if (bad != NULL)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "the program group holds '%c', which a folder name "
@@ -388,7 +408,8 @@ bool IsInstalled(const ScriptCheck *check, const char *path)
     std::string command = path;
     for (size_t end = command.size(); end != std::string::npos;
          end = end == 0 ? std::string::npos : command.rfind(' ', end - 1)) {
-        if (check->installed.count(FoldPath(command.substr(0, end).c_str())))
+        if (check->installed.count(
+                FoldPath(check, command.substr(0, end).c_str())))
             return true;
         if (end == 0)
             break;
@@ -400,26 +421,24 @@ void CheckUninstallLog(ScriptCheck *check)
 {
     const char *file = check->script->file.c_str();
     int line = 0;
-    std::string log = ReadChecked(check->script, "UnInstLog", "UnInstLog", "",
-                                  PATH_SIZE, SEVERITY_ERROR, false,
-                                  check->report, &line);
+    std::string log = ReadOptional(check->script, "UnInstLog", "UnInstLog",
+                                   PATH_SIZE, check->report, &line);
     IniLine header;
     if (line == 0 && FindIniSection(check->script->text.data(),
                                     check->script->text.size(), "UnInstLog",
-                                    &header))
+                                    &header, check->codePage))
         line = header.number;
     if (log.empty())
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "[UnInstLog] UnInstLog is missing: no uninstall log is "
                    "kept, so the product cannot be uninstalled");
-    std::string key = ReadChecked(check->script, "UnInstLog", "RegistKey",
-                                  "", UNINSTALL_KEY_NAME_SIZE, SEVERITY_ERROR,
-                                  true, check->report, NULL);
-    ReadChecked(check->script, "UnInstLog", "DispName", "", DISPLAY_NAME_SIZE,
-                SEVERITY_ERROR, true, check->report, NULL);
-    std::string command = ReadChecked(check->script, "UnInstLog", "ExeFile",
-                                      "", PATH_SIZE, SEVERITY_ERROR, true,
-                                      check->report, &line);
+    ReadRequired(check->script, "UnInstLog", "RegistKey",
+                 UNINSTALL_KEY_NAME_SIZE, SEVERITY_ERROR, check->report, NULL);
+    ReadRequired(check->script, "UnInstLog", "DispName", DISPLAY_NAME_SIZE,
+                 SEVERITY_ERROR, check->report, NULL);
+    std::string command =
+        ReadRequired(check->script, "UnInstLog", "ExeFile", PATH_SIZE,
+                     SEVERITY_ERROR, check->report, &line);
     if (line == 0)
         return;
     CheckMacros(check, line, "ExeFile", command.c_str());
@@ -436,20 +455,21 @@ void CheckUninstallLog(ScriptCheck *check)
 void FormDestination(ScriptCheck *check)
 {
     int line = 0;
-    std::string product = ReadChecked(check->script, "Directry",
-                                      "DstDirectry", "Fail", PATH_SIZE,
-                                      SEVERITY_ERROR, true, check->report,
-                                      &line);
+    std::string product =
+        ReadRequired(check->script, "Directry", "DstDirectry", PATH_SIZE,
+                     SEVERITY_ERROR, check->report, &line);
+    if (line == 0)
+        product = "Fail";   // setup's default
     CopyText(check->destination, sizeof(check->destination),
-             kProgramFilesStandIn);
+             kProgramFilesStandIn, check->codePage);
     const char *relative = ProductFolderBelowProgramFiles(product.c_str());
     if (line != 0 && strchr(relative, ':') != NULL)
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "DstDirectry %s is a full path not below c:\\Program "
                    "Files\\; setup joins it onto the program files folder",
                    product.c_str());
-    if (AppendPath(check->destination, sizeof(check->destination),
-                   relative) < 0)
+    if (AppendPath(check->destination, sizeof(check->destination), relative,
+                   check->codePage) < 0)
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "the default destination is longer than %d characters",
                    PATH_SIZE - 1);
@@ -465,13 +485,15 @@ void CheckInstallScript(const MediaIndex *index, const LanguageFiles *files,
     check.script = &files->script;
     check.report = report;
     check.code = files->code;
+    check.codePage = files->script.codePage;
     CheckIniShape(&files->script, report);
-    ReadChecked(&files->script, "Application", "Version", "0.0.0",
-                SCRIPT_VERSION_SIZE, SEVERITY_WARNING, true, report, NULL);
-    ReadChecked(&files->script, "Files_DLL", "Version", "1.0.0",
-                NETLIB_VERSION_SIZE, SEVERITY_WARNING, false, report, NULL);
-    ReadChecked(&files->script, "Files_DLL", "AppName", "CaptureAgent",
-                APP_NAME_SIZE, SEVERITY_WARNING, false, report, NULL);
+    CheckNotUtf8(&files->script, report);
+    ReadRequired(&files->script, "Application", "Version",
+                 SCRIPT_VERSION_SIZE, SEVERITY_WARNING, report, NULL);
+    ReadOptional(&files->script, "Files_DLL", "Version", NETLIB_VERSION_SIZE,
+                 report, NULL);
+    ReadOptional(&files->script, "Files_DLL", "AppName", APP_NAME_SIZE,
+                 report, NULL);
     FormDestination(&check);
     for (const char *section : kFileSections)
         CheckFileSection(&check, section);

@@ -19,8 +19,6 @@ static const char kCommonShellFolders[] =
 int ExpandFolderMacros(char *dest, size_t size, const char *source,
                        int allUsers)
 {
-    CopyText(dest, size, source);
-
     char systemDir[PATH_SIZE] = "";
     char windowsDir[PATH_SIZE] = "";
     char startupDir[PATH_SIZE] = "";
@@ -36,8 +34,8 @@ int ExpandFolderMacros(char *dest, size_t size, const char *source,
 
     FolderMacroValues values = {systemDir, windowsDir, g_languageCode,
                                 startupDir};
-    ReplaceFolderMacros(dest, size, &values);
-    return 1;
+    // A field cut or a macro left unexpanded is no folder to use.
+    return ReplaceFolderMacros(dest, size, source, &values) ? 1 : 0;
 }
 
 int GetShellFolder(char *buffer, size_t size, const char *userName,

@@ -9,7 +9,8 @@
 // "@SYSTEMDIR", "@WINDOWSDIR", "@LANGDIR" (the bare language code) and
 // "@STARTUPDIR" (the Startup folder for allUsers; empty when it cannot be
 // read). The copy is cut to size; a replacement that does not fit leaves
-// its token in place. Returns 1.
+// its token in place. Returns 1, or 0 when the copy was cut or a token
+// was left (dest is then no folder to use).
 int ExpandFolderMacros(char *dest, size_t size, const char *source,
                        int allUsers);
 

@@ -18,6 +18,7 @@ constexpr int VERSION_TEXT_MAX = 255;    // longest text CompareVersions reads
 constexpr int WIZARD_PAGE_COUNT = 6;
 
 // Wizard framework: catalog reads, fonts and the page table.
+constexpr int CATALOG_TEXT_SIZE = 256;     // a message, title or button text
 constexpr int FONT_SPEC_VALUE_SIZE = 128;  // one [FONT] value
 constexpr int FONT_FACE_SIZE = 32;         // LOGFONT face: at most 31 bytes
 constexpr int CONTROL_TEXT_SIZE = 1024;    // a control text from the catalog

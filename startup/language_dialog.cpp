@@ -1,22 +1,58 @@
 // The language selection dialog (146): lists the entries of language.ini,
 // preselects "Default" and writes the chosen entry's code.
+#include "startup/language_dialog.h"
+
 #include <windows.h>
 #include <string.h>
 
-#include "core/text/dbcs.h"
+#include "core/script/language_choice.h"
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "common/window_position.h"
-#include "core/text/text_split.h"
+#include "core/text/dbcs.h"
 #include "resources/resource.h"
-#include "startup/startup_config.h"
 
 // Filled once per process by the dialog's initialisation.
 static LanguageEntry g_languages[LANGUAGE_TABLE_ENTRIES];
 static int g_languageCount;
-static char g_defaultLanguage[LIST_VALUE_SIZE];
 static char *g_chosenCode;  // the creation parameter: LANGUAGE_CODE_SIZE bytes
 
+// The list box's sort order (LBS_SORT): the user's collation, ignoring
+// case, on the names converted from the ANSI code page.
+static int CompareAsListBox(const char *a, const char *b)
+{
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b,
+                          -1) -
+           CSTR_EQUAL;
+}
+
+int FindPreselectedLanguage(const LanguageEntry *entries, int count,
+                            const char *listPath)
+{
+    char wanted[LIST_VALUE_SIZE];
+    GetPrivateProfileStringA("Language", "Default", "", wanted,
+                             sizeof(wanted), listPath);
+    const char *names[LANGUAGE_TABLE_ENTRIES];
+    if (count > LANGUAGE_TABLE_ENTRIES)
+        count = LANGUAGE_TABLE_ENTRIES;
+    for (int i = 0; i < count; i++)
+        names[i] = entries[i].name;
+    return FindDefaultLanguage(names, count, wanted, CompareAsListBox);
+}
+
+// The list box row that shows entry index (its item data), or LB_ERR.
+static LRESULT FindRowOfEntry(HWND list, int index)
+{
+    LRESULT rows = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < rows; row++) {
+        if (SendMessageA(list, LB_GETITEMDATA, (WPARAM)row, 0) == index)
+            return row;
+    }
+    return LB_ERR;
+}
+
+// The list box only shows the names; which one is preselected is
+// FindPreselectedLanguage's answer, so the unattended run agrees.
 static void FillLanguageList(HWND dialog)
 {
     char listPath[PATH_SIZE];
@@ -28,18 +64,19 @@ static void FillLanguageList(HWND dialog)
         LanguageEntry *entry = &g_languages[g_languageCount];
         if (!ReadLanguageListEntry(listPath, index, entry))
             break;
-        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)entry->name);
+        LRESULT row = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)entry->name);
+        if (row >= 0)
+            SendMessageA(list, LB_SETITEMDATA, (WPARAM)row, index);
         g_languageCount++;
     }
 
-    GetPrivateProfileStringA("Language", "Default", "", g_defaultLanguage,
-                             sizeof(g_defaultLanguage), listPath);
-    LRESULT found = SendMessageA(list, LB_FINDSTRING, 0,
-                                 (LPARAM)g_defaultLanguage);
-    if (found == LB_ERR)
+    int chosen =
+        FindPreselectedLanguage(g_languages, g_languageCount, listPath);
+    LRESULT row = chosen < 0 ? LB_ERR : FindRowOfEntry(list, chosen);
+    if (row == LB_ERR)
         EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
     else
-        SendMessageA(list, LB_SETCURSEL, (WPARAM)found, 0);
+        SendMessageA(list, LB_SETCURSEL, (WPARAM)row, 0);
 }
 
 static void StoreCode(const char *code)

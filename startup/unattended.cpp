@@ -15,6 +15,7 @@
 #include "pages/folder_tree.h"
 #include "install/preinstall_checks.h"
 #include "core/script/answer_file.h"
+#include "startup/language_dialog.h"
 #include "startup/startup_config.h"
 
 // What the answer file's [Setup] section says; empty when it says nothing.
@@ -88,53 +89,23 @@ static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
                       sizeof(answers->language)) >= 0;
 }
 
-// The entry the language dialog would preselect: the list box sorts the
-// names without regard to case and its prefix search for "Default" starts
-// behind the first entry and wraps around. Without a match the first
-// entry of the list. The code is mapped back through the first entry of
-// that name in file order, as the dialog does. Without a list the files
-// lie in the program folder itself (an empty code).
+// The entry the language dialog would preselect, else, as when the
+// dialog is cancelled, the first entry. Without a list the files lie in
+// the program folder itself (an empty code).
 static void ChooseListedLanguage(const char *listPath)
 {
     static LanguageEntry entries[LANGUAGE_TABLE_ENTRIES];
-    int sorted[LANGUAGE_TABLE_ENTRIES];
     int count = 0;
     while (count < LANGUAGE_TABLE_ENTRIES &&
-           ReadLanguageListEntry(listPath, count, &entries[count])) {
-        int at = count;
-        while (at > 0 &&
-               lstrcmpiA(entries[sorted[at - 1]].name, entries[count].name) > 0) {
-            sorted[at] = sorted[at - 1];
-            at--;
-        }
-        sorted[at] = count;
+           ReadLanguageListEntry(listPath, count, &entries[count]))
         count++;
-    }
     if (count == 0) {
         // No list (or an empty "Lang00"): the program folder itself.
         SetLanguageCode("");
         return;
     }
-    char wanted[LIST_VALUE_SIZE];
-    GetPrivateProfileStringA("Language", "Default", "", wanted,
-                             sizeof(wanted), listPath);
-    int length = lstrlenA(wanted);
-    const char *chosen = entries[0].name;
-    for (int step = 1; length > 0 && step <= count; step++) {
-        const char *name = entries[sorted[step % count]].name;
-        if (lstrlenA(name) >= length &&
-            CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length,
-                           wanted, length) == CSTR_EQUAL) {
-            chosen = name;
-            break;
-        }
-    }
-    for (int i = 0; i < count; i++) {
-        if (strcmp(entries[i].name, chosen) == 0) {
-            SetLanguageCode(entries[i].code);
-            return;
-        }
-    }
+    int chosen = FindPreselectedLanguage(entries, count, listPath);
+    SetLanguageCode(entries[chosen < 0 ? 0 : chosen].code);
 }
 
 // The answer, else a "-l" token, else the language list's choice, else

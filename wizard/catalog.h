@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stddef.h>
 
-constexpr int CATALOG_TEXT_SIZE = 256;
+#include "core/setup_limits.h"   // CATALOG_TEXT_SIZE
 
 // MessageBoxA with [section] textKey as text and [section] captionKey as
 // caption; flags go to MessageBoxA unchanged. Returns its result.

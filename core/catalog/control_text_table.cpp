@@ -2,6 +2,10 @@
 
 #include <stddef.h>
 
+// IDC_DEST_BROWSE of resources/resource.h (which the resource compiler
+// reads, so it cannot take this constant).
+static const int kBrowseButtonId = 1035;
+
 const ControlTextRow kControlTextRows[] = {
     {0, 1019, "ADMINWEL_01"},  // welcome: heading
     {0, 1004, "ADMINWEL_02"},
@@ -11,7 +15,7 @@ const ControlTextRow kControlTextRows[] = {
     {2, 1033, "INST_01"},      // destination folder
     {2, 1037, "@LABEL@INSTALL"},
     {2, 1036, ""},             // shows the folder: written by the page
-    {2, 1035, "REFERENCE"},
+    {2, kBrowseButtonId, "REFERENCE"},
     {3, 1043, "ADINST_02"},    // program group
     {3, 1042, "@LABEL@GROUP"},
     {3, 1041, "@LABEL@EXISTING"},
@@ -28,3 +32,8 @@ const ControlTextRow kControlTextRows[] = {
     {5, 1012, ""},
     {0, 0, NULL},
 };
+
+const char *PlainKeySection(const ControlTextRow *row)
+{
+    return row->controlId == kBrowseButtonId ? "button" : "static";
+}

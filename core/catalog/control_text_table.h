@@ -9,3 +9,8 @@ struct ControlTextRow {
 };
 
 extern const ControlTextRow kControlTextRows[];
+
+// The section a plain key (not "@section\key") is read from: the wizard
+// takes the control's window class, and among the table's controls only
+// the browse button (IDC_DEST_BROWSE) is a button, all others statics.
+const char *PlainKeySection(const ControlTextRow *row);

@@ -3,6 +3,7 @@
 #include <limits.h>
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/text_split.h"
 
@@ -45,13 +46,7 @@ static const NamedValue kFamilyNames[] = {
 // must never match one by accident of a locale.
 static bool EqualsNoCase(const char *a, const char *b)
 {
-    for (; *a != '\0' && *b != '\0'; a++, b++) {
-        char ca = (*a >= 'a' && *a <= 'z') ? (char)(*a - 32) : *a;
-        char cb = (*b >= 'a' && *b <= 'z') ? (char)(*b - 32) : *b;
-        if (ca != cb)
-            return false;
-    }
-    return *a == *b;
+    return CompareAsciiNoCase(a, b) == 0;
 }
 
 // Sets *value when field names a row; otherwise leaves it and returns
@@ -127,53 +122,53 @@ void ParseFontSpec(const char *value, FontSpec *spec)
     CheckFontSpec(value, spec);
 }
 
-int CheckFontSpec(const char *value, FontSpec *spec)
+int CheckFontSpec(const char *value, FontSpec *spec, int codePage)
 {
     SetDefaultFontSpec(spec);
     const char *cursor = value;
     char field[FONT_SPEC_VALUE_SIZE];
     int unknown = 0;
 
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     spec->width = ParseDecimal(field);
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     spec->height = ParseDecimal(field);
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     int weight = ParseDecimal(field);
     if (weight > 0)
         spec->weight = weight;
     else if (!LookUpName(kWeightNames, field, &spec->weight))
         unknown |= FONT_FIELD_WEIGHT;
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     if (!LookUpByte(kCharsetNames, field, &spec->charset))
         unknown |= FONT_FIELD_CHARSET;
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     if (!LookUpByte(kPitchNames, field, &spec->pitch))
         unknown |= FONT_FIELD_PITCH;
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     if (!LookUpByte(kFamilyNames, field, &spec->family))
         unknown |= FONT_FIELD_FAMILY;
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     spec->italic = ParseFlag(field, &unknown, FONT_FIELD_ITALIC);
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     spec->flag8 = ParseFlag(field, &unknown, FONT_FIELD_FLAG8);
-    if (!NextToken(&cursor, ",", field, sizeof(field)))
+    if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
         return unknown;
     if (EqualsNoCase(field, "DIALOG")) {
         spec->unit = 1;
-        if (!NextToken(&cursor, ",", field, sizeof(field)))
+        if (!NextToken(&cursor, ",", field, sizeof(field), codePage))
             return unknown;
     }
-    if (CopyText(spec->faceName, sizeof(spec->faceName), field) !=
-        strlen(field))
+    if (CopyText(spec->faceName, sizeof(spec->faceName), field,
+                 codePage) != strlen(field))
         unknown |= FONT_FIELD_FACE;
     return unknown;
 }

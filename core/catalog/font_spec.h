@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/setup_limits.h"
+#include "core/text/dbcs.h"
 
 struct FontSpec {
     int width;              // points when unit is 1, logical units when 0
@@ -41,4 +42,6 @@ enum FontFieldProblem {
 // ParseFontSpec that also tells which fields kept their default because
 // they named nothing, as a mask of FontFieldProblem. Missing fields are
 // no problem: they keep their defaults by design.
-int CheckFontSpec(const char *value, FontSpec *spec);
+// codePage: the catalog's; a double-byte face name is cut whole.
+int CheckFontSpec(const char *value, FontSpec *spec,
+                  int codePage = CURRENT_CODE_PAGE);

@@ -6,13 +6,11 @@
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 
-// A [bmp] value read into a 256-byte buffer, as every catalog text is.
-static const size_t kPictureValueSize = 256;
-
 static bool ReadPictureName(const char *key, PictureValueReader read,
                             void *context, char *name, size_t size)
 {
-    char value[kPictureValueSize];
+    // Read as every catalog text is.
+    char value[CATALOG_TEXT_SIZE];
     read(context, key, value, sizeof(value));
     if (strcmp(value, "nothing") == 0)
         return false;

@@ -4,13 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/log/log_section.h"
 
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-}
 
 // A logged value that can be acted upon: a path that fits, without the
 // quotes and control characters no file name holds.

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "core/text/ascii_case.h"
+
 void StartSectionEntries(SectionCursor *cursor, const char *buffer,
                          size_t size)
 {
@@ -30,15 +32,10 @@ bool NextSectionEntry(SectionCursor *cursor, SectionEntry *entry)
     return true;
 }
 
-static unsigned char FoldAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? (unsigned char)(c - 'a' + 'A') : c;
-}
-
 bool KeyNamesEqual(const char *a, const char *b, size_t length)
 {
     for (size_t i = 0; i < length; i++)
-        if (FoldAscii((unsigned char)a[i]) != FoldAscii((unsigned char)b[i]))
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
             return false;
     return true;
 }

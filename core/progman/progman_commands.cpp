@@ -26,9 +26,9 @@ static bool QuotableText(const char *text)
     return strchr(text, '"') == NULL;
 }
 
-static bool PlainArguments(const char *text)
+static bool PlainArguments(const char *text, int codePage)
 {
-    for (const char *p = text; *p != '\0'; p = NextChar(p)) {
+    for (const char *p = text; *p != '\0'; p = NextChar(p, codePage)) {
         if (strchr("\",()[]", *p) != NULL)
             return false;
     }
@@ -56,12 +56,13 @@ int ComposeCreateGroupCommand(char *command, size_t size, const char *group,
 }
 
 int ComposeAddItemCommand(char *command, size_t size, const char *path,
-                          const char *arguments, const char *title)
+                          const char *arguments, const char *title,
+                          int codePage)
 {
     if (size == 0)
         return -1;
     if (!QuotableText(path) || !QuotableText(title) ||
-        !PlainArguments(arguments))
+        !PlainArguments(arguments, codePage))
         return Refuse(command, size);
     memset(command, 0, size);
     int wanted = snprintf(command, size, "[AddItem(\"%s\" %s,\"%s\")]", path,

@@ -7,6 +7,7 @@
 #include <stddef.h>
 
 #include "core/setup_limits.h"
+#include "core/text/dbcs.h"
 
 // Shortcut entries that Program Manager was not given because no command
 // could carry them (a quote, comma, parenthesis or bracket where its
@@ -34,7 +35,8 @@ int ComposeCreateGroupCommand(char *command, size_t size, const char *group,
 // holds a double quote, or the arguments hold a quote, comma, parenthesis
 // or bracket (any of which would end the command early).
 int ComposeAddItemCommand(char *command, size_t size, const char *path,
-                          const char *arguments, const char *title);
+                          const char *arguments, const char *title,
+                          int codePage = CURRENT_CODE_PAGE);
 
 // [ExitProgman(1)]. Returns the length, or -1 when it does not fit.
 int ComposeExitCommand(char *command, size_t size);

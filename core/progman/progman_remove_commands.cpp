@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <strings.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 #include "core/log/log_reader.h"
@@ -57,7 +57,8 @@ bool SplitShortcutPath(const char *path, const char *programs, char *group,
         return false;   // directly in the Programs folder: no group
     name++;
     size_t nameLength = strlen(name);
-    if (nameLength <= 4 || strncasecmp(name + nameLength - 4, ".lnk", 4) != 0)
+    if (nameLength <= 4 ||
+        CompareAsciiNoCase(name + nameLength - 4, ".lnk", 4) != 0)
         return false;
     if (nameLength - 4 >= titleSize)
         return false;

@@ -1,8 +1,8 @@
 #include "core/script/answer_file.h"
 
 #include <string.h>
-#include <strings.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
 
@@ -51,7 +51,7 @@ bool SectionListHolds(const char *names, size_t size, const char *wanted)
         if (end == NULL)
             return false;  // a name cut by the end of the list
         size_t length = (size_t)((const char *)end - name);
-        if (strcasecmp(name, wanted) == 0)
+        if (CompareAsciiNoCase(name, wanted) == 0)
             return true;
         at += length + 1;
     }

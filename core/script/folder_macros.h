@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "core/text/dbcs.h"
+
 struct FolderMacroValues {
     const char *systemDir;     // @SYSTEMDIR
     const char *windowsDir;    // @WINDOWSDIR
@@ -18,8 +20,12 @@ extern const char *const kFolderMacroNames[FOLDER_MACRO_COUNT];
 
 // Copies source into dest (size bytes, cut to fit) and replaces each macro
 // in the order above; a replacement that does not fit leaves its token.
-void ReplaceFolderMacros(char *dest, size_t size, const char *source,
-                         const FolderMacroValues *values);
+// Returns false when source was cut or a token was left: dest is then no
+// folder setup may use.
+bool ReplaceFolderMacros(char *dest, size_t size, const char *source,
+                         const FolderMacroValues *values,
+                         int codePage = CURRENT_CODE_PAGE);
 // The same, in place: dest already holds the text.
-void ReplaceFolderMacros(char *dest, size_t size,
-                         const FolderMacroValues *values);
+bool ReplaceFolderMacros(char *dest, size_t size,
+                         const FolderMacroValues *values,
+                         int codePage = CURRENT_CODE_PAGE);

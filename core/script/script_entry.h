@@ -7,6 +7,7 @@
 #include <stddef.h>
 
 #include "core/setup_limits.h"
+#include "core/text/dbcs.h"
 
 // "file%03d" of a file section: file name;source folder;destination folder.
 struct FileEntry {
@@ -30,5 +31,7 @@ struct ShortcutEntry {
 // Both fill every field (absent ones empty) and ignore fields after the
 // last one they know. A field longer than its buffer sets tooLong and is
 // left empty rather than cut, so a cut name is never used as a file name.
-void SplitFileEntry(const char *value, FileEntry *entry);
-void SplitShortcutEntry(const char *value, ShortcutEntry *entry);
+void SplitFileEntry(const char *value, FileEntry *entry,
+                    int codePage = CURRENT_CODE_PAGE);
+void SplitShortcutEntry(const char *value, ShortcutEntry *entry,
+                        int codePage = CURRENT_CODE_PAGE);

@@ -16,9 +16,9 @@ int GetDbcsCodePage()
     return GetSystemCodePage();
 }
 
-bool IsDbcsLead(unsigned char byte)
+bool IsDbcsLead(unsigned char byte, int codePage)
 {
-    switch (GetDbcsCodePage()) {
+    switch (codePage != CURRENT_CODE_PAGE ? codePage : GetDbcsCodePage()) {
     case 932:   // Shift-JIS
         return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     case 936:   // GBK
@@ -30,51 +30,53 @@ bool IsDbcsLead(unsigned char byte)
     }
 }
 
-const char *NextChar(const char *p)
+const char *NextChar(const char *p, int codePage)
 {
     if (*p == '\0')
         return p;
-    if (IsDbcsLead((unsigned char)*p) && p[1] != '\0')
+    if (IsDbcsLead((unsigned char)*p, codePage) && p[1] != '\0')
         return p + 2;
     return p + 1;
 }
 
-char *NextChar(char *p)
+char *NextChar(char *p, int codePage)
 {
-    return const_cast<char *>(NextChar(static_cast<const char *>(p)));
+    return const_cast<char *>(
+        NextChar(static_cast<const char *>(p), codePage));
 }
 
-const char *FindLastSeparator(const char *text)
+const char *FindLastSeparator(const char *text, int codePage)
 {
     const char *last = NULL;
-    for (const char *p = text; *p != '\0'; p = NextChar(p)) {
+    for (const char *p = text; *p != '\0'; p = NextChar(p, codePage)) {
         if (*p == '\\')
             last = p;
     }
     return last;
 }
 
-char *FindLastSeparator(char *text)
+char *FindLastSeparator(char *text, int codePage)
 {
-    return const_cast<char *>(FindLastSeparator(static_cast<const char *>(text)));
+    return const_cast<char *>(
+        FindLastSeparator(static_cast<const char *>(text), codePage));
 }
 
-bool EndsWithSeparator(const char *text)
+bool EndsWithSeparator(const char *text, int codePage)
 {
     const char *lastChar = NULL;
-    for (const char *p = text; *p != '\0'; p = NextChar(p))
+    for (const char *p = text; *p != '\0'; p = NextChar(p, codePage))
         lastChar = p;
     return lastChar != NULL && *lastChar == '\\';
 }
 
-size_t CopyText(char *dest, size_t size, const char *source)
+size_t CopyText(char *dest, size_t size, const char *source, int codePage)
 {
     if (size == 0)
         return 0;
     size_t used = 0;
     const char *p = source;
     while (*p != '\0') {
-        const char *next = NextChar(p);
+        const char *next = NextChar(p, codePage);
         size_t width = (size_t)(next - p);
         if (used + width > size - 1)
             break;
@@ -86,14 +88,22 @@ size_t CopyText(char *dest, size_t size, const char *source)
     return used;
 }
 
-void CutText(char *text, size_t maxBytes)
+void CutText(char *text, size_t maxBytes, int codePage)
 {
     char *p = text;
     while (*p != '\0') {
-        char *next = NextChar(p);
+        char *next = NextChar(p, codePage);
         if ((size_t)(next - text) > maxBytes)
             break;
         p = next;
     }
     *p = '\0';
+}
+
+size_t CountChars(const char *text, int codePage)
+{
+    size_t count = 0;
+    for (const char *p = text; *p != '\0'; p = NextChar(p, codePage))
+        count++;
+    return count;
 }

@@ -16,23 +16,34 @@ int GetSystemCodePage();
 void SetDbcsCodePage(int codePage);
 int GetDbcsCodePage();
 
-bool IsDbcsLead(unsigned char byte);
+// Every function below that takes a codePage steps through that code page;
+// left out (CURRENT_CODE_PAGE) it is the one SetDbcsCodePage chose. A
+// program that reads texts of several code pages at once (the media
+// checker) passes it, instead of switching the process-wide one.
+constexpr int CURRENT_CODE_PAGE = 0;
+
+bool IsDbcsLead(unsigned char byte, int codePage = CURRENT_CODE_PAGE);
 
 // The next character after p; never steps past the terminating NUL, also
 // when a lead byte is the last byte of the string.
-const char *NextChar(const char *p);
-char *NextChar(char *p);
+const char *NextChar(const char *p, int codePage = CURRENT_CODE_PAGE);
+char *NextChar(char *p, int codePage = CURRENT_CODE_PAGE);
 
 // The last backslash that is a character of its own, or NULL.
-const char *FindLastSeparator(const char *text);
-char *FindLastSeparator(char *text);
-bool EndsWithSeparator(const char *text);
+const char *FindLastSeparator(const char *text,
+                              int codePage = CURRENT_CODE_PAGE);
+char *FindLastSeparator(char *text, int codePage = CURRENT_CODE_PAGE);
+bool EndsWithSeparator(const char *text, int codePage = CURRENT_CODE_PAGE);
 
 // Copies at most size - 1 bytes and always terminates; a double-byte
 // character that does not fit whole is dropped, never split.
 // Returns the number of bytes copied.
-size_t CopyText(char *dest, size_t size, const char *source);
+size_t CopyText(char *dest, size_t size, const char *source,
+                int codePage = CURRENT_CODE_PAGE);
 
 // Cuts text so that it holds at most maxBytes bytes and does not end in
 // half a character.
-void CutText(char *text, size_t maxBytes);
+void CutText(char *text, size_t maxBytes, int codePage = CURRENT_CODE_PAGE);
+
+// The number of characters of text (a double-byte character is one).
+size_t CountChars(const char *text, int codePage = CURRENT_CODE_PAGE);

@@ -2,17 +2,13 @@
 
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 
 bool IsProfileBlank(unsigned char c)
 {
     // Ctrl-Z is a DOS end-of-file mark that old editors leave behind.
     return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
-}
-
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
 }
 
 bool IniNameEquals(const char *name, size_t length, const char *wanted)
@@ -24,8 +20,10 @@ bool IniNameEquals(const char *name, size_t length, const char *wanted)
     return wanted[length] == '\0';
 }
 
-void StartIniLines(IniCursor *cursor, const char *text, size_t size)
+void StartIniLines(IniCursor *cursor, const char *text, size_t size,
+                   int codePage)
 {
+    cursor->codePage = codePage;
     cursor->text = text;
     cursor->size = size;
     cursor->offset = 0;
@@ -51,7 +49,8 @@ static void TrimSpan(const char **start, size_t *length)
 
 // The last "]" of a line that is a character of its own (the second byte
 // of a double-byte character may be 0x5D), past the opening "[".
-static bool FindLastClose(const char *start, size_t length, size_t *close)
+static bool FindLastClose(const char *start, size_t length, int codePage,
+                          size_t *close)
 {
     bool found = false;
     size_t i = 1;
@@ -60,12 +59,14 @@ static bool FindLastClose(const char *start, size_t length, size_t *close)
             *close = i;
             found = true;
         }
-        i += IsDbcsLead((unsigned char)start[i]) && i + 1 < length ? 2 : 1;
+        i += IsDbcsLead((unsigned char)start[i], codePage) && i + 1 < length
+                 ? 2
+                 : 1;
     }
     return found;
 }
 
-static void ClassifyLine(IniLine *line)
+static void ClassifyLine(IniLine *line, int codePage)
 {
     const char *start = line->start;
     size_t length = line->length;
@@ -79,7 +80,7 @@ static void ClassifyLine(IniLine *line)
         return;
     }
     size_t close = 0;
-    if (start[0] == '[' && FindLastClose(start, length, &close)) {
+    if (start[0] == '[' && FindLastClose(start, length, codePage, &close)) {
         const char *name = start + 1;
         size_t nameLength = close - 1;
         TrimSpan(&name, &nameLength);
@@ -115,7 +116,8 @@ bool NextIniLine(IniCursor *cursor, IniLine *line)
     // service's conversion of the text does.
     size_t length = 0;
     while (length < rest && start[length] != '\n' && start[length] != '\r')
-        length += IsDbcsLead((unsigned char)start[length]) &&
+        length += IsDbcsLead((unsigned char)start[length],
+                             cursor->codePage) &&
                           length + 1 < rest ? 2 : 1;
     if (length > rest)
         length = rest;
@@ -130,15 +132,15 @@ bool NextIniLine(IniCursor *cursor, IniLine *line)
     line->number = cursor->number;
     line->start = start;
     line->length = length;
-    ClassifyLine(line);
+    ClassifyLine(line, cursor->codePage);
     return true;
 }
 
 bool FindIniSection(const char *text, size_t size, const char *section,
-                    IniLine *header)
+                    IniLine *header, int codePage)
 {
     IniCursor cursor;
-    StartIniLines(&cursor, text, size);
+    StartIniLines(&cursor, text, size, codePage);
     IniLine line;
     while (NextIniLine(&cursor, &line)) {
         if (line.kind == INI_SECTION &&
@@ -151,10 +153,10 @@ bool FindIniSection(const char *text, size_t size, const char *section,
 }
 
 bool FindIniEntry(const char *text, size_t size, const char *section,
-                  const char *key, IniLine *entry)
+                  const char *key, IniLine *entry, int codePage)
 {
     IniCursor cursor;
-    StartIniLines(&cursor, text, size);
+    StartIniLines(&cursor, text, size, codePage);
     IniLine line;
     // Lines before the first header belong to a section without a name.
     bool inSection = section[0] == '\0';
@@ -190,11 +192,11 @@ const char *IniEntryText(const IniLine *entry, size_t *length)
 // Copies at most bufferSize - 1 bytes of a counted text and never splits
 // a double-byte character. Returns the bytes copied.
 static size_t CopyCounted(char *buffer, size_t bufferSize, const char *text,
-                          size_t length)
+                          size_t length, int codePage)
 {
     size_t used = 0;
     while (used < length) {
-        size_t step = IsDbcsLead((unsigned char)text[used]) &&
+        size_t step = IsDbcsLead((unsigned char)text[used], codePage) &&
                               used + 1 < length ? 2 : 1;
         if (used + step > bufferSize - 1)
             break;
@@ -207,12 +209,13 @@ static size_t CopyCounted(char *buffer, size_t bufferSize, const char *text,
 
 size_t ReadIniString(const char *text, size_t size, const char *section,
                      const char *key, const char *defaultValue, char *buffer,
-                     size_t bufferSize, int *line, size_t *fullLength)
+                     size_t bufferSize, int *line, size_t *fullLength,
+                     int codePage)
 {
     IniLine entry;
     const char *value = NULL;
     size_t length = 0;
-    if (FindIniEntry(text, size, section, key, &entry))
+    if (FindIniEntry(text, size, section, key, &entry, codePage))
         value = IniEntryText(&entry, &length);
     if (line != NULL)
         *line = value != NULL ? entry.number : 0;
@@ -224,7 +227,7 @@ size_t ReadIniString(const char *text, size_t size, const char *section,
         *fullLength = length;
     if (bufferSize == 0)
         return 0;
-    return CopyCounted(buffer, bufferSize, value, length);
+    return CopyCounted(buffer, bufferSize, value, length, codePage);
 }
 
 static int DigitValue(char c)
@@ -239,11 +242,11 @@ static int DigitValue(char c)
 }
 
 int ReadIniInt(const char *text, size_t size, const char *section,
-               const char *key, int defaultValue, int *line)
+               const char *key, int defaultValue, int *line, int codePage)
 {
     char value[30];
     ReadIniString(text, size, section, key, "", value, sizeof(value), line,
-                  NULL);
+                  NULL, codePage);
     if (value[0] == '\0')
         return defaultValue;
     const char *p = value;

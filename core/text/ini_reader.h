@@ -20,6 +20,8 @@
 
 #include <stddef.h>
 
+#include "core/text/dbcs.h"
+
 enum IniLineKind {
     INI_BLANK,     // empty or blanks only
     INI_SECTION,   // "[name]"
@@ -42,9 +44,11 @@ struct IniCursor {
     size_t size;
     size_t offset;
     int number;
+    int codePage;   // whose lead bytes take the next byte along
 };
 
-void StartIniLines(IniCursor *cursor, const char *text, size_t size);
+void StartIniLines(IniCursor *cursor, const char *text, size_t size,
+                   int codePage = CURRENT_CODE_PAGE);
 // The next line; false at the end of the text.
 bool NextIniLine(IniCursor *cursor, IniLine *line);
 
@@ -54,10 +58,11 @@ bool IniNameEquals(const char *name, size_t length, const char *wanted);
 
 // The header of the first section named section, or false.
 bool FindIniSection(const char *text, size_t size, const char *section,
-                    IniLine *header);
+                    IniLine *header, int codePage = CURRENT_CODE_PAGE);
 // The line of key in the first section named section, or false.
 bool FindIniEntry(const char *text, size_t size, const char *section,
-                  const char *key, IniLine *entry);
+                  const char *key, IniLine *entry,
+                  int codePage = CURRENT_CODE_PAGE);
 
 // The text a read of the entry gives: its value without enclosing quotes.
 // An entry without "=" gives NULL.
@@ -70,11 +75,13 @@ const char *IniEntryText(const IniLine *entry, size_t *length);
 // length before the cut. Returns the length copied.
 size_t ReadIniString(const char *text, size_t size, const char *section,
                      const char *key, const char *defaultValue, char *buffer,
-                     size_t bufferSize, int *line, size_t *fullLength);
+                     size_t bufferSize, int *line, size_t *fullLength,
+                     int codePage = CURRENT_CODE_PAGE);
 
 // As GetPrivateProfileIntA: the value read into 30 characters, blanks
 // skipped, an optional sign, "0x", "0o" or "0b" for another base, digits
 // up to the first other character; defaultValue when the value is missing
 // or empty.
 int ReadIniInt(const char *text, size_t size, const char *section,
-               const char *key, int defaultValue, int *line);
+               const char *key, int defaultValue, int *line,
+               int codePage = CURRENT_CODE_PAGE);

@@ -2,9 +2,11 @@
 
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 
-int AppendPath(char *path, size_t size, const char *component)
+int AppendPath(char *path, size_t size, const char *component,
+               int codePage)
 {
     size_t pathLength = strlen(path);
     size_t componentLength = strlen(component);
@@ -15,7 +17,7 @@ int AppendPath(char *path, size_t size, const char *component)
         return -1;
 
     size_t length = pathLength;
-    if (pathLength > 0 && !EndsWithSeparator(path))
+    if (pathLength > 0 && !EndsWithSeparator(path, codePage))
         path[length++] = '\\';
     if (component[0] == '\\') {
         component++;
@@ -26,12 +28,13 @@ int AppendPath(char *path, size_t size, const char *component)
 }
 
 int ReplaceToken(char *text, size_t size, const char *token,
-                 const char *replacement)
+                 const char *replacement, int codePage)
 {
     size_t tokenLength = strlen(token);
     size_t replacementLength = strlen(replacement);
     if (tokenLength == 0)
         return 1;
+    int result = 1;
 
     char *position = text;
     while (*position != '\0') {
@@ -49,26 +52,19 @@ int ReplaceToken(char *text, size_t size, const char *token,
                     break;
             } else {
                 position += tokenLength - 1;  // keep it; step past below
+                result = 0;
             }
         }
-        position = NextChar(position);
+        position = NextChar(position, codePage);
     }
-    return 1;
+    return result;
 }
 
 const char *ProductFolderBelowProgramFiles(const char *productFolder)
 {
     static const char prefix[] = "c:\\Program Files\\";
-    size_t i = 0;
-    for (; prefix[i] != '\0'; i++) {
-        char c = productFolder[i];
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-        char p = prefix[i];
-        if (p >= 'A' && p <= 'Z')
-            p = (char)(p - 'A' + 'a');
-        if (c != p)
-            return productFolder;
-    }
-    return productFolder + i;
+    size_t length = sizeof(prefix) - 1;
+    if (CompareAsciiNoCase(productFolder, prefix, length) != 0)
+        return productFolder;
+    return productFolder + length;
 }

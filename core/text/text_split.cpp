@@ -1,13 +1,13 @@
 #include "core/text/text_split.h"
 
 #include <string.h>
-#include <strings.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 
 bool NextToken(const char **cursor, const char *separators, char *token,
-               size_t size)
+               size_t size, int codePage)
 {
     const char *p = *cursor;
     while (*p != '\0' && strchr(separators, *p) != NULL)
@@ -20,13 +20,14 @@ bool NextToken(const char **cursor, const char *separators, char *token,
     }
     const char *start = p;
     while (*p != '\0' && strchr(separators, *p) == NULL)
-        p = NextChar(p);
+        p = NextChar(p, codePage);
     if (size > 0) {
         // The cut is found on the source: in a cut copy the lead byte of a
         // split double-byte character would pass for a character of its own.
         const char *end = start;
-        while (end < p && (size_t)(NextChar(end) - start) <= size - 1)
-            end = NextChar(end);
+        while (end < p &&
+               (size_t)(NextChar(end, codePage) - start) <= size - 1)
+            end = NextChar(end, codePage);
         size_t kept = (size_t)(end - start);
         memcpy(token, start, kept);
         token[kept] = '\0';
@@ -37,7 +38,7 @@ bool NextToken(const char **cursor, const char *separators, char *token,
 
 static bool StartsWithNoCase(const char *text, const char *prefix)
 {
-    return strncasecmp(text, prefix, strlen(prefix)) == 0;
+    return CompareAsciiNoCase(text, prefix, strlen(prefix)) == 0;
 }
 
 CommandLineOptions ParseCommandLine(const char *commandLine,
@@ -54,7 +55,7 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
         }
         if (StartsWithNoCase(token, "NoLic"))
             options.noLicense = true;
-        if (strcasecmp(token, "-s") == 0)
+        if (CompareAsciiNoCase(token, "-s") == 0)
             options.unattended = true;
         if (StartsWithNoCase(token, "-a")) {
             CopyText(options.answerFile, sizeof(options.answerFile),
@@ -66,9 +67,9 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
 }
 
 void SplitListValue(const char *value, char *name, size_t nameSize,
-                    char *code, size_t codeSize)
+                    char *code, size_t codeSize, int codePage)
 {
     const char *cursor = value;
-    NextToken(&cursor, ";", name, nameSize);
-    NextToken(&cursor, ";", code, codeSize);
+    NextToken(&cursor, ";", name, nameSize, codePage);
+    NextToken(&cursor, ";", code, codeSize, codePage);
 }

@@ -6,12 +6,13 @@
 #include <stddef.h>
 
 #include "core/setup_limits.h"
+#include "core/text/dbcs.h"
 
 // Reads the next token from *cursor into token (size bytes, cut to fit)
 // and moves *cursor behind it and its closing separator. Returns false
 // when no token is left.
 bool NextToken(const char **cursor, const char *separators, char *token,
-               size_t size);
+               size_t size, int codePage = CURRENT_CODE_PAGE);
 
 struct CommandLineOptions {
     bool languageGiven;       // a "-l" token was seen
@@ -33,4 +34,5 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
 // Splits a language list value "Name;code": the name is the first
 // ";"-separated token, the code the second (empty when there is none).
 void SplitListValue(const char *value, char *name, size_t nameSize,
-                    char *code, size_t codeSize);
+                    char *code, size_t codeSize,
+                    int codePage = CURRENT_CODE_PAGE);

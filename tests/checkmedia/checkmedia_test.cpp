@@ -166,6 +166,15 @@ const Severity E = SEVERITY_ERROR;
 const Severity W = SEVERITY_WARNING;
 const std::string kLong(300, 'x');
 const std::string kJolietName = "product/" + std::string(61, 'n') + ".txt";
+std::string Katakana(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; i++)
+        text += "\x83\x41";   // ア
+    return text;
+}
+const std::string kKatakana40 = Katakana(40);
+const std::string kShiftJisJolietName = "product/" + Katakana(61) + ".txt";
 
 struct BrokenMedia {
     const char *name;
@@ -202,7 +211,56 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Write("product/\x95/manual/index.txt", "x");
          },
          {{"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
+        {"name of 40 Shift-JIS characters counted as 40",
+         [](Media *m) { m->Write("product/" + kKatakana40 + ".txt", "x"); },
+         {}},
+        {"Shift-JIS name one past the Joliet limit",
+         [](Media *m) { m->Write(kShiftJisJolietName, "x"); },
+         {{kShiftJisJolietName.c_str(), 0, E, "65 characters"}}},
+        // On Windows the test could not write both names.
+        {"names that differ only in case",
+         [](Media *m) { m->Write("product/app/ReadMe.txt", "x"); },
+         {{"product/app/readme.txt", 0, E,
+           "differs from ReadMe.txt only in case"}}},
 #endif
+        {"folder with an @ that begins no macro",
+         [](Media *m) {
+             m->Replace(kScript, "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\app;\\Docs@2x");
+         },
+         {}},
+        {"folder whose macro does not fit once expanded",
+         [](Media *m) {
+             m->Replace(kScript, "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\app;@STARTUPDIR\\" +
+                            std::string(200, 'd'));
+         },
+         {{kScript, 27, E, "installed path is longer than 259"}}},
+        {"Japanese licence saved as UTF-8 that passes for Shift-JIS",
+         [](Media *m) {
+             // "テストです" in UTF-8, and "A": valid Shift-JIS pairs.
+             m->Write("jpn/license.txt", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83"
+                                         "\x88\xE3\x81\xA7\xE3\x81\x99" "A");
+         },
+         {{"jpn/license.txt", 0, W, "UTF-8 with multi-byte characters"}}},
+        {"TotalFiles above 65535",
+         [](Media *m) {
+             m->Replace(kScript, "[Files_File]\n",
+                        "[Files_File]\nTotalFiles=65540\n");
+         },
+         {{kScript, 25, E, "modulo 65536, so the progress bar's range is 4"}}},
+        {"message key with a built-in text missing",
+         [](Media *m) {
+             m->Replace(kCatalog, "COPY_FAILED=A file could not be copied.\n",
+                        "");
+         },
+         {}},
+        {"message key with a built-in text too long",
+         [](Media *m) {
+             m->Replace(kCatalog, "EARLIER_UNDONE=An",
+                        "EARLIER_UNDONE=" + kLong);
+         },
+         {{kCatalog, 58, E, "setup reads 255"}}},
         {"source file missing",
          [](Media *m) {
              m->Replace(kScript, "manual\\index.txt", "manual\\index.htm");
@@ -367,10 +425,10 @@ std::vector<BrokenMedia> BrokenMediaTable()
           {"jpn/message.ini", 0, E, "startmenu.bmp of page 3"}}},
         {"picture named in the catalog missing",
          [](Media *m) { m->Append(kCatalog, "\n[bmp]\nTovrin02=none.bmp\n"); },
-         {{kCatalog, 61, E, "none.bmp of page 2"}}},
+         {{kCatalog, 64, E, "none.bmp of page 2"}}},
         {"invalid Shift-JIS in the Japanese catalog",
          [](Media *m) { m->Append("jpn/message.ini", "\nX=ab\x81\x20\n"); },
-         {{"jpn/message.ini", 60, E, "byte 0x81 at column 5"}}},
+         {{"jpn/message.ini", 63, E, "byte 0x81 at column 5"}}},
         {"language entry without a code",
          [](Media *m) {
              m->Replace("language.ini", "English;eng", "English");
@@ -407,7 +465,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, std::string(70000, ';') + "\n");
          },
          {{kCatalog, 0, E, "Windows 95 reads only the first 65535"},
-          {kCatalog, 57, W, "section of"}}},
+          {kCatalog, 60, W, "section of"}}},
         {"name at the Joliet limit",
          [](Media *m) {
              m->Write("product/" + std::string(60, 'n') + ".txt", "x");
@@ -426,7 +484,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, "[button]\nX=1\n");
          },
          {{kCatalog, 23, W, "key NEXT repeats line 17"},
-          {kCatalog, 60, W, "section [button] repeats line 14"}}},
+          {kCatalog, 63, W, "section [button] repeats line 14"}}},
         {"line without an equals sign",
          [](Media *m) {
              m->Replace(kCatalog, "WELCOME=Welcome", "WELCOME Welcome");
@@ -486,7 +544,7 @@ TEST(CheckMedia, TenPlantedMistakesAreAllReportedAndNothingElse)
                             {kCatalog, 14, E, "FINISH is missing"},
                             {kCatalog, 37, E, "setup reads 255"},
                             {kCatalog, 3, E, "the character set"},
-                            {"jpn/message.ini", 60, E, "not valid Shift-JIS"},
+                            {"jpn/message.ini", 63, E, "not valid Shift-JIS"},
                             {"language.ini", 7, E, "no folder deu"}});
     EXPECT_EQ(1, ReportExitCode(&report, false));
 }

@@ -156,7 +156,7 @@ TEST_F(ShellFolders, MissingStartupFolderBecomesEmpty)
     EXPECT_EQ("\\x", Expand("@STARTUPDIR\\x", 1));
 }
 
-TEST_F(ShellFolders, OverlongSourcesAreCutAndTokensThatWouldOverflowStay)
+TEST_F(ShellFolders, OverlongSourcesAreCutAndTokensThatWouldOverflowStayAndFail)
 {
     std::string longSource(1000, 's');
     EXPECT_EQ(std::string(PATH_SIZE - 1, 's'), Expand(longSource.c_str(), 1));
@@ -166,6 +166,15 @@ TEST_F(ShellFolders, OverlongSourcesAreCutAndTokensThatWouldOverflowStay)
     ASSERT_GT(SystemDir().size(), strlen("@SYSTEMDIR"));
     std::string result = Expand(nearlyFull.c_str(), 1);
     EXPECT_EQ(nearlyFull, result);
+
+    // Either way the text is no folder, and the caller is told so.
+    char buffer[PATH_SIZE];
+    EXPECT_EQ(0, ExpandFolderMacros(buffer, sizeof(buffer),
+                                    longSource.c_str(), 1));
+    EXPECT_EQ(0, ExpandFolderMacros(buffer, sizeof(buffer),
+                                    nearlyFull.c_str(), 1));
+    EXPECT_EQ(1, ExpandFolderMacros(buffer, sizeof(buffer),
+                                    "@SYSTEMDIR\\x", 1));
 }
 
 TEST(CreateFolderPath, CreatesEveryMissingLevel)

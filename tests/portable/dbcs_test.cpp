@@ -45,3 +45,17 @@ TEST_F(DbcsTest, CopyTextNeverSplitsACharacter)
     CutText(cut, 2);
     EXPECT_STREQ("a", cut);
 }
+
+// The media checker reads Shift-JIS and Western texts in one process: a
+// code page passed wins over the process's, which stays as it was.
+TEST(DbcsCodePage, APassedCodePageWinsOverTheProcessOne)
+{
+    SetDbcsCodePage(1252);
+    const char *table = "\x95\x5C";   // 表 under 932
+    EXPECT_EQ(NULL, FindLastSeparator(table, 932));
+    EXPECT_EQ(table + 1, FindLastSeparator(table));
+    EXPECT_EQ(2u, CountChars("\x83\x41" "a", 932));
+    EXPECT_EQ(3u, CountChars("\x83\x41" "a"));
+    EXPECT_EQ(1252, GetDbcsCodePage());
+    SetDbcsCodePage(0);
+}
