@@ -60,6 +60,16 @@ void Count(Category category, LONGLONG start)
     g_tally[category].calls++;
 }
 
+// Calls the real function and counts its time under category.
+template <typename Function, typename... Arguments>
+auto Timed(Category category, Function function, Arguments... arguments)
+{
+    LONGLONG start = Now();
+    auto result = function(arguments...);
+    Count(category, start);
+    return result;
+}
+
 Category ProfileCategory(const char *file, Category logCategory)
 {
     if (file == NULL)
@@ -100,53 +110,35 @@ decltype(&SetWindowTextA) g_setWindowText;
 DWORD WINAPI TimedGetString(LPCSTR section, LPCSTR key, LPCSTR fallback,
                             LPSTR value, DWORD size, LPCSTR file)
 {
-    LONGLONG start = Now();
-    DWORD result = g_getString(section, key, fallback, value, size, file);
-    Count(ProfileCategory(file, LOG_READ), start);
-    return result;
+    return Timed(ProfileCategory(file, LOG_READ), g_getString, section, key, fallback, value, size, file);
 }
 
 UINT WINAPI TimedGetInt(LPCSTR section, LPCSTR key, INT fallback,
                         LPCSTR file)
 {
-    LONGLONG start = Now();
-    UINT result = g_getInt(section, key, fallback, file);
-    Count(ProfileCategory(file, LOG_READ), start);
-    return result;
+    return Timed(ProfileCategory(file, LOG_READ), g_getInt, section, key, fallback, file);
 }
 
 DWORD WINAPI TimedGetSection(LPCSTR section, LPSTR value, DWORD size,
                              LPCSTR file)
 {
-    LONGLONG start = Now();
-    DWORD result = g_getSection(section, value, size, file);
-    Count(ProfileCategory(file, LOG_READ), start);
-    return result;
+    return Timed(ProfileCategory(file, LOG_READ), g_getSection, section, value, size, file);
 }
 
 DWORD WINAPI TimedGetSectionNames(LPSTR names, DWORD size, LPCSTR file)
 {
-    LONGLONG start = Now();
-    DWORD result = g_getSectionNames(names, size, file);
-    Count(ProfileCategory(file, LOG_READ), start);
-    return result;
+    return Timed(ProfileCategory(file, LOG_READ), g_getSectionNames, names, size, file);
 }
 
 BOOL WINAPI TimedWriteSection(LPCSTR section, LPCSTR lines, LPCSTR file)
 {
-    LONGLONG start = Now();
-    BOOL result = g_writeSection(section, lines, file);
-    Count(LOG_WRITE, start);
-    return result;
+    return Timed(LOG_WRITE, g_writeSection, section, lines, file);
 }
 
 BOOL WINAPI TimedWriteString(LPCSTR section, LPCSTR key, LPCSTR value,
                              LPCSTR file)
 {
-    LONGLONG start = Now();
-    BOOL result = g_writeString(section, key, value, file);
-    Count(LOG_WRITE, start);
-    return result;
+    return Timed(LOG_WRITE, g_writeString, section, key, value, file);
 }
 
 // The copying as a whole: from the start of the first CopyFileA to the end
@@ -167,26 +159,17 @@ BOOL WINAPI TimedCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists)
 
 BOOL WINAPI TimedSetAttributes(LPCSTR path, DWORD attributes)
 {
-    LONGLONG start = Now();
-    BOOL result = g_setAttributes(path, attributes);
-    Count(FILE_ATTRIBUTES, start);
-    return result;
+    return Timed(FILE_ATTRIBUTES, g_setAttributes, path, attributes);
 }
 
 BOOL WINAPI TimedCreateDirectory(LPCSTR path, LPSECURITY_ATTRIBUTES security)
 {
-    LONGLONG start = Now();
-    BOOL result = g_createDirectory(path, security);
-    Count(FOLDERS, start);
-    return result;
+    return Timed(FOLDERS, g_createDirectory, path, security);
 }
 
 DWORD WINAPI TimedGetAttributes(LPCSTR path)
 {
-    LONGLONG start = Now();
-    DWORD result = g_getAttributes(path);
-    Count(FOLDERS, start);
-    return result;
+    return Timed(FOLDERS, g_getAttributes, path);
 }
 
 LSTATUS WINAPI TimedRegCreate(HKEY root, LPCSTR name, DWORD reserved,
@@ -194,55 +177,36 @@ LSTATUS WINAPI TimedRegCreate(HKEY root, LPCSTR name, DWORD reserved,
                               const LPSECURITY_ATTRIBUTES security,
                               PHKEY key, LPDWORD disposition)
 {
-    LONGLONG start = Now();
-    LSTATUS result = g_regCreate(root, name, reserved, keyClass, options,
-                                 access, security, key, disposition);
-    Count(REGISTRY, start);
-    return result;
+    return Timed(REGISTRY, g_regCreate, root, name, reserved, keyClass, options, access, security, key, disposition);
 }
 
 LSTATUS WINAPI TimedRegOpen(HKEY root, LPCSTR name, DWORD options,
                             REGSAM access, PHKEY key)
 {
-    LONGLONG start = Now();
-    LSTATUS result = g_regOpen(root, name, options, access, key);
-    Count(REGISTRY, start);
-    return result;
+    return Timed(REGISTRY, g_regOpen, root, name, options, access, key);
 }
 
 LSTATUS WINAPI TimedRegSet(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                            const BYTE *data, DWORD size)
 {
-    LONGLONG start = Now();
-    LSTATUS result = g_regSet(key, name, reserved, type, data, size);
-    Count(REGISTRY, start);
-    return result;
+    return Timed(REGISTRY, g_regSet, key, name, reserved, type, data, size);
 }
 
 LSTATUS WINAPI TimedRegQuery(HKEY key, LPCSTR name, LPDWORD reserved,
                              LPDWORD type, LPBYTE data, LPDWORD size)
 {
-    LONGLONG start = Now();
-    LSTATUS result = g_regQuery(key, name, reserved, type, data, size);
-    Count(REGISTRY, start);
-    return result;
+    return Timed(REGISTRY, g_regQuery, key, name, reserved, type, data, size);
 }
 
 LSTATUS WINAPI TimedRegDelete(HKEY root, LPCSTR name)
 {
-    LONGLONG start = Now();
-    LSTATUS result = g_regDelete(root, name);
-    Count(REGISTRY, start);
-    return result;
+    return Timed(REGISTRY, g_regDelete, root, name);
 }
 
 HCONV WINAPI TimedDdeConnect(DWORD instance, HSZ service, HSZ topic,
                              PCONVCONTEXT context)
 {
-    LONGLONG start = Now();
-    HCONV result = g_ddeConnect(instance, service, topic, context);
-    Count(DDE_CONNECT, start);
-    return result;
+    return Timed(DDE_CONNECT, g_ddeConnect, instance, service, topic, context);
 }
 
 HDDEDATA WINAPI TimedDdeTransaction(LPBYTE data, DWORD size, HCONV conv,
@@ -263,52 +227,34 @@ HDDEDATA WINAPI TimedDdeTransaction(LPBYTE data, DWORD size, HCONV conv,
 
 BOOL WINAPI TimedDdeDisconnect(HCONV conv)
 {
-    LONGLONG start = Now();
-    BOOL result = g_ddeDisconnect(conv);
-    Count(DDE_OTHER, start);
-    return result;
+    return Timed(DDE_OTHER, g_ddeDisconnect, conv);
 }
 
 UINT WINAPI TimedDdeInitialize(LPDWORD instance, PFNCALLBACK callback,
                                DWORD flags, DWORD reserved)
 {
-    LONGLONG start = Now();
-    UINT result = g_ddeInitialize(instance, callback, flags, reserved);
-    Count(DDE_OTHER, start);
-    return result;
+    return Timed(DDE_OTHER, g_ddeInitialize, instance, callback, flags, reserved);
 }
 
 BOOL WINAPI TimedDdeUninitialize(DWORD instance)
 {
-    LONGLONG start = Now();
-    BOOL result = g_ddeUninitialize(instance);
-    Count(DDE_OTHER, start);
-    return result;
+    return Timed(DDE_OTHER, g_ddeUninitialize, instance);
 }
 
 UINT WINAPI TimedWinExec(LPCSTR command, UINT show)
 {
-    LONGLONG start = Now();
-    UINT result = g_winExec(command, show);
-    Count(DDE_OTHER, start);
-    return result;
+    return Timed(DDE_OTHER, g_winExec, command, show);
 }
 
 LRESULT WINAPI TimedSendMessage(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam)
 {
-    LONGLONG start = Now();
-    LRESULT result = g_sendMessage(window, message, wParam, lParam);
-    Count(PROGRESS_UI, start);
-    return result;
+    return Timed(PROGRESS_UI, g_sendMessage, window, message, wParam, lParam);
 }
 
 BOOL WINAPI TimedSetWindowText(HWND window, LPCSTR text)
 {
-    LONGLONG start = Now();
-    BOOL result = g_setWindowText(window, text);
-    Count(PROGRESS_UI, start);
-    return result;
+    return Timed(PROGRESS_UI, g_setWindowText, window, text);
 }
 
 struct Hook {
