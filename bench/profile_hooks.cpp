@@ -110,24 +110,28 @@ decltype(&SetWindowTextA) g_setWindowText;
 DWORD WINAPI TimedGetString(LPCSTR section, LPCSTR key, LPCSTR fallback,
                             LPSTR value, DWORD size, LPCSTR file)
 {
-    return Timed(ProfileCategory(file, LOG_READ), g_getString, section, key, fallback, value, size, file);
+    return Timed(ProfileCategory(file, LOG_READ), g_getString, section, key,
+                 fallback, value, size, file);
 }
 
 UINT WINAPI TimedGetInt(LPCSTR section, LPCSTR key, INT fallback,
                         LPCSTR file)
 {
-    return Timed(ProfileCategory(file, LOG_READ), g_getInt, section, key, fallback, file);
+    return Timed(ProfileCategory(file, LOG_READ), g_getInt, section, key,
+                 fallback, file);
 }
 
 DWORD WINAPI TimedGetSection(LPCSTR section, LPSTR value, DWORD size,
                              LPCSTR file)
 {
-    return Timed(ProfileCategory(file, LOG_READ), g_getSection, section, value, size, file);
+    return Timed(ProfileCategory(file, LOG_READ), g_getSection, section, value,
+                 size, file);
 }
 
 DWORD WINAPI TimedGetSectionNames(LPSTR names, DWORD size, LPCSTR file)
 {
-    return Timed(ProfileCategory(file, LOG_READ), g_getSectionNames, names, size, file);
+    return Timed(ProfileCategory(file, LOG_READ), g_getSectionNames, names,
+                 size, file);
 }
 
 BOOL WINAPI TimedWriteSection(LPCSTR section, LPCSTR lines, LPCSTR file)
@@ -177,7 +181,8 @@ LSTATUS WINAPI TimedRegCreate(HKEY root, LPCSTR name, DWORD reserved,
                               const LPSECURITY_ATTRIBUTES security,
                               PHKEY key, LPDWORD disposition)
 {
-    return Timed(REGISTRY, g_regCreate, root, name, reserved, keyClass, options, access, security, key, disposition);
+    return Timed(REGISTRY, g_regCreate, root, name, reserved, keyClass, options,
+                 access, security, key, disposition);
 }
 
 LSTATUS WINAPI TimedRegOpen(HKEY root, LPCSTR name, DWORD options,
@@ -233,7 +238,8 @@ BOOL WINAPI TimedDdeDisconnect(HCONV conv)
 UINT WINAPI TimedDdeInitialize(LPDWORD instance, PFNCALLBACK callback,
                                DWORD flags, DWORD reserved)
 {
-    return Timed(DDE_OTHER, g_ddeInitialize, instance, callback, flags, reserved);
+    return Timed(DDE_OTHER, g_ddeInitialize, instance, callback, flags,
+                 reserved);
 }
 
 BOOL WINAPI TimedDdeUninitialize(DWORD instance)
