@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "resources/resource.h"
+#include "tests/support/window_search.h"
 
 SetupProcess::~SetupProcess()
 {
@@ -42,44 +43,15 @@ int SetupProcess::WaitForExit(DWORD timeoutMs)
     return (int)code;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const std::function<bool(HWND)> *match;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
-{
-    WindowSearch *search = (WindowSearch *)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    if (!(*search->match)(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND WaitForWindow(const SetupProcess &setup,
                    const std::function<bool(HWND)> &match, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    do {
-        WindowSearch search = {setup.id(), &match, NULL};
-        EnumWindows(MatchWindow, (LPARAM)&search);
-        if (search.found != NULL)
-            return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeoutMs);
-    return NULL;
+    return WaitForProcessWindow(setup.id(), match, timeoutMs);
 }
 
 static bool IsDialog(HWND window)
 {
-    char className[32];
-    GetClassNameA(window, className, sizeof(className));
-    return strcmp(className, "#32770") == 0;
+    return IsDialogWindow(window);
 }
 
 HWND WaitForLanguageDialog(const SetupProcess &setup)
