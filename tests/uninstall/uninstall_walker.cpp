@@ -31,17 +31,23 @@ static HWND WaitForBox(DWORD process, DWORD timeoutMs)
 }
 
 static bool AnswerBox(DWORD process, const std::string &shots,
-                      const char *name, int button)
+                      const char *name, int button, DWORD timeoutMs = 30000)
 {
-    HWND box = WaitForBox(process, 30000);
+    HWND box = WaitForBox(process, timeoutMs);
     if (box == NULL)
         return false;
     Sleep(300);   // let it paint for the screenshot
     char text[2048];
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     printf("%s: %s\n", name, text);
-    if (!shots.empty())
+    if (!shots.empty()) {
+        // A folder window that Program Manager opened meanwhile would
+        // stand in front of it.
+        SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(box);
+        Sleep(300);
         WaitForScreenshot(shots, name);
+    }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  (LPARAM)GetDlgItem(box, button));
     // Wait until it is gone, so the next box is a new one.
@@ -133,8 +139,10 @@ int main(int argc, char **argv)
                         ShootProgress(process.dwProcessId, shots);
     if (!progressSeen)
         printf("uninstall-progress: the dialog was not seen at a quarter\n");
+    // A large removal may take minutes on a loaded machine.
     walked = walked && (cancel || AnswerBox(process.dwProcessId, shots,
-                                            "uninstall-closing", IDOK));
+                                            "uninstall-closing", IDOK,
+                                            progress ? 300000 : 30000));
     walked = walked && progressSeen;
     DWORD code = 99;
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
