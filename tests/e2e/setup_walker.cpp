@@ -49,29 +49,27 @@ HWND WaitForWindow(const SetupProcess &setup,
     return WaitForProcessWindow(setup.id(), match, timeoutMs);
 }
 
-static bool IsDialog(HWND window)
-{
-    return IsDialogWindow(window);
-}
-
 HWND WaitForLanguageDialog(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_LANGUAGE_LIST) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_LANGUAGE_LIST) != NULL;
     });
 }
 
 HWND WaitForWizardFrame(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_PICTURE_AREA) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_PICTURE_AREA) != NULL;
     });
 }
 
 HWND WaitForFolderBrowser(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_BROWSER_TREE) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_BROWSER_TREE) != NULL;
     });
 }
 
@@ -82,7 +80,8 @@ HWND WaitForMessageBox(const SetupProcess &setup, std::string *caption,
         setup,
         [](HWND window) {
             // The frame has a static of id -1 too (its separator line).
-            return IsDialog(window) && GetDlgItem(window, 0xFFFF) != NULL &&
+            return IsDialogWindow(window) &&
+                   GetDlgItem(window, 0xFFFF) != NULL &&
                    GetDlgItem(window, IDC_PICTURE_AREA) == NULL &&
                    GetDlgItem(window, IDC_LANGUAGE_LIST) == NULL &&
                    GetDlgItem(window, IDC_BROWSER_TREE) == NULL;
@@ -130,7 +129,8 @@ struct PageSearch {
 static BOOL CALLBACK MatchPage(HWND window, LPARAM lParam)
 {
     PageSearch *search = (PageSearch *)lParam;
-    if (GetParent(window) != NULL && IsDialog(window) && IsWindowVisible(window)) {
+    if (GetParent(window) != NULL && IsDialogWindow(window) &&
+        IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }
