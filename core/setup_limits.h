@@ -38,6 +38,8 @@ constexpr int APP_NAME_SIZE = 32;        // [Files_DLL] AppName
 constexpr int UNINSTALL_KEY_NAME_SIZE = 32;   // [UnInstLog] RegistKey
 constexpr int DISPLAY_NAME_SIZE = 64;         // [UnInstLog] DispName
 constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>
+constexpr int REPORT_LINE_SIZE = 2048;   // one line of the unattended report,
+                                         // its "\r\n" included
 
 // Wizard pages.
 constexpr int WINDOW_CLASS_SIZE = 256;   // class names compared with [WINDOW] WINNAME_F

@@ -4,9 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 
-static const int kReportLineSize = 2048;
+static const size_t kLineBreakSize = 2;   // "\r\n"
 
 static HANDLE g_report = INVALID_HANDLE_VALUE;
 static bool g_unattended;
@@ -55,15 +56,17 @@ void ReportLine(const char *format, ...)
 {
     if (g_report == INVALID_HANDLE_VALUE)
         return;
-    char line[kReportLineSize];
+    char line[REPORT_LINE_SIZE];
     va_list arguments;
     va_start(arguments, format);
-    int length = vsnprintf(line, sizeof(line) - 2, format, arguments);
+    int length = vsnprintf(line, sizeof(line), format, arguments);
     va_end(arguments);
     if (length < 0)
         return;
-    // A cut line must not end in half a double-byte character.
-    CutText(line, strlen(line));
+    // Room for the line break. The whole buffer was filled first, so a
+    // double-byte character across the cut is seen whole and dropped
+    // rather than left as a lone lead byte.
+    CutText(line, sizeof(line) - kLineBreakSize);
     FlattenLineBreaks(line);
     size_t used = strlen(line);
     line[used++] = '\r';
@@ -88,7 +91,6 @@ static void GetErrorText(DWORD error, char *text, size_t size)
         error, 0, text, (DWORD)size, NULL);
     if (length == 0 || length >= size)
         text[0] = '\0';
-    CutText(text, strlen(text));
     size_t end = strlen(text);
     while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' ||
                        text[end - 1] == ' '))

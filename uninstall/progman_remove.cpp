@@ -55,15 +55,17 @@ static bool Execute(ProgmanLink *link, const char *command)
 }
 
 // Splits a shortcut under the per-user or the common Programs folder into
-// its group and title (PATH_SIZE bytes each). One under neither is no
-// Program Manager item: it is removed as a file only.
-static bool SplitProgramsShortcut(const char *path, char *group, char *title)
+// its group and title (groupSize and titleSize bytes). One under neither
+// is no Program Manager item: it is removed as a file only.
+static bool SplitProgramsShortcut(const char *path, char *group,
+                                  size_t groupSize, char *title,
+                                  size_t titleSize)
 {
     for (int common = 0; common < 2; common++) {
         char programs[PATH_SIZE];
         if (ReadProgramsFolder(common != 0, programs, sizeof(programs)) &&
-            SplitShortcutPath(path, programs, group, PATH_SIZE, title,
-                              PATH_SIZE))
+            SplitShortcutPath(path, programs, group, groupSize, title,
+                              titleSize))
             return true;
     }
     return false;
@@ -102,7 +104,8 @@ void DeleteThroughProgman(const LogValueList *shortcuts)
             const char *path = shortcuts->values[i];
             char group[PATH_SIZE];
             char title[PATH_SIZE];
-            if (!SplitProgramsShortcut(path, group, title))
+            if (!SplitProgramsShortcut(path, group, sizeof(group), title,
+                                       sizeof(title)))
                 continue;
             char other[PATH_SIZE];
             bool exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -117,7 +120,8 @@ void DeleteThroughProgman(const LogValueList *shortcuts)
         for (int i = 0; i < shortcuts->count; i++) {
             char group[PATH_SIZE];
             char title[PATH_SIZE];
-            if (SplitProgramsShortcut(shortcuts->values[i], group, title))
+            if (SplitProgramsShortcut(shortcuts->values[i], group,
+                                      sizeof(group), title, sizeof(title)))
                 DeleteEmptyGroup(&link, group);
         }
     }

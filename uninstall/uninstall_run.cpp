@@ -1,6 +1,7 @@
 #include "uninstall/uninstall_run.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "core/text/dbcs.h"
@@ -23,20 +24,32 @@ enum LogSection { SECTION_DLL, SECTION_COMMON, SECTION_FILE, SECTION_COUNT };
 static const char *const kFileSections[SECTION_COUNT] = {
     "Files_DLL", "Files_Common", "Files_File"};
 
-// One whole section of the log; the largest an install run writes.
-static char s_section[LOG_SNAPSHOT_SIZE];
-
-// The lists of the log, kept here: each is large.
-static LogValueList s_files[SECTION_COUNT];
-static LogValueList s_folders;
-static LogValueList s_keptFolders;   // of the sections that stay
-static LogValueList s_shortcuts;
-static LogValueList s_keys;
-static LogValueList s_scratch;
-// The destination folder of each file section ([UNINSTALL_<section>] PATH).
-static char s_destinations[SECTION_COUNT][PATH_SIZE];
-// The uninstaller's own file: it goes last, after the program has ended.
-static char s_self[PATH_SIZE];
+// The removal's state: the lists of the log, each as large as what the log
+// holds (bounded by UNINSTALL_LIST_CAPACITY), freed when it ends.
+struct Removal {
+    RemovalReport *report;
+    RemovalProgress progress;
+    void *context;
+    int step;
+    int steps;
+    const char *logPath;
+    bool removed[SECTION_COUNT];   // which file sections go
+    LogValueList files[SECTION_COUNT];
+    LogValueList folders;
+    LogValueList keptFolders;   // of the sections that stay
+    LogValueList shortcuts;
+    LogValueList keys;
+    LogValueList scratch;
+    // The destination folder of each file section ([UNINSTALL_<section>]
+    // PATH).
+    char destinations[SECTION_COUNT][PATH_SIZE];
+    // The uninstaller's own file: it goes last, after the program has ended.
+    char self[PATH_SIZE];
+    // One whole section of the log (LOG_SNAPSHOT_SIZE bytes, the largest an
+    // install run writes), held only while the lists are read; NULL when
+    // there was no memory for it: the sections are then read key by key.
+    char *section;
+};
 
 // Missing keys in a row after which a per-key read ends: gaps in the
 // numbering do not end a list, but the reads cost a file check each.
@@ -65,14 +78,15 @@ static void ReadLogListByKeys(const char *logPath, const char *section,
     }
 }
 
-static void ReadLogList(const char *logPath, const char *section,
-                        LogList which, LogValueList *list)
+static void ReadLogList(Removal *r, const char *section, LogList which,
+                        LogValueList *list)
 {
-    if (ReadWholeProfileSection(section, s_section, sizeof(s_section),
-                                logPath))
-        CollectNumberedValues(s_section, sizeof(s_section), which, list);
+    if (r->section != NULL &&
+        ReadWholeProfileSection(section, r->section, LOG_SNAPSHOT_SIZE,
+                                r->logPath))
+        CollectNumberedValues(r->section, LOG_SNAPSHOT_SIZE, which, list);
     else
-        ReadLogListByKeys(logPath, section, which, list);
+        ReadLogListByKeys(r->logPath, section, which, list);
 }
 
 
@@ -84,12 +98,12 @@ static bool ListHolds(const LogValueList *list, const char *path)
     return false;
 }
 
-// Adds value unless it is empty or already listed.
+// Adds value unless it is empty or already listed; one past the capacity
+// is counted as dropped.
 static void AppendValue(LogValueList *to, const char *value)
 {
-    if (value[0] != '\0' && to->count < UNINSTALL_LIST_CAPACITY &&
-        !ListHolds(to, value))
-        CopyText(to->values[to->count++], PATH_SIZE, value);
+    if (value[0] != '\0' && !ListHolds(to, value))
+        AppendLogValue(to, value);
 }
 
 int IsUsableLog(const char *logPath)
@@ -105,9 +119,11 @@ int IsUsableLog(const char *logPath)
                              sizeof(key), logPath);
     if (key[0] != '\0')
         return 1;
+    // Whether a section holds anything: the first line is enough.
     for (const char *section : kFileSections) {
-        s_section[0] = s_section[1] = '\0';
-        if (GetPrivateProfileSectionA(section, s_section, 4096, logPath) > 0)
+        char firstLine[LOG_KEY_SIZE + PATH_SIZE];
+        if (GetPrivateProfileSectionA(section, firstLine, sizeof(firstLine),
+                                      logPath) > 0)
             return 1;
     }
     return 0;
@@ -173,14 +189,6 @@ bool IsUtilityRunning(const UninstallNotes *notes)
 
 // ---- What goes ----
 
-struct Removal {
-    RemovalReport *report;
-    RemovalProgress progress;
-    void *context;
-    int step;
-    int steps;
-};
-
 static void Step(Removal *r, const char *path)
 {
     r->step++;
@@ -244,10 +252,10 @@ static void DecideSections(const UninstallNotes *notes, bool removed[],
 
 // A file listed by a section that stays, stays; the shortcuts of the common
 // list stay only with the common component.
-static bool IsKeptFile(const bool removed[], const char *path)
+static bool IsKeptFile(const Removal *r, const char *path)
 {
     for (int s = 0; s < SECTION_COUNT; s++) {
-        if (removed[s] || !ListHolds(&s_files[s], path))
+        if (r->removed[s] || !ListHolds(&r->files[s], path))
             continue;
         if (!EndsWithLnk(path) || s == SECTION_COMMON)
             return true;
@@ -255,40 +263,53 @@ static bool IsKeptFile(const bool removed[], const char *path)
     return false;
 }
 
-static void RemoveFiles(Removal *r, const bool removed[])
+// The shortcuts of the sections that go, each once: Program Manager is
+// asked first, then whatever it left is deleted as a file.
+static void CollectShortcuts(Removal *r)
 {
-    s_shortcuts.count = 0;
+    r->shortcuts.count = r->shortcuts.dropped = 0;
     for (int s = 0; s < SECTION_COUNT; s++) {
-        if (!removed[s])
+        if (!r->removed[s])
             continue;
-        for (int i = 0; i < s_files[s].count; i++) {
-            const char *path = s_files[s].values[i];
-            if (!EndsWithLnk(path) || IsKeptFile(removed, path) ||
-                ListHolds(&s_shortcuts, path))
+        for (int i = 0; i < r->files[s].count; i++) {
+            const char *path = r->files[s].values[i];
+            if (!EndsWithLnk(path) || IsKeptFile(r, path) ||
+                ListHolds(&r->shortcuts, path))
                 continue;
             // A relative or network path would reach another file.
             if (IsRemovablePath(path))
-                AppendValue(&s_shortcuts, path);
+                AppendValue(&r->shortcuts, path);
             else
                 NoteFailed(r, path, 1);
         }
     }
-    DeleteThroughProgman(&s_shortcuts);
-    for (int i = 0; i < s_shortcuts.count; i++) {
-        const char *path = s_shortcuts.values[i];
+    NoteFailed(r, "[Files]", r->shortcuts.dropped);
+}
+
+static void RemoveShortcuts(Removal *r)
+{
+    CollectShortcuts(r);
+    DeleteThroughProgman(&r->shortcuts);
+    for (int i = 0; i < r->shortcuts.count; i++) {
+        const char *path = r->shortcuts.values[i];
         Step(r, path);
         NoteFileResult(r, path, RemoveFileOrSchedule(path));
         char other[PATH_SIZE];
         if (CounterpartPath(path, other, sizeof(other)))
             NoteFileResult(r, other, RemoveFileOrSchedule(other));
     }
+}
+
+static void RemoveFiles(Removal *r)
+{
+    RemoveShortcuts(r);
     for (int s = 0; s < SECTION_COUNT; s++) {
-        if (!removed[s])
+        if (!r->removed[s])
             continue;
-        for (int i = 0; i < s_files[s].count; i++) {
-            const char *path = s_files[s].values[i];
-            if (EndsWithLnk(path) || IsKeptFile(removed, path) ||
-                SamePath(path, s_self))
+        for (int i = 0; i < r->files[s].count; i++) {
+            const char *path = r->files[s].values[i];
+            if (EndsWithLnk(path) || IsKeptFile(r, path) ||
+                SamePath(path, r->self))
                 continue;
             Step(r, path);
             if (IsRemovablePath(path))
@@ -307,62 +328,63 @@ static void AppendList(LogValueList *to, const LogValueList *from)
 
 // The folders of the sections that go: their path sections, the
 // destination folder of each, and the product's extra folder.
-static void CollectFolders(Removal *r, const char *logPath,
-                           const bool removed[])
+static void CollectFolders(Removal *r)
 {
-    s_folders.count = 0;
-    s_keptFolders.count = 0;
-    memset(s_destinations, 0, sizeof(s_destinations));
+    r->folders.count = r->folders.dropped = 0;
+    r->keptFolders.count = 0;
+    memset(r->destinations, 0, sizeof(r->destinations));
     for (int s = 0; s < SECTION_COUNT; s++) {
         char name[LOG_SECTION_SIZE];
         if (FormPathSectionName(name, sizeof(name), kFileSections[s]) > 0) {
-            ReadLogList(logPath, name, LOG_PATHS, &s_scratch);
-            AppendList(removed[s] ? &s_folders : &s_keptFolders, &s_scratch);
-            if (removed[s])
-                NoteUnusableValues(r, name, &s_scratch);
+            ReadLogList(r, name, LOG_PATHS, &r->scratch);
+            AppendList(r->removed[s] ? &r->folders : &r->keptFolders,
+                       &r->scratch);
+            if (r->removed[s])
+                NoteUnusableValues(r, name, &r->scratch);
         }
-        if (!removed[s])
+        if (!r->removed[s])
             continue;
-        char *folder = s_destinations[s];
-        folder[0] = '\0';
+        char *folder = r->destinations[s];
         if (FormUninstallSectionName(name, sizeof(name), kFileSections[s]) >
             0) {
-            ReadLogValue(logPath, name, "PATH", folder, PATH_SIZE);
+            ReadLogValue(r->logPath, name, "PATH", folder,
+                         sizeof(r->destinations[s]));
             if (!IsRemovablePath(folder))
                 folder[0] = '\0';
-            AppendValue(&s_folders, folder);
+            AppendValue(&r->folders, folder);
         }
     }
     char extra[PATH_SIZE];
-    ReadLogValue(logPath, "Extra_File", "Folder00", extra, sizeof(extra));
-    AppendValue(&s_folders, extra);
+    ReadLogValue(r->logPath, "Extra_File", "Folder00", extra, sizeof(extra));
+    AppendValue(&r->folders, extra);
     // Program Manager may have made a group under the other Programs
     // folder than the one the log records.
-    int logged = s_folders.count;
+    int logged = r->folders.count;
     for (int i = 0; i < logged; i++) {
         char other[PATH_SIZE];
-        if (CounterpartPath(s_folders.values[i], other, sizeof(other)))
-            AppendValue(&s_folders, other);
+        if (CounterpartPath(r->folders.values[i], other, sizeof(other)))
+            AppendValue(&r->folders, other);
     }
-    SortDeepestFirst(&s_folders);
+    // Folders past the capacity are never looked at: not removed.
+    NoteFailed(r, "[Paths]", r->folders.dropped);
+    SortDeepestFirst(&r->folders);
 }
 
 // Whether path is a part of the installation that stays for others: a file
 // or folder that a kept section lists.
-static bool IsKeptPart(const bool removed[], const char *path)
+static bool IsKeptPart(const Removal *r, const char *path)
 {
-    if (IsKeptFile(removed, path) || ListHolds(&s_keptFolders, path))
+    if (IsKeptFile(r, path) || ListHolds(&r->keptFolders, path))
         return true;
     for (int s = 0; s < SECTION_COUNT; s++)
-        if (!removed[s] && ListHolds(&s_files[s], path))
+        if (!r->removed[s] && ListHolds(&r->files[s], path))
             return true;
     return false;
 }
 
 // A folder that could not be removed: the first entry in it that is
 // neither listed nor kept for others is the user's, and is named.
-static void NoteKeptFolder(Removal *r, const char *folder,
-                           const bool removed[])
+static void NoteKeptFolder(Removal *r, const char *folder)
 {
     char pattern[PATH_SIZE];
     CopyText(pattern, sizeof(pattern), folder);
@@ -380,7 +402,7 @@ static void NoteKeptFolder(Removal *r, const char *folder,
         char inside[PATH_SIZE];
         CopyText(inside, sizeof(inside), folder);
         if (AppendPath(inside, sizeof(inside), found.cFileName) < 0 ||
-            IsKeptPart(removed, inside) || ListHolds(&s_folders, inside))
+            IsKeptPart(r, inside) || ListHolds(&r->folders, inside))
             continue;
         userFile = true;
     } while (!userFile && FindNextFileA(search, &found));
@@ -391,162 +413,186 @@ static void NoteKeptFolder(Removal *r, const char *folder,
     }
 }
 
-// The folders between a listed folder and a listed folder above it: the
-// install run creates them ("\\doc\\en" makes doc too) but lists only the
-// deepest. Empty ones go with the folder below them.
-static bool InsideListedFolder(const char *path)
+static bool InsideListedFolder(const LogValueList *folders, const char *path)
 {
-    for (int i = 0; i < s_folders.count; i++)
-        if (IsInsideFolder(path, s_folders.values[i], NULL))
+    for (int i = 0; i < folders->count; i++)
+        if (IsInsideFolder(path, folders->values[i], NULL))
             return true;
     return false;
 }
 
 // The folders between a listed folder and a listed folder above it: the
 // install run creates them ("\doc\en" makes doc too) but lists only the
-// deepest. Empty ones go with the folder below them.
-static bool IsUnlistedBetweenListed(const char *parent, const void *)
+// deepest. Empty ones go with the folder below them. context: the list.
+static bool IsUnlistedBetweenListed(const char *parent, const void *context)
 {
-    return !ListHolds(&s_folders, parent) && InsideListedFolder(parent);
+    const LogValueList *folders = (const LogValueList *)context;
+    return !ListHolds(folders, parent) && InsideListedFolder(folders, parent);
 }
 
-static void RemoveFolders(Removal *r, const bool removed[])
+static void RemoveFolders(Removal *r)
 {
-    for (int i = 0; i < s_folders.count; i++) {
-        const char *folder = s_folders.values[i];
+    for (int i = 0; i < r->folders.count; i++) {
+        const char *folder = r->folders.values[i];
         Step(r, folder);
         if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ||
             IsProtectedFolder(folder))
             continue;
         if (RemoveEmptyFolder(folder))
-            RemoveEmptyParents(folder, IsUnlistedBetweenListed, NULL);
+            RemoveEmptyParents(folder, IsUnlistedBetweenListed, &r->folders);
         else
-            NoteKeptFolder(r, folder, removed);
+            NoteKeptFolder(r, folder);
     }
     for (int s = 0; s < SECTION_COUNT; s++)
-        if (removed[s])
-            RemoveEmptyParentsInProgramFiles(s_destinations[s]);
+        if (r->removed[s])
+            RemoveEmptyParentsInProgramFiles(r->destinations[s]);
 }
 
 // The install run writes REGPATH00 and REGPATH01 at most; they are read
 // as it numbers them, up to the first missing one.
-static void ReadRegistryPaths(const char *logPath, const char *section)
+static void ReadRegistryPaths(Removal *r, const char *section)
 {
     for (int index = 0; index < 100; index++) {
         char key[LOG_KEY_SIZE];
         snprintf(key, sizeof(key), "REGPATH%02d", index);
         char value[PATH_SIZE + 1];   // one more: a cut value is refused
         DWORD got = GetPrivateProfileStringA(section, key, "", value,
-                                             sizeof(value), logPath);
+                                             sizeof(value), r->logPath);
         if (got == 0)
             return;
         if (got < PATH_SIZE)
-            AppendValue(&s_keys, value);
+            AppendValue(&r->keys, value);
     }
 }
 
-// The uninstall entry the log names, in entry (UNINSTALL_KEY_PATH_SIZE
-// bytes). Returns 1, 0 when the log names none, or -1 when the name is
-// unusable: too long, or with a backslash that would reach another
-// program's entry (a Shift-JIS trail byte is no backslash).
-static int ReadUninstallEntry(const char *logPath, char *entry)
+// The uninstall entry the log names, in entry (size bytes). Returns 1, 0
+// when the log names none, or -1 when the name is unusable: too long, or
+// with a backslash that would reach another program's entry (a Shift-JIS
+// trail byte is no backslash).
+static int ReadUninstallEntry(const char *logPath, char *entry, size_t size)
 {
     char key[UNINSTALL_KEY_NAME_SIZE + 1];
     DWORD got = GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "",
                                          key, sizeof(key), logPath);
     if (got == 0)
         return 0;
-    if (got >= UNINSTALL_KEY_NAME_SIZE || FindLastSeparator(key) != NULL ||
-        snprintf(entry, UNINSTALL_KEY_PATH_SIZE, "%s\\%s", kUninstallRoot,
-                 key) >= UNINSTALL_KEY_PATH_SIZE)
+    if (got >= UNINSTALL_KEY_NAME_SIZE || FindLastSeparator(key) != NULL)
         return -1;
-    return 1;
+    int wanted = snprintf(entry, size, "%s\\%s", kUninstallRoot, key);
+    return wanted > 0 && (size_t)wanted < size ? 1 : -1;
 }
 
-static void RemoveRegistry(const char *logPath)
+static void RemoveRegistry(Removal *r)
 {
     DeleteKeyTree(kFileAgentKey);
     // The keys above the product's go only when nothing else is in them.
-    s_keys.count = 0;
+    r->keys.count = 0;
     for (int s = SECTION_COMMON; s <= SECTION_FILE; s++)
-        ReadRegistryPaths(logPath, kFileSections[s]);
-    SortDeepestFirst(&s_keys);
-    for (int i = 0; i < s_keys.count; i++)
-        DeleteKeyIfEmpty(s_keys.values[i]);
+        ReadRegistryPaths(r, kFileSections[s]);
+    SortDeepestFirst(&r->keys);
+    for (int i = 0; i < r->keys.count; i++)
+        DeleteKeyIfEmpty(r->keys.values[i]);
 }
 
-// The uninstaller's own file cannot be deleted while it runs. On the NT
-// family a batch file waits for it to end, deletes it and then itself; on
-// the 95 family (COMMAND.COM counts nothing for a bounded wait) it goes at
-// the next restart. Returns false when neither could be set up.
-static bool RemoveOwnFileLater(Removal *r, const char *self)
+// A fresh batch file's name in the temporary folder, in batch (size
+// bytes). GetTempFileName makes a ".tmp" file; cmd runs it only as ".bat".
+static bool NameSelfDeleteBatch(char *batch, size_t size)
 {
-    if (IsWin95Family()) {
-        if (!ScheduleDeletion(self))
-            return false;
-        NoteFileResult(r, self, FILE_SCHEDULED);
-        return true;
-    }
     char folder[PATH_SIZE];
-    char batch[PATH_SIZE];
+    char made[PATH_SIZE];
     DWORD got = GetTempPathA(sizeof(folder), folder);
     if (got == 0 || got >= sizeof(folder) ||
-        GetTempFileNameA(folder, "uni", 0, batch) == 0)
+        GetTempFileNameA(folder, "uni", 0, made) == 0)
         return false;
-    // GetTempFileName made the file; a batch file needs its extension.
-    char named[PATH_SIZE];
-    CopyText(named, sizeof(named), batch);
-    char *dot = strrchr(named, '.');
-    if (dot == NULL || (size_t)(dot - named) + 5 > sizeof(named) ||
-        (strcpy(dot, ".bat"), !MoveFileA(batch, named))) {
-        DeleteFileA(batch);
-        return false;
+    const char *dot = strrchr(made, '.');
+    bool named = false;
+    if (dot != NULL) {
+        int stem = (int)(dot - made);
+        int wanted = snprintf(batch, size, "%.*s.bat", stem, made);
+        named = wanted > 0 && (size_t)wanted < size &&
+                MoveFileA(made, batch);
     }
-    static char script[PATH_SIZE * 8];
-    int length = ComposeSelfDeleteBatch(script, sizeof(script), self, named);
-    HANDLE file = CreateFileA(named, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    if (!named)
+        DeleteFileA(made);
+    return named;
+}
+
+static bool WriteSelfDeleteBatch(const char *batch, const char *self)
+{
+    char script[PATH_SIZE * 8];
+    int length = ComposeSelfDeleteBatch(script, sizeof(script), self, batch);
+    if (length <= 0)
+        return false;
+    HANDLE file = CreateFileA(batch, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     DWORD written = 0;
-    bool ready = length > 0 && file != INVALID_HANDLE_VALUE &&
-                 WriteFile(file, script, (DWORD)length, &written, NULL) &&
+    bool whole = WriteFile(file, script, (DWORD)length, &written, NULL) &&
                  written == (DWORD)length;
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    CloseHandle(file);
+    return whole;
+}
+
+// Runs the batch file through the command shell, without a window.
+static bool StartHidden(const char *batch)
+{
     char shell[PATH_SIZE];
-    got = GetEnvironmentVariableA("COMSPEC", shell, sizeof(shell));
+    DWORD got = GetEnvironmentVariableA("COMSPEC", shell, sizeof(shell));
     if (got == 0 || got >= sizeof(shell))
         CopyText(shell, sizeof(shell), "cmd.exe");
     // /s takes the outer quotes off, so the batch path keeps its own even
     // with "&" or "(" in it.
     char command[PATH_SIZE * 3];
     int wanted = snprintf(command, sizeof(command), "\"%s\" /s /c \"\"%s\"\"",
-                          shell, named);
+                          shell, batch);
+    if (wanted <= 0 || wanted >= (int)sizeof(command))
+        return false;
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process;
-    if (ready && wanted > 0 && wanted < (int)sizeof(command) &&
-        CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_NO_WINDOW,
-                       NULL, NULL, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return true;
-    }
-    DeleteFileA(named);
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_NO_WINDOW,
+                        NULL, NULL, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+static bool ScheduleOwnDeletion(Removal *r, const char *self)
+{
     if (!ScheduleDeletion(self))
         return false;
     NoteFileResult(r, self, FILE_SCHEDULED);
     return true;
 }
 
-static bool IsSelfListed()
+// The uninstaller's own file cannot be deleted while it runs. On the NT
+// family a batch file waits for it to end, deletes it and then itself; on
+// the 95 family (COMMAND.COM counts nothing for a bounded wait), or when
+// the batch file cannot be set up, it goes at the next restart. Returns
+// false when neither could be set up.
+static bool RemoveOwnFileLater(Removal *r, const char *self)
 {
-    if (s_self[0] == '\0' || GetFileAttributesA(s_self) == INVALID_FILE_ATTRIBUTES)
+    char batch[PATH_SIZE];
+    if (!IsWin95Family() && NameSelfDeleteBatch(batch, sizeof(batch))) {
+        if (WriteSelfDeleteBatch(batch, self) && StartHidden(batch))
+            return true;
+        DeleteFileA(batch);
+    }
+    return ScheduleOwnDeletion(r, self);
+}
+
+static bool IsSelfListed(const Removal *r)
+{
+    if (r->self[0] == '\0' ||
+        GetFileAttributesA(r->self) == INVALID_FILE_ATTRIBUTES)
         return false;
     for (int s = 0; s < SECTION_COUNT; s++)
-        if (ListHolds(&s_files[s], s_self))
+        if (ListHolds(&r->files[s], r->self))
             return true;
     return false;
 }
@@ -554,23 +600,58 @@ static bool IsSelfListed()
 // Last of all, and only when every listed item went: the uninstaller when
 // the log lists it, the log and the uninstall entry. Otherwise all three
 // stay, so that the removal can be run again.
-static void RemoveLogAndSelf(Removal *r, const char *logPath)
+static void RemoveLogAndSelf(Removal *r)
 {
     char entry[UNINSTALL_KEY_PATH_SIZE];
-    int named = ReadUninstallEntry(logPath, entry);
+    int named = ReadUninstallEntry(r->logPath, entry, sizeof(entry));
     if (named < 0)
         NoteFailed(r, "[UnInstKey]", 1);
-    if (r->report->failed == 0 && IsSelfListed()) {
-        SetFileAttributesA(s_self, FILE_ATTRIBUTE_NORMAL);
-        if (!RemoveOwnFileLater(r, s_self))
-            NoteFailed(r, s_self, 1);
+    if (r->report->failed == 0 && IsSelfListed(r)) {
+        SetFileAttributesA(r->self, FILE_ATTRIBUTE_NORMAL);
+        if (!RemoveOwnFileLater(r, r->self))
+            NoteFailed(r, r->self, 1);
     }
     if (r->report->failed > 0)
         return;
-    FileRemoval result = RemoveFileOrSchedule(logPath);
-    NoteFileResult(r, logPath, result);
+    FileRemoval result = RemoveFileOrSchedule(r->logPath);
+    NoteFileResult(r, r->logPath, result);
     if (result != FILE_KEPT && named > 0)
         DeleteKeyTree(entry);
+}
+
+static void FreeRemoval(Removal *r)
+{
+    for (LogValueList &list : r->files)
+        FreeLogValues(&list);
+    LogValueList *lists[] = {&r->folders, &r->keptFolders, &r->shortcuts,
+                             &r->keys, &r->scratch};
+    for (LogValueList *list : lists)
+        FreeLogValues(list);
+    free(r->section);
+    r->section = NULL;
+}
+
+// Reads the file lists and decides what goes; the steps are counted for
+// the progress.
+static void PlanRemoval(Removal *r, const UninstallNotes *notes)
+{
+    DWORD got = GetModuleFileNameA(NULL, r->self, sizeof(r->self));
+    if (got == 0 || got >= sizeof(r->self))
+        r->self[0] = '\0';
+    for (int s = 0; s < SECTION_COUNT; s++)
+        ReadLogList(r, kFileSections[s], LOG_FILES, &r->files[s]);
+    DecideSections(notes, r->removed, r->report);
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (r->removed[s])
+            NoteUnusableValues(r, kFileSections[s], &r->files[s]);
+    CollectFolders(r);
+    // The section buffer is large; the removal itself needs it no more.
+    free(r->section);
+    r->section = NULL;
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (r->removed[s])
+            r->steps += r->files[s].count;
+    r->steps += r->folders.count;
 }
 
 int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
@@ -578,28 +659,19 @@ int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
                        void *context)
 {
     memset(report, 0, sizeof(*report));
-    Removal r = {report, progress, context, 0, 0};
-    DWORD got = GetModuleFileNameA(NULL, s_self, sizeof(s_self));
-    if (got == 0 || got >= sizeof(s_self))
-        s_self[0] = '\0';
-    for (int s = 0; s < SECTION_COUNT; s++)
-        ReadLogList(logPath, kFileSections[s], LOG_FILES, &s_files[s]);
-
-    bool removed[SECTION_COUNT];
-    DecideSections(notes, removed, report);
-    for (int s = 0; s < SECTION_COUNT; s++)
-        if (removed[s])
-            NoteUnusableValues(&r, kFileSections[s], &s_files[s]);
-    CollectFolders(&r, logPath, removed);
-    for (int s = 0; s < SECTION_COUNT; s++)
-        if (removed[s])
-            r.steps += s_files[s].count;
-    r.steps += s_folders.count;
-
-    RemoveFiles(&r, removed);
-    RemoveFolders(&r, removed);
-    RemoveRegistry(logPath);
-    RemoveLogAndSelf(&r, logPath);
+    Removal r;
+    memset(&r, 0, sizeof(r));
+    r.report = report;
+    r.progress = progress;
+    r.context = context;
+    r.logPath = logPath;
+    r.section = (char *)malloc(LOG_SNAPSHOT_SIZE);
+    PlanRemoval(&r, notes);
+    RemoveFiles(&r);
+    RemoveFolders(&r);
+    RemoveRegistry(&r);
+    RemoveLogAndSelf(&r);
+    FreeRemoval(&r);
     if (report->failed > 0)
         return UNINSTALL_PARTIAL;
     return report->scheduled > 0 ? UNINSTALL_RESTART : UNINSTALL_REMOVED;

@@ -62,6 +62,43 @@ int CollectNumberedValues(const char *section, size_t size, LogList list,
     return values->count;
 }
 
+void FreeLogValues(LogValueList *list)
+{
+    free(list->values);
+    memset(list, 0, sizeof(*list));
+}
+
+// Room for one more row: the list doubles, so a log of n values costs
+// about log2(n) allocations and never more than the capacity's rows.
+static bool MakeRoom(LogValueList *list)
+{
+    if (list->count < list->allocated)
+        return true;
+    if (list->allocated >= UNINSTALL_LIST_CAPACITY)
+        return false;
+    int rows = list->allocated == 0 ? 16 : list->allocated * 2;
+    if (rows > UNINSTALL_LIST_CAPACITY)
+        rows = UNINSTALL_LIST_CAPACITY;
+    void *grown = realloc(list->values, (size_t)rows * PATH_SIZE);
+    if (grown == NULL)
+        return false;
+    list->values = (char(*)[PATH_SIZE])grown;
+    list->allocated = rows;
+    return true;
+}
+
+bool AppendLogValue(LogValueList *list, const char *path)
+{
+    size_t length = strlen(path);
+    if (length >= PATH_SIZE || !MakeRoom(list)) {
+        list->dropped++;
+        return false;
+    }
+    memcpy(list->values[list->count], path, length + 1);
+    list->count++;
+    return true;
+}
+
 void AddLoggedValue(LogValueList *values, const char *value, size_t length)
 {
     if (length == 0)
@@ -70,7 +107,7 @@ void AddLoggedValue(LogValueList *values, const char *value, size_t length)
         values->refused++;
         return;
     }
-    if (values->count == UNINSTALL_LIST_CAPACITY) {
+    if (!MakeRoom(values)) {
         values->dropped++;
         return;
     }
@@ -169,11 +206,56 @@ int PathDepth(const char *path)
     return depth;
 }
 
+// Stable insertion sort that moves the rows themselves: for when there is
+// no memory for an order.
+static void SortRowsDeepestFirst(LogValueList *list)
+{
+    char row[PATH_SIZE];
+    for (int i = 1; i < list->count; i++) {
+        int depth = PathDepth(list->values[i]);
+        int j = i;
+        while (j > 0 && PathDepth(list->values[j - 1]) < depth)
+            j--;
+        if (j == i)
+            continue;
+        memcpy(row, list->values[i], PATH_SIZE);
+        memmove(list->values[j + 1], list->values[j],
+                (size_t)(i - j) * PATH_SIZE);
+        memcpy(list->values[j], row, PATH_SIZE);
+    }
+}
+
+// Puts row order[i] at place i, cycle by cycle, with one spare row.
+static void ApplyOrder(LogValueList *list, int *order)
+{
+    char row[PATH_SIZE];
+    for (int start = 0; start < list->count; start++) {
+        if (order[start] == start || order[start] < 0)
+            continue;
+        memcpy(row, list->values[start], PATH_SIZE);
+        int place = start;
+        while (order[place] != start) {
+            int from = order[place];
+            memcpy(list->values[place], list->values[from], PATH_SIZE);
+            order[place] = -1;
+            place = from;
+        }
+        memcpy(list->values[place], row, PATH_SIZE);
+        order[place] = -1;
+    }
+}
+
 void SortDeepestFirst(LogValueList *list)
 {
-    // Insertion sort over indexes: lists are short, and it is stable.
-    static int order[UNINSTALL_LIST_CAPACITY];
-    static int depth[UNINSTALL_LIST_CAPACITY];
+    if (list->count < 2)
+        return;
+    // Insertion sort over indexes: stable, and each row moves once.
+    int *order = (int *)malloc((size_t)list->count * 2 * sizeof(int));
+    if (order == NULL) {
+        SortRowsDeepestFirst(list);
+        return;
+    }
+    int *depth = order + list->count;
     for (int i = 0; i < list->count; i++) {
         depth[i] = PathDepth(list->values[i]);
         int j = i;
@@ -183,10 +265,8 @@ void SortDeepestFirst(LogValueList *list)
         }
         order[j] = i;
     }
-    static char sorted[UNINSTALL_LIST_CAPACITY][PATH_SIZE];
-    for (int i = 0; i < list->count; i++)
-        memcpy(sorted[i], list->values[order[i]], PATH_SIZE);
-    memcpy(list->values, sorted, (size_t)list->count * PATH_SIZE);
+    ApplyOrder(list, order);
+    free(order);
 }
 
 static const char *SkipBlanks(const char *p)

@@ -10,16 +10,28 @@
 #include "core/log/log_names.h"
 
 // Values a list can hold: the highest key number an install run reaches
-// (the log keeps high numbers written by hand or by older runs too).
+// (the log keeps high numbers written by hand or by older runs too). It
+// bounds the memory a hostile log can make the uninstaller take.
 constexpr int UNINSTALL_LIST_CAPACITY = 4096;
 
+// A list of paths that grows with what the log holds (a zeroed one is
+// empty); FreeLogValues gives its memory back.
 struct LogValueList {
     int count;
     int refused;   // values that cannot be a path: too long, quotes,
                    // control characters; never acted upon
-    int dropped;   // values beyond the capacity
-    char values[UNINSTALL_LIST_CAPACITY][PATH_SIZE];
+    int dropped;   // values past the capacity, or for which no memory
+                   // was left; never acted upon
+    int allocated; // rows that values holds
+    char (*values)[PATH_SIZE];
 };
+
+void FreeLogValues(LogValueList *list);
+
+// Adds a copy of path (shorter than PATH_SIZE bytes) as the last value.
+// Returns false, counting it as dropped, when the list is full or no memory
+// is left.
+bool AppendLogValue(LogValueList *list, const char *path);
 
 // Collects the values of every numbered key of the list (FILE or PATH, the
 // keys a read of the numbered key finds) in the section buffer of size

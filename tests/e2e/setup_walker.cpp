@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "resources/resource.h"
+#include "tests/support/window_search.h"
 
 SetupProcess::~SetupProcess()
 {
@@ -42,64 +43,33 @@ int SetupProcess::WaitForExit(DWORD timeoutMs)
     return (int)code;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const std::function<bool(HWND)> *match;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
-{
-    WindowSearch *search = (WindowSearch *)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    if (!(*search->match)(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND WaitForWindow(const SetupProcess &setup,
                    const std::function<bool(HWND)> &match, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    do {
-        WindowSearch search = {setup.id(), &match, NULL};
-        EnumWindows(MatchWindow, (LPARAM)&search);
-        if (search.found != NULL)
-            return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeoutMs);
-    return NULL;
-}
-
-static bool IsDialog(HWND window)
-{
-    char className[32];
-    GetClassNameA(window, className, sizeof(className));
-    return strcmp(className, "#32770") == 0;
+    return WaitForProcessWindow(setup.id(), match, timeoutMs);
 }
 
 HWND WaitForLanguageDialog(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_LANGUAGE_LIST) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_LANGUAGE_LIST) != NULL;
     });
 }
 
 HWND WaitForWizardFrame(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_PICTURE_AREA) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_PICTURE_AREA) != NULL;
     });
 }
 
 HWND WaitForFolderBrowser(const SetupProcess &setup)
 {
     return WaitForWindow(setup, [](HWND window) {
-        return IsDialog(window) && GetDlgItem(window, IDC_BROWSER_TREE) != NULL;
+        return IsDialogWindow(window) &&
+               GetDlgItem(window, IDC_BROWSER_TREE) != NULL;
     });
 }
 
@@ -110,7 +80,8 @@ HWND WaitForMessageBox(const SetupProcess &setup, std::string *caption,
         setup,
         [](HWND window) {
             // The frame has a static of id -1 too (its separator line).
-            return IsDialog(window) && GetDlgItem(window, 0xFFFF) != NULL &&
+            return IsDialogWindow(window) &&
+                   GetDlgItem(window, 0xFFFF) != NULL &&
                    GetDlgItem(window, IDC_PICTURE_AREA) == NULL &&
                    GetDlgItem(window, IDC_LANGUAGE_LIST) == NULL &&
                    GetDlgItem(window, IDC_BROWSER_TREE) == NULL;
@@ -158,7 +129,8 @@ struct PageSearch {
 static BOOL CALLBACK MatchPage(HWND window, LPARAM lParam)
 {
     PageSearch *search = (PageSearch *)lParam;
-    if (GetParent(window) != NULL && IsDialog(window) && IsWindowVisible(window)) {
+    if (GetParent(window) != NULL && IsDialogWindow(window) &&
+        IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }

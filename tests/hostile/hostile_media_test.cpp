@@ -509,28 +509,6 @@ TEST_F(HostileMedia, MalformedPictures)
 
 
 // Every file and folder below folder (not folder itself), full paths.
-void ListTree(const std::string &folder, std::vector<std::string> *files,
-              std::vector<std::string> *folders)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            folders->push_back(path);
-            ListTree(path, files, folders);
-        } else {
-            files->push_back(path);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // Whether each path is, in any letter case, a value of the log's
 // sections under a key with that prefix.
 void ExpectLogged(const std::string &log, std::vector<std::string> paths,

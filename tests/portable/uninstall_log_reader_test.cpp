@@ -22,10 +22,15 @@ std::string Section(std::initializer_list<std::string> lines)
     return buffer + '\0';
 }
 
-std::unique_ptr<LogValueList> Collect(const std::string &section,
-                                      LogList which)
+// A list that gives its memory back.
+struct OwnedList : LogValueList {
+    OwnedList() : LogValueList() {}
+    ~OwnedList() { FreeLogValues(this); }
+};
+
+std::unique_ptr<OwnedList> Collect(const std::string &section, LogList which)
 {
-    std::unique_ptr<LogValueList> list(new LogValueList);
+    std::unique_ptr<OwnedList> list(new OwnedList);
     CollectNumberedValues(section.data(), section.size(), which, list.get());
     return list;
 }
@@ -74,10 +79,29 @@ TEST(UninstallLogReader, ABufferWithoutItsFinalNulsIsReadOnlyToItsSize)
     const char bytes[] = "FILE00=C:\\a\0FILE01=C:\\b";
     std::unique_ptr<char[]> exact(new char[sizeof(bytes) - 1]);
     memcpy(exact.get(), bytes, sizeof(bytes) - 1);
-    std::unique_ptr<LogValueList> list(new LogValueList);
+    OwnedList list;
     EXPECT_EQ(1, CollectNumberedValues(exact.get(), sizeof(bytes) - 1,
-                                       LOG_FILES, list.get()));
-    EXPECT_STREQ("C:\\a", list->values[0]);
+                                       LOG_FILES, &list));
+    EXPECT_STREQ("C:\\a", list.values[0]);
+}
+
+TEST(UninstallLogReader, AListHoldsItsCapacityAndCountsTheRestAsDropped)
+{
+    // A hostile log may number its keys far past what an install writes.
+    for (int listed : {UNINSTALL_LIST_CAPACITY, UNINSTALL_LIST_CAPACITY + 1}) {
+        SCOPED_TRACE(listed);
+        std::string section;
+        for (int i = 0; i < listed; i++) {
+            char key[LOG_KEY_SIZE];
+            FormatLogKey(key, sizeof(key), LOG_FILES, i);
+            section += std::string(key) + "=C:\\f" + std::to_string(i) + '\0';
+        }
+        auto list = Collect(section + '\0', LOG_FILES);
+        EXPECT_EQ(UNINSTALL_LIST_CAPACITY, list->count);
+        EXPECT_EQ(listed - UNINSTALL_LIST_CAPACITY, list->dropped);
+        EXPECT_STREQ("C:\\f4095", list->values[UNINSTALL_LIST_CAPACITY - 1]);
+        EXPECT_FALSE(AppendLogValue(list.get(), "C:\\more"));
+    }
 }
 
 TEST(UninstallLogReader, FoldersAreSortedDeepestFirst)

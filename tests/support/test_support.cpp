@@ -284,6 +284,29 @@ void DialogWatcher::OnActivate(HWND dialog)
     onOpen_(dialog);
 }
 
+void ListTree(const std::string &folder, std::vector<std::string> *files,
+              std::vector<std::string> *folders, const char *skip)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == ".." ||
+            (skip != nullptr && lstrcmpiA(name.c_str(), skip) == 0))
+            continue;
+        std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders->push_back(path);
+            ListTree(path, files, folders, skip);
+        } else {
+            files->push_back(path);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 std::string BuildFolder()
 {
     char path[MAX_PATH];

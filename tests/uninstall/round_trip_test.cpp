@@ -25,24 +25,11 @@ const char *const kWineNoise[] = {"\\NetworkCards\\", "Explorer\\Advanced]",
 
 // Every path below folder, without the temporary folders (the tests' own
 // scratch folders live there).
-void ListTree(const std::string &folder, std::set<std::string> *paths)
+std::set<std::string> TreeOf(const std::string &folder)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = folder + "\\" + name;
-        if (lstrcmpiA(name.c_str(), "Temp") == 0)
-            continue;
-        paths->insert(path);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListTree(path, paths);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::vector<std::string> paths;
+    ListTree(folder, &paths, &paths, "Temp");
+    return std::set<std::string>(paths.begin(), paths.end());
 }
 
 // The sections of a "reg export" (UTF-16) file, Wine's own left out.
@@ -82,7 +69,7 @@ struct Snapshot {
 Snapshot TakeSnapshot(const std::string &scratch)
 {
     Snapshot snapshot;
-    ListTree("C:", &snapshot.files);
+    snapshot.files = TreeOf("C:");
     snapshot.machineKeys = ExportKeys("HKLM\\Software", scratch + "\\m.reg");
     snapshot.userKeys = ExportKeys("HKCU\\Software", scratch + "\\u.reg");
     return snapshot;

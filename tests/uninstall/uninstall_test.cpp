@@ -12,6 +12,7 @@
 
 #include "common/platform.h"
 #include "tests/support/test_support.h"
+#include "uninstall/file_remove.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"
 
@@ -61,6 +62,46 @@ void MakeShortcut(const std::string &path)
     file->Release();
     link->Release();
     CoUninitialize();
+}
+
+// An application registered with the network library.
+void RegisterNetLibApp(const char *name)
+{
+    HKEY key;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, kNetLibApplications, &key);
+    DWORD one = 1;
+    RegSetValueExA(key, name, 0, REG_DWORD, (BYTE *)&one, sizeof(one));
+    RegCloseKey(key);
+}
+
+// The uninstaller believes it runs on the 95 family, with its restart
+// renames in a scratch wininit.ini, while this lives.
+class On95Family {
+public:
+    explicit On95Family(const std::string &wininit)
+    {
+        SetWininitPath(wininit.c_str());
+        OverridePlatformVersion(0xC0000A04);
+    }
+    ~On95Family()
+    {
+        OverridePlatformVersion(0);
+        SetWininitPath(NULL);
+    }
+};
+
+std::string ClosingMessage(const char *language, const RemovalReport *report)
+{
+    char text[2048];
+    FormatClosingMessage(ChooseTexts(language), report, text, sizeof(text));
+    return text;
+}
+
+// An empty folder at path, whatever was there.
+void FreshFolder(const std::string &path)
+{
+    RemoveTree(path);
+    MakeFolders(path);
 }
 
 const char kNotes[] =
@@ -116,11 +157,7 @@ protected:
                        "Uninstall Test");
         WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Vorstmark\\NETLNK32",
                        "Version", "2.0.0");
-        HKEY key;
-        RegCreateKeyA(HKEY_LOCAL_MACHINE, kNetLibApplications, &key);
-        DWORD one = 1;
-        RegSetValueExA(key, "CaptureAgent", 0, REG_DWORD, (BYTE *)&one, 4);
-        RegCloseKey(key);
+        RegisterNetLibApp("CaptureAgent");
     }
 
     int Remove()
@@ -158,11 +195,7 @@ TEST_F(Uninstall, AFullRemovalLeavesNeitherFilesNorKeysNorLog)
 TEST_F(Uninstall, SharedPartsStayWhileOthersUseThem)
 {
     WriteInstallation();
-    DWORD one = 1;
-    HKEY key;
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, kNetLibApplications, &key);
-    RegSetValueExA(key, "OtherApp", 0, REG_DWORD, (BYTE *)&one, 4);
-    RegCloseKey(key);
+    RegisterNetLibApp("OtherApp");
     WriteRegString(HKEY_LOCAL_MACHINE, kSendAgentKey, "Version", "1.0.0");
 
     EXPECT_EQ(UNINSTALL_REMOVED, Remove());
@@ -182,10 +215,9 @@ TEST_F(Uninstall, SharedPartsStayWhileOthersUseThem)
     EXPECT_FALSE(KeyExists(kFileAgentKey));
     // Shared folders hold shared parts, not the user's files.
     EXPECT_EQ(0, report_.keptFolders);
-    char text[2048];
-    FormatClosingMessage(ChooseTexts("eng"), &report_, text, sizeof(text));
-    EXPECT_NE(nullptr, strstr(text, "network library was kept")) << text;
-    EXPECT_NE(nullptr, strstr(text, "SendAgent")) << text;
+    std::string text = ClosingMessage("eng", &report_);
+    EXPECT_NE(std::string::npos, text.find("network library was kept")) << text;
+    EXPECT_NE(std::string::npos, text.find("SendAgent")) << text;
 }
 
 TEST_F(Uninstall, ALogWithoutNotesKeepsTheSharedParts)
@@ -210,9 +242,8 @@ TEST_F(Uninstall, TheUsersOwnFileKeepsItsFolderAndIsNamed)
     EXPECT_EQ(1, report_.keptFolders);
     EXPECT_STREQ(dest_.c_str(), report_.keptFolder);
     EXPECT_STREQ("mine.txt", report_.keptFolderFile);
-    char text[2048];
-    FormatClosingMessage(ChooseTexts("jpn"), &report_, text, sizeof(text));
-    EXPECT_NE(nullptr, strstr(text, "mine.txt")) << text;
+    std::string text = ClosingMessage("jpn", &report_);
+    EXPECT_NE(std::string::npos, text.find("mine.txt")) << text;
 }
 
 TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
@@ -225,10 +256,8 @@ TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
     ASSERT_NE("<missing>", user);
     // The log names the common group; Program Manager made them per user.
     std::string shared = "Uninst Shared Group", own = "Uninst Own Group";
-    RemoveTree(user + "\\" + shared);
-    RemoveTree(user + "\\" + own);
-    MakeFolders(user + "\\" + shared);
-    MakeFolders(user + "\\" + own);
+    FreshFolder(user + "\\" + shared);
+    FreshFolder(user + "\\" + own);
     MakeShortcut(user + "\\" + shared + "\\Ours.lnk");
     MakeShortcut(user + "\\" + shared + "\\Theirs.lnk");
     MakeShortcut(user + "\\" + own + "\\Only.lnk");
@@ -237,9 +266,8 @@ TEST_F(Uninstall, ShortcutsGoWhereverTheyLandedAndOthersInTheGroupStay)
     // neither is touched.
     std::string tools = "Uninst Tools", acme = "Uninst Acme";
     std::string nested = acme + "\\" + tools;
-    RemoveTree(user + "\\" + tools);
-    RemoveTree(user + "\\" + acme);
-    MakeFolders(user + "\\" + tools);
+    FreshFolder(user + "\\" + tools);
+    FreshFolder(user + "\\" + acme);
     MakeFolders(user + "\\" + nested);
     MakeShortcut(user + "\\" + tools + "\\T.lnk");
     MakeShortcut(user + "\\" + nested + "\\T.lnk");
@@ -322,10 +350,9 @@ TEST_F(Uninstall, AnItemThatCannotGoKeepsTheLogAndTheEntryForAnotherRun)
     EXPECT_TRUE(FileExists(log_));
     EXPECT_TRUE(KeyExists(kUninstallKey));
     EXPECT_EQ(1, report_.failed);
-    char text[2048];
-    FormatClosingMessage(ChooseTexts("eng"), &report_, text, sizeof(text));
-    EXPECT_NE(nullptr, strstr(text, "x.lnk")) << text;
-    EXPECT_NE(nullptr, strstr(text, "were kept")) << text;
+    std::string text = ClosingMessage("eng", &report_);
+    EXPECT_NE(std::string::npos, text.find("x.lnk")) << text;
+    EXPECT_NE(std::string::npos, text.find("were kept")) << text;
 
     WriteInstallation();
     EXPECT_EQ(UNINSTALL_REMOVED, Remove());
@@ -355,6 +382,42 @@ TEST_F(Uninstall, AKeyNameThatFillsItsBufferIsUsedWhole)
     }
 }
 
+TEST_F(Uninstall, AShiftJisKeyNameEndingInA5CTrailByteIsDeleted)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "a Shift-JIS key name needs the Shift-JIS code page";
+    // 表 is 0x95 0x5C: its trail byte is no separator, so the name is one
+    // key of its own and the entry goes.
+    const std::string entry =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+        "Uninst\x95\x5C";
+    WriteRegString(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayName", "K");
+    WriteFileBytes(log_, "[UnInstKey]\r\nUnInstKey_File=Uninst\x95\x5C\r\n");
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_FALSE(KeyExists(entry.c_str()));
+    EXPECT_FALSE(FileExists(log_));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, entry.c_str());
+}
+
+TEST_F(Uninstall, AProtectedFolderSpelledByItsShortNameIsProtected)
+{
+    std::string programFiles = ReadRegString(
+        HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+        "ProgramFilesDir");
+    char shortName[MAX_PATH];
+    DWORD got = GetShortPathNameA(programFiles.c_str(), shortName,
+                                  sizeof(shortName));
+    ASSERT_TRUE(got > 0 && got < sizeof(shortName)) << programFiles;
+    ASSERT_STRNE(programFiles.c_str(), shortName) << "no short name differs";
+    EXPECT_TRUE(IsProtectedFolder(shortName)) << shortName;
+    // A folder of the product's, by its short name, may go.
+    MakeFolders(dest_ + "\\Long Folder Name");
+    got = GetShortPathNameA((dest_ + "\\Long Folder Name").c_str(), shortName,
+                            sizeof(shortName));
+    ASSERT_TRUE(got > 0 && got < sizeof(shortName));
+    EXPECT_FALSE(IsProtectedFolder(shortName)) << shortName;
+}
+
 TEST_F(Uninstall, OnThe95FamilyASectionPastOneReadIsReadKeyByKey)
 {
     // Past the 32767 bytes one section read gives there, with a gap in the
@@ -367,12 +430,11 @@ TEST_F(Uninstall, OnThe95FamilyASectionPastOneReadIsReadKeyByKey)
     WriteInstallation(true, more);
     WriteFileBytes(dest_ + "\\late.txt", "listed late");
     ASSERT_LT(32767u, ReadFileBytes(log_).size());
-    std::string wininit = scratch_.Join("wininit.ini");
-    SetWininitPath(wininit.c_str());
-    OverridePlatformVersion(0xC0000A04);
-    int result = Remove();
-    OverridePlatformVersion(0);
-    SetWininitPath(NULL);
+    int result;
+    {
+        On95Family family(scratch_.Join("wininit.ini"));
+        result = Remove();
+    }
     EXPECT_EQ(UNINSTALL_REMOVED, result);
     EXPECT_FALSE(Exists("app.exe"));
     EXPECT_FALSE(Exists("late.txt"));
@@ -392,15 +454,16 @@ TEST_F(Uninstall, OnThe95FamilyAFileInUseIsRenamedToNulByWininit)
     WriteInstallation();
     std::string wininit = scratch_.Join("wininit.ini");
     WriteFileBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
-    SetWininitPath(wininit.c_str());
-    OverridePlatformVersion(0xC0000A04);
-    HANDLE held = CreateFileA((dest_ + "\\app.exe").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    int result = Remove();
-    CloseHandle(held);
-    OverridePlatformVersion(0);
-    SetWininitPath(NULL);
+    int result;
+    {
+        On95Family family(wininit);
+        HANDLE held = CreateFileA((dest_ + "\\app.exe").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                                  NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        result = Remove();
+        CloseHandle(held);
+    }
 
     EXPECT_EQ(UNINSTALL_RESTART, result);
     EXPECT_EQ(1, report_.scheduled);

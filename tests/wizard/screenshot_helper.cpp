@@ -9,6 +9,8 @@
 #include <stdio.h>
 #include <string>
 
+#include "tests/support/window_search.h"
+
 static bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -21,26 +23,6 @@ static void WriteText(const std::string &path, const char *text)
         return;
     fputs(text, file);
     fclose(file);
-}
-
-struct FrameSearch {
-    DWORD process;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchFrame(HWND window, LPARAM data)
-{
-    FrameSearch *search = (FrameSearch *)data;
-    DWORD process = 0;
-    char className[16];
-    GetWindowThreadProcessId(window, &process);
-    GetClassNameA(window, className, sizeof(className));
-    if (process == search->process && lstrcmpA(className, "#32770") == 0 &&
-        IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // Polls every 100 ms; false after timeoutMs.
@@ -70,13 +52,8 @@ int main(int argc, char **argv)
                         folder.c_str(), &startup, &process))
         return 3;
 
-    FrameSearch search = {process.dwProcessId, NULL};
-    bool shown = WaitFor(
-        [&] {
-            EnumWindows(MatchFrame, (LPARAM)&search);
-            return search.found != NULL;
-        },
-        30000);
+    bool shown = WaitForProcessWindow(process.dwProcessId, IsDialogWindow,
+                                      30000) != NULL;
     // Time for the background and the page picture to be painted.
     Sleep(1500);
     WriteText(folder + "\\ready", shown ? "frame\n" : "no frame\n");

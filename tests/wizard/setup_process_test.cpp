@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "tests/e2e/setup_walker.h"
 #include "tests/support/test_support.h"
+#include "tests/support/window_search.h"
 #include "tests/wizard/wizard_test_support.h"
 
 static const char kCatalog[] =
@@ -12,81 +14,21 @@ static const char kCatalog[] =
     "[BUTTON]\r\nNEXT=Next\r\nCANCEL=Cancel\r\n"
     "[MessageBox]\r\nQUIT_SETUP=Quit?\r\nTITLE_MESSAGE=Setup\r\n";
 
-class SetupProcess {
-public:
-    SetupProcess(const std::string &exe)
-    {
-        ZeroMemory(&info_, sizeof(info_));
-        STARTUPINFOA startup;
-        ZeroMemory(&startup, sizeof(startup));
-        startup.cb = sizeof(startup);
-        std::string line = "\"" + exe + "\"";
-        started_ = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0,
-                                  NULL, NULL, &startup, &info_) != FALSE;
-    }
-    ~SetupProcess()
-    {
-        if (!started_)
-            return;
-        // Never left behind, whatever a test did.
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(info_.hProcess, 99);
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
-    SetupProcess(const SetupProcess &) = delete;
-    SetupProcess &operator=(const SetupProcess &) = delete;
-
-    bool started() const { return started_; }
-    DWORD id() const { return info_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE after the time-out.
-    DWORD WaitForExit(DWORD timeoutMs)
-    {
-        WaitForSingleObject(info_.hProcess, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION info_;
-    bool started_;
-};
-
-struct WindowSearch {
-    DWORD process;
-    HWND owner;
-    const char *className;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
-{
-    WindowSearch *search = (WindowSearch *)data;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[64];
-    GetClassNameA(window, className, sizeof(className));
-    if (process != search->process || lstrcmpA(className, search->className))
-        return TRUE;
-    if (search->owner != NULL && GetWindow(window, GW_OWNER) != search->owner)
-        return TRUE;
-    if (!IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
+// A top-level window of the process of the class, owned by owner (NULL:
+// any owner), waited for while this thread's messages are dispatched.
 static HWND WaitForWindow(DWORD process, const char *className, HWND owner)
 {
-    WindowSearch search = {process, owner, className, NULL};
+    HWND found = NULL;
     PumpUntil(
         [&] {
-            EnumWindows(MatchWindow, (LPARAM)&search);
-            return search.found != NULL;
+            found = FindProcessWindow(process, [&](HWND window) {
+                return HasWindowClass(window, className) &&
+                       (owner == NULL || GetWindow(window, GW_OWNER) == owner);
+            });
+            return found != NULL;
         },
         20000);
-    return search.found;
+    return found;
 }
 
 class SetupProcessTest : public testing::Test {
@@ -94,22 +36,20 @@ protected:
     void SetUp() override
     {
         // A folder of its own: setup.exe, its catalog and a picture.
-        exe_ = dir_.Join("setup.exe");
-        ASSERT_TRUE(CopyFileA(WinePath(SETUP_EXE).c_str(), exe_.c_str(),
-                              FALSE));
+        ASSERT_TRUE(CopyFileA(WinePath(SETUP_EXE).c_str(),
+                              dir_.Join("setup.exe").c_str(), FALSE));
         WriteFileBytes(dir_.Join("message.ini"), kCatalog);
         CopyFileA(TestPicture("true.bmp").c_str(),
                   dir_.Join("default.bmp").c_str(), FALSE);
     }
 
     ScratchDir dir_;
-    std::string exe_;
 };
 
 TEST_F(SetupProcessTest, QuitAnsweredYesEndsWithCodeZero)
 {
-    SetupProcess setup(exe_);
-    ASSERT_TRUE(setup.started());
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Start(dir_.path()));
     HWND background = WaitForWindow(setup.id(), "Tovrin", NULL);
     ASSERT_NE(nullptr, background);
     HWND frame = WaitForWindow(setup.id(), "#32770", background);
@@ -122,33 +62,33 @@ TEST_F(SetupProcessTest, QuitAnsweredYesEndsWithCodeZero)
     ASSERT_NE(nullptr, question);
     EXPECT_EQ("Setup", WindowText(question));
     PostMessageA(question, WM_COMMAND, IDYES, 0);
-    EXPECT_EQ(0u, setup.WaitForExit(20000));
+    EXPECT_EQ(0, setup.WaitForExit(20000));
 }
 
 TEST_F(SetupProcessTest, ClosingTheBackgroundEndsWithCodeZero)
 {
-    SetupProcess setup(exe_);
-    ASSERT_TRUE(setup.started());
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Start(dir_.path()));
     HWND background = WaitForWindow(setup.id(), "Tovrin", NULL);
     ASSERT_NE(nullptr, background);
     ASSERT_NE(nullptr, WaitForWindow(setup.id(), "#32770", background));
     PostMessageA(background, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, setup.WaitForExit(20000));
+    EXPECT_EQ(0, setup.WaitForExit(20000));
 }
 
 TEST_F(SetupProcessTest, SecondCopyRestoresTheFirstAndEnds)
 {
-    SetupProcess first(exe_);
-    ASSERT_TRUE(first.started());
+    SetupProcess first;
+    ASSERT_TRUE(first.Start(dir_.path()));
     HWND background = WaitForWindow(first.id(), "Tovrin", NULL);
     ASSERT_NE(nullptr, background);
     ASSERT_NE(nullptr, WaitForWindow(first.id(), "#32770", background));
     ShowWindow(background, SW_MINIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return IsIconic(background) != FALSE; }));
 
-    SetupProcess second(exe_);
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(0u, second.WaitForExit(20000));
+    SetupProcess second;
+    ASSERT_TRUE(second.Start(dir_.path()));
+    EXPECT_EQ(0, second.WaitForExit(20000));
     EXPECT_TRUE(PumpUntil([&] { return !IsIconic(background); }));
     DWORD foregroundProcess = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
@@ -157,5 +97,5 @@ TEST_F(SetupProcessTest, SecondCopyRestoresTheFirstAndEnds)
     EXPECT_EQ(nullptr, FindWindowExA(NULL, background, "Tovrin", NULL));
 
     PostMessageA(background, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, first.WaitForExit(20000));
+    EXPECT_EQ(0, first.WaitForExit(20000));
 }

@@ -1,0 +1,58 @@
+#include "tests/support/window_search.h"
+
+#include <string.h>
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    const std::function<bool(HWND)> *match;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
+{
+    WindowSearch *search = (WindowSearch *)parameter;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window) ||
+        !(*search->match)(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD process, const std::function<bool(HWND)> &match)
+{
+    WindowSearch search = {process, &match, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND WaitForProcessWindow(DWORD process,
+                          const std::function<bool(HWND)> &match,
+                          DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        HWND found = FindProcessWindow(process, match);
+        if (found != NULL)
+            return found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return NULL;
+}
+
+bool HasWindowClass(HWND window, const char *className)
+{
+    char name[64];
+    GetClassNameA(window, name, sizeof(name));
+    return strcmp(name, className) == 0;
+}
+
+bool IsDialogWindow(HWND window)
+{
+    return HasWindowClass(window, "#32770");
+}

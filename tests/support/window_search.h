@@ -1,0 +1,21 @@
+// Finding a top-level window of another process: the one search that the
+// test programs, the walkers and the screenshot helper share.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+// The first visible top-level window of process that satisfies match, or
+// NULL.
+HWND FindProcessWindow(DWORD process, const std::function<bool(HWND)> &match);
+
+// FindProcessWindow, tried every 50 ms until timeoutMs has passed.
+HWND WaitForProcessWindow(DWORD process,
+                          const std::function<bool(HWND)> &match,
+                          DWORD timeoutMs);
+
+// A dialog: the window class "#32770".
+bool IsDialogWindow(HWND window);
+// A window of the class className.
+bool HasWindowClass(HWND window, const char *className);
