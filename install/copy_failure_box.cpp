@@ -94,9 +94,11 @@ CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
                              MB_ABORTRETRYIGNORE | MB_ICONERROR);
     if (answer == IDRETRY)
         return COPY_FAILURE_RETRY;
-    if (answer == IDIGNORE)
-        return COPY_FAILURE_IGNORE;
-    return COPY_FAILURE_ABORT;
+    if (answer == IDABORT)
+        return COPY_FAILURE_ABORT;
+    // Ignore, or a box that could not be shown (0): today's way, the
+    // closing warning names the file; nothing is undone unasked.
+    return COPY_FAILURE_IGNORE;
 }
 
 static void ShowCatalogMessage(HWND owner, const char *key)
