@@ -228,19 +228,13 @@ struct PlannedCopy {
     char source[PATH_SIZE];
     char tag[JOURNAL_TAG_SIZE];   // names the temporary and backup files
     bool exists;                  // the target is there: it is kept first
+    bool isFolder;                // a folder where the file should go
 };
 
 // Entries planned at once: their log entries go to the file in one write,
 // as the batched log list would write them anyway.
 static const int kCopyBatch = 64;
 static PlannedCopy s_batch[kCopyBatch];
-
-static bool IsFolder(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The folders the entry creates and its placement go into the journal.
 // A folder where the file should go is no file to keep or remove: the
@@ -253,8 +247,10 @@ static void JournalPlannedCopy(PlannedCopy *plan)
     if (separator != NULL)
         *separator = '\0';
     JournalNewFolders(parent);
-    plan->exists = GetFileAttributesA(plan->target) != INVALID_FILE_ATTRIBUTES;
-    if (!IsFolder(plan->target))
+    DWORD attributes = GetFileAttributesA(plan->target);
+    plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
+    plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!plan->isFolder)
         JournalFilePlacement(plan->target, plan->tag, plan->exists);
 }
 
@@ -312,7 +308,7 @@ static CopyResult CopyIntoPlace(const PlannedCopy *plan, DWORD *error)
     // A file from read-only media is read-only; the installed one is not.
     SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
     PlacedFile placed = PlaceNewFile(temporary, plan->target, backup,
-                                     plan->exists && !IsFolder(plan->target),
+                                     plan->exists && !plan->isFolder,
                                      error);
     if (placed == PLACE_FAILED) {
         DeleteFileA(temporary);

@@ -30,11 +30,37 @@ static bool Exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether folder holds any file named like a side file ("~st*"). A stat
+// of a missing name costs a scan of the folder under Wine, so each folder
+// is looked at once, and only one that holds such files (left by someone
+// else: the run's own names never repeat) has each name checked.
+static bool FolderHasSideFiles(const char *target)
+{
+    static char s_folder[PATH_SIZE];
+    static bool s_hasSideFiles;
+    char pattern[PATH_SIZE];
+    if (!FormSidePath(target, "~st*", "", pattern, sizeof(pattern)))
+        return true;
+    size_t folderLength = strlen(pattern) - strlen("~st*");
+    if (strlen(s_folder) == folderLength &&
+        strncmp(s_folder, pattern, folderLength) == 0)
+        return s_hasSideFiles;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    s_hasSideFiles = search != INVALID_HANDLE_VALUE;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    CopyText(s_folder, sizeof(s_folder), pattern);
+    s_folder[folderLength] = '\0';
+    return s_hasSideFiles;
+}
+
 bool ChooseSideTag(const char *target, char *tag, size_t size)
 {
     // One counter for the whole run: two targets of one folder never share
     // a tag, even before either side file exists.
     static unsigned s_next = 1;
+    bool check = FolderHasSideFiles(target);
     for (int tries = 0; tries < 4096; tries++) {
         snprintf(tag, size, "~st%05X", s_next++ & 0xFFFFFu);
         char temporary[PATH_SIZE];
@@ -42,7 +68,7 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
         if (!FormSidePath(target, tag, ".tmp", temporary, sizeof(temporary)) ||
             !FormSidePath(target, tag, ".bak", backup, sizeof(backup)))
             return false;
-        if (!Exists(temporary) && !Exists(backup))
+        if (!check || (!Exists(temporary) && !Exists(backup)))
             return true;
     }
     return false;

@@ -367,10 +367,10 @@ std::vector<BrokenMedia> BrokenMediaTable()
           {"jpn/message.ini", 0, E, "startmenu.bmp of page 3"}}},
         {"picture named in the catalog missing",
          [](Media *m) { m->Append(kCatalog, "\n[bmp]\nTovrin02=none.bmp\n"); },
-         {{kCatalog, 61, E, "none.bmp of page 2"}}},
+         {{kCatalog, 64, E, "none.bmp of page 2"}}},
         {"invalid Shift-JIS in the Japanese catalog",
          [](Media *m) { m->Append("jpn/message.ini", "\nX=ab\x81\x20\n"); },
-         {{"jpn/message.ini", 60, E, "byte 0x81 at column 5"}}},
+         {{"jpn/message.ini", 63, E, "byte 0x81 at column 5"}}},
         {"language entry without a code",
          [](Media *m) {
              m->Replace("language.ini", "English;eng", "English");
@@ -407,7 +407,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, std::string(70000, ';') + "\n");
          },
          {{kCatalog, 0, E, "Windows 95 reads only the first 65535"},
-          {kCatalog, 57, W, "section of"}}},
+          {kCatalog, 60, W, "section of"}}},
         {"name at the Joliet limit",
          [](Media *m) {
              m->Write("product/" + std::string(60, 'n') + ".txt", "x");
@@ -426,7 +426,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, "[button]\nX=1\n");
          },
          {{kCatalog, 23, W, "key NEXT repeats line 17"},
-          {kCatalog, 60, W, "section [button] repeats line 14"}}},
+          {kCatalog, 63, W, "section [button] repeats line 14"}}},
         {"line without an equals sign",
          [](Media *m) {
              m->Replace(kCatalog, "WELCOME=Welcome", "WELCOME Welcome");
@@ -486,7 +486,7 @@ TEST(CheckMedia, TenPlantedMistakesAreAllReportedAndNothingElse)
                             {kCatalog, 14, E, "FINISH is missing"},
                             {kCatalog, 37, E, "setup reads 255"},
                             {kCatalog, 3, E, "the character set"},
-                            {"jpn/message.ini", 60, E, "not valid Shift-JIS"},
+                            {"jpn/message.ini", 63, E, "not valid Shift-JIS"},
                             {"language.ini", 7, E, "no folder deu"}});
     EXPECT_EQ(1, ReportExitCode(&report, false));
 }
