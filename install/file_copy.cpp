@@ -247,7 +247,11 @@ static void JournalPlannedCopy(PlannedCopy *plan)
     if (separator != NULL)
         *separator = '\0';
     JournalNewFolders(parent);
-    DWORD attributes = GetFileAttributesA(plan->target);
+    // In a folder of the run's own, a target is at most one an earlier
+    // entry put there: no backup is due, the rollback removes it anyway.
+    DWORD attributes = IsFolderNewInRun(parent)
+                           ? INVALID_FILE_ATTRIBUTES
+                           : GetFileAttributesA(plan->target);
     plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
     plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!plan->isFolder)

@@ -55,11 +55,14 @@ bool FormLogBackupPath(const char *logFile, char *path, size_t size)
 static const int kRecentFolders = 32;
 static char s_recentFolders[kRecentFolders][PATH_SIZE];
 static int s_recentNext;
+// Of those, the ones this run created.
+static bool s_recentCreated[kRecentFolders];
 static JournalStep s_step;
 
 void BeginTransaction(const char *logPath)
 {
     memset(s_recentFolders, 0, sizeof(s_recentFolders));
+    memset(s_recentCreated, 0, sizeof(s_recentCreated));
     s_recentNext = 0;
     char logFile[PATH_SIZE];
     char backup[PATH_SIZE];
@@ -78,18 +81,30 @@ void BeginTransaction(const char *logPath)
                                    logPath);
 }
 
-static bool RecentlyRecorded(const char *folder)
+static int FindRecentFolder(const char *folder)
 {
     for (int i = 0; i < kRecentFolders; i++)
         if (strcmp(s_recentFolders[i], folder) == 0)
-            return true;
-    return false;
+            return i;
+    return -1;
 }
 
-static void RememberFolder(const char *folder)
+static bool RecentlyRecorded(const char *folder)
+{
+    return FindRecentFolder(folder) >= 0;
+}
+
+static void RememberFolder(const char *folder, bool created)
 {
     CopyText(s_recentFolders[s_recentNext], PATH_SIZE, folder);
+    s_recentCreated[s_recentNext] = created;
     s_recentNext = (s_recentNext + 1) % kRecentFolders;
+}
+
+bool IsFolderNewInRun(const char *folder)
+{
+    int index = FindRecentFolder(folder);
+    return IsJournalOpen() && index >= 0 && s_recentCreated[index];
 }
 
 static void AddPathStep(JournalStepKind kind, const char *path,
@@ -131,9 +146,10 @@ void JournalNewFolders(const char *folder)
         if (RecentlyRecorded(path))
             continue;
         AddPathStep(STEP_FOLDER, path, NULL);
-        RememberFolder(path);
+        RememberFolder(path, true);
     }
-    RememberFolder(folder);
+    if (!RecentlyRecorded(folder))
+        RememberFolder(folder, false);
 }
 
 void JournalFilePlacement(const char *target, const char *tag, bool exists)

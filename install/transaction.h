@@ -63,6 +63,11 @@ void BeginTransaction(const char *logPath);
 // exist yet, outermost first. Flushed with the next batch.
 void JournalNewFolders(const char *folder);
 
+// Whether folder is one of the last folders recorded, and the run created
+// it: nothing in it can be older than the run, so a target there need not
+// be looked up (a look-up of a missing name scans the folder under Wine).
+bool IsFolderNewInRun(const char *folder);
+
 // Records a file about to be put in place with the side tag (see
 // install/file_replace.h): kept first as its backup when it exists.
 void JournalFilePlacement(const char *target, const char *tag, bool exists);
