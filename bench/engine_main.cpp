@@ -157,8 +157,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 2;
     }
     SetSharedValues(&options);
+    // Without a person to ask: a failed copy is passed over, as before.
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS), NULL,
-                    InstallProgressProc, 0);
+                    InstallProgressProc, PROGRESS_IGNORES_FAILURES);
     if (options.report != NULL)
         WriteReport(options.report);
     return 0;

@@ -13,6 +13,16 @@ void OverridePlatformVersion(DWORD version)
     g_versionOverride = version;
 }
 
+bool MoveFileOver(const char *source, const char *target)
+{
+    if (!IsWin95Family())
+        return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0;
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES &&
+        !DeleteFileA(target))
+        return false;
+    return MoveFileA(source, target) != 0;
+}
+
 bool ReadWholeProfileSection(const char *section, char *buffer, DWORD size,
                              const char *file)
 {

@@ -14,5 +14,10 @@ void OverridePlatformVersion(DWORD version);
 // ending in NUL, then one more NUL). Returns false, with buffer holding
 // nothing to rely on, when the section does not fit: more than size, or on
 // Windows 9x more than the 32,767 bytes that one read gives there.
+// Renames source over target, which may exist: MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING on the NT family; on the 95 family, which has
+// no such call, target is deleted first. Returns whether it was done.
+bool MoveFileOver(const char *source, const char *target);
+
 bool ReadWholeProfileSection(const char *section, char *buffer, DWORD size,
                              const char *file);

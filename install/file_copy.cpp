@@ -8,9 +8,11 @@
 #include "common/folders.h"
 #include "core/text/path_join.h"
 #include "common/setup_state.h"
+#include "install/file_replace.h"
 #include "install/install_report.h"
 #include "core/script/script_entry.h"
 #include "install/script_section.h"
+#include "install/journal_writer.h"
 #include "install/uninstall_log.h"
 
 // The number of entries of a file section: "SectionFiles" when it is
@@ -149,6 +151,28 @@ static bool LogFoldersBelow(const char *base, const char *path,
     return true;
 }
 
+static CopyFailurePolicy s_policy;
+static void *s_policyContext;
+static bool s_aborted;
+
+void SetCopyFailurePolicy(CopyFailurePolicy policy, void *context)
+{
+    s_policy = policy;
+    s_policyContext = context;
+    s_aborted = false;
+}
+
+static void NoteRestart(CopyFailures *failures, const char *target)
+{
+    ReportLine("replaced at the next restart (in use): %s", target);
+    if (failures == NULL)
+        return;
+    if (failures->restartCount == 0)
+        CopyText(failures->firstRestartFile,
+                 sizeof(failures->firstRestartFile), target);
+    failures->restartCount++;
+}
+
 static void NoteFailure(CopyFailures *failures, const char *name)
 {
     if (failures == NULL)
@@ -202,12 +226,37 @@ struct PlannedCopy {
     char folder[PATH_SIZE];
     char target[PATH_SIZE];
     char source[PATH_SIZE];
+    char tag[JOURNAL_TAG_SIZE];   // names the temporary and backup files
+    bool exists;                  // the target is there: it is kept first
+    bool isFolder;                // a folder where the file should go
 };
 
 // Entries planned at once: their log entries go to the file in one write,
 // as the batched log list would write them anyway.
 static const int kCopyBatch = 64;
 static PlannedCopy s_batch[kCopyBatch];
+
+// The folders the entry creates and its placement go into the journal.
+// A folder where the file should go is no file to keep or remove: the
+// copy fails there and nothing is recorded.
+static void JournalPlannedCopy(PlannedCopy *plan)
+{
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), plan->target);
+    char *separator = FindLastSeparator(parent);
+    if (separator != NULL)
+        *separator = '\0';
+    JournalNewFolders(parent);
+    // In a folder of the run's own, a target is at most one an earlier
+    // entry put there: no backup is due, the rollback removes it anyway.
+    DWORD attributes = IsFolderNewInRun(parent)
+                           ? INVALID_FILE_ATTRIBUTES
+                           : GetFileAttributesA(plan->target);
+    plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
+    plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!plan->isFolder)
+        JournalFilePlacement(plan->target, plan->tag, plan->exists);
+}
 
 // Reads and forms an entry and logs the folders it creates and its file.
 static void PlanEntry(const FileSectionReader *reader, int index,
@@ -229,8 +278,12 @@ static void PlanEntry(const FileSectionReader *reader, int index,
                                    plan->target, sizeof(plan->target)) &&
                    FormSource(&entry, allUsers, plan->source,
                               sizeof(plan->source));
+    if (plan->usable)
+        plan->usable = ChooseSideTag(plan->target, plan->tag,
+                                     sizeof(plan->tag));
     if (!plan->usable)
         return;   // a name or path that does not fit: nothing is copied
+    JournalPlannedCopy(plan);
     // The entry's own folder is listed in its place among its parents.
     if (PartBelow(destinationFolder, plan->folder) == NULL ||
         !LogFoldersBelow(destinationFolder, plan->target, paths)) {
@@ -238,6 +291,78 @@ static void PlanEntry(const FileSectionReader *reader, int index,
         LogFoldersBelow(plan->folder, plan->target, paths);
     }
     AddLogValue(files, plan->target);
+}
+
+enum CopyResult { COPIED, COPIED_AT_RESTART, COPY_FAILED };
+
+// The source copied to the temporary name and put in place (see
+// install/file_replace.h). A failed try leaves no temporary file.
+static CopyResult CopyIntoPlace(const PlannedCopy *plan, DWORD *error)
+{
+    char temporary[PATH_SIZE];
+    char backup[PATH_SIZE];
+    FormSidePath(plan->target, plan->tag, ".tmp", temporary,
+                 sizeof(temporary));
+    FormSidePath(plan->target, plan->tag, ".bak", backup, sizeof(backup));
+    if (!CopyFileA(plan->source, temporary, FALSE)) {
+        *error = GetLastError();
+        DeleteFileA(temporary);
+        return COPY_FAILED;
+    }
+    // A file from read-only media is read-only; the installed one is not.
+    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+    PlacedFile placed = PlaceNewFile(temporary, plan->target, backup,
+                                     plan->exists && !plan->isFolder,
+                                     error);
+    if (placed == PLACE_FAILED) {
+        DeleteFileA(temporary);
+        return COPY_FAILED;
+    }
+    return placed == PLACED_NOW ? COPIED : COPIED_AT_RESTART;
+}
+
+static void CreateEntryFolders(const PlannedCopy *plan)
+{
+    CreateFolderPath(plan->folder);
+    // A file name may hold subfolders ("sub\\a.txt").
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), plan->target);
+    char *separator = FindLastSeparator(parent);
+    if (separator != NULL) {
+        *separator = '\0';
+        if (strcmp(parent, plan->folder) != 0)
+            CreateFolderPath(parent);
+    }
+}
+
+// One try after another while the policy says Retry. Returns false when it
+// says Abort.
+static bool CopyOrAsk(const PlannedCopy *plan, const char *failedName,
+                      CopyFailures *failures)
+{
+    for (;;) {
+        DWORD error = 0;
+        CopyResult result = plan->usable ? CopyIntoPlace(plan, &error)
+                                         : COPY_FAILED;
+        if (result != COPY_FAILED) {
+            ReportFileCopied(plan->target);
+            if (result == COPIED_AT_RESTART)
+                NoteRestart(failures, plan->target);
+            return true;
+        }
+        ReportFileNotCopied(failedName, error);
+        CopyFailureChoice choice =
+            s_policy != NULL ? s_policy(s_policyContext, failedName, error)
+                             : COPY_FAILURE_IGNORE;
+        if (choice == COPY_FAILURE_ABORT) {
+            ReportLine("aborted at: %s", failedName);
+            return false;
+        }
+        if (choice == COPY_FAILURE_IGNORE) {
+            NoteFailure(failures, failedName);
+            return true;
+        }
+    }
 }
 
 static void CarryOutEntry(const PlannedCopy *plan, const char *section,
@@ -248,27 +373,14 @@ static void CarryOutEntry(const PlannedCopy *plan, const char *section,
         ShowProgress(progress, position, NULL, last);
         return;
     }
-    if (plan->usable) {
-        CreateFolderPath(plan->folder);
-        // A file name may hold subfolders ("sub\\a.txt").
-        char parent[PATH_SIZE];
-        CopyText(parent, sizeof(parent), plan->target);
-        char *separator = FindLastSeparator(parent);
-        if (separator != NULL) {
-            *separator = '\0';
-            if (strcmp(parent, plan->folder) != 0)
-                CreateFolderPath(parent);
-        }
-        if (!CopyFileA(plan->source, plan->target, FALSE)) {
-            ReportFileNotCopied(plan->target, GetLastError());
-            NoteFailure(failures, plan->target);
-        } else {
-            ReportFileCopied(plan->target);
-        }
-        SetFileAttributesA(plan->target, FILE_ATTRIBUTE_NORMAL);
-    } else {
-        ReportFileNotCopied(plan->name[0] != '\0' ? plan->name : section, 0);
-        NoteFailure(failures, plan->name[0] != '\0' ? plan->name : section);
+    if (plan->usable)
+        CreateEntryFolders(plan);
+    const char *failedName = plan->usable              ? plan->target
+                             : plan->name[0] != '\0' ? plan->name
+                                                      : section;
+    if (!CopyOrAsk(plan, failedName, failures)) {
+        s_aborted = true;
+        return;
     }
     ShowProgress(progress, position, plan->name, last);
 }
@@ -283,14 +395,15 @@ static void CopyEntries(const FileSectionReader *reader, int count,
                         LogNumbering *paths, LogNumbering *files,
                         CopyFailures *failures)
 {
-    for (int first = 0; first < count; first += kCopyBatch) {
+    for (int first = 0; first < count && !s_aborted; first += kCopyBatch) {
         int batch = count - first < kCopyBatch ? count - first : kCopyBatch;
         for (int i = 0; i < batch; i++)
             PlanEntry(reader, first + i, destinationFolder, allUsers,
                       &s_batch[i], paths, files);
         FlushLogList(paths);
         FlushLogList(files);
-        for (int i = 0; i < batch; i++)
+        FlushJournal();
+        for (int i = 0; i < batch && !s_aborted; i++)
             CarryOutEntry(&s_batch[i], reader->section, progress,
                           firstPosition + first + i,
                           first + i == count - 1, failures);
@@ -322,6 +435,7 @@ static void RecordShortcutFiles(const char *scriptPath, const char *section,
             continue;
         CopyText(link + length, sizeof(link) - length, ".lnk");
         AddLogValue(files, link);
+        JournalShortcutFile(link);
     }
 }
 
@@ -339,8 +453,10 @@ static void RecordShortcuts(const char *scriptPath, const char *groupName,
         if (AppendPath(group, sizeof(group), groupName) >= 0) {
             RecordShortcutFiles(scriptPath, shortcutSection, group, files);
             // An empty group name would name the Programs folder itself.
-            if (groupName[0] != '\0')
+            if (groupName[0] != '\0') {
                 AddLogValue(paths, group);
+                JournalNewFolders(group);
+            }
         }
     }
     if (startupSection == NULL)
@@ -349,6 +465,19 @@ static void RecordShortcuts(const char *scriptPath, const char *groupName,
     if (GetShellFolder(startup, sizeof(startup), "Startup", "Common Startup",
                        allUsers) > 0)
         RecordShortcutFiles(scriptPath, startupSection, startup, files);
+}
+
+// The shortcut files and group folder go into the journal before Program
+// Manager is asked for them.
+static void RecordShortcutsAhead(const char *scriptPath,
+                                 const char *groupName,
+                                 const char *shortcutSection,
+                                 const char *startupSection, int allUsers,
+                                 LogNumbering *paths, LogNumbering *files)
+{
+    RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
+                    allUsers, paths, files);
+    FlushJournal();
 }
 
 int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
@@ -443,6 +572,8 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
 
     AddLogValue(&paths, destinationFolder);
     FlushLogList(&paths);
+    JournalNewFolders(destinationFolder);
+    FlushJournal();
     CreateFolderPath(destinationFolder);
 
     // A script that is its own log changes while it is read: then every
@@ -467,9 +598,14 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
                 start + 1, &paths, &files, failures);
     CloseFileSection(&reader);
     ReportSectionCopied(fileSection);
+    if (s_aborted) {
+        CloseLogList(&paths);
+        CloseLogList(&files);
+        return 0;
+    }
 
-    RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
-                    allUsers, &paths, &files);
+    RecordShortcutsAhead(scriptPath, groupName, shortcutSection,
+                         startupSection, allUsers, &paths, &files);
     CloseLogList(&paths);
     CloseLogList(&files);
     return 1;

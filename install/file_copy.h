@@ -8,6 +8,7 @@
 #include "core/setup_limits.h"
 #include "core/log/log_names.h"
 #include "core/progman/progman_commands.h"
+#include "install/transaction.h"
 #include "install/uninstall_log.h"
 
 // Entries whose file could not be copied, summed over the sections of one
@@ -17,7 +18,14 @@ struct CopyFailures {
     int count;
     char firstFile[PATH_SIZE];
     ShortcutSkips shortcuts;
+    int restartCount;                   // in use: replaced at the restart
+    char firstRestartFile[PATH_SIZE];
 };
+
+// What the copies of the following CopySection calls do with a file that
+// cannot be copied (NULL: go on, as Ignore). Also forgets an earlier
+// Abort.
+void SetCopyFailurePolicy(CopyFailurePolicy policy, void *context);
 
 // The uninstall log path of the script ([UnInstLog] "UnInstLog"). A value
 // that does not fit the buffer gives an empty path (no log) and 0.
@@ -29,7 +37,12 @@ int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size);
 // program group and those of startupSection (may be NULL) in the Startup
 // folder. A failed copy does not stop the section: the entry still takes
 // its progress step and is recorded, and it is counted in failures (may be
-// NULL). Returns 1.
+// NULL); the policy (see SetCopyFailurePolicy) may retry it or abort the
+// run. Each file is copied to a temporary name beside its target and
+// renamed over it, an existing target kept as backup first, and every step
+// is recorded in the journal of the open transaction before it is taken.
+// Returns 1, or 0 when the policy aborted the run (the remaining entries
+// are left alone).
 int CopySection(const char *scriptPath, const char *destinationFolder,
                 HWND progressBar, HWND fileLabel, const char *groupName,
                 const char *fileSection, const char *shortcutSection,

@@ -52,9 +52,16 @@ static void FlattenLineBreaks(char *text)
     }
 }
 
+static bool g_reportQuiet;
+
+void SetReportQuiet(bool quiet)
+{
+    g_reportQuiet = quiet;
+}
+
 void ReportLine(const char *format, ...)
 {
-    if (g_report == INVALID_HANDLE_VALUE)
+    if (g_report == INVALID_HANDLE_VALUE || g_reportQuiet)
         return;
     char line[REPORT_LINE_SIZE];
     va_list arguments;
@@ -83,7 +90,7 @@ void ReportFileCopied(const char *target)
 }
 
 // The system's text for an error, without its closing line break.
-static void GetErrorText(DWORD error, char *text, size_t size)
+void GetErrorText(DWORD error, char *text, size_t size)
 {
     text[0] = '\0';
     DWORD length = FormatMessageA(

@@ -15,6 +15,10 @@ void CloseInstallReport();
 void SetUnattendedRun(bool unattended);
 bool IsUnattendedRun();
 
+// While quiet, lines go nowhere: a step that reports as one line of its
+// own (the recovery at start) silences the lines of its parts.
+void SetReportQuiet(bool quiet);
+
 // One line, printf style, cut on a character boundary to the line buffer;
 // line breaks inside it become blanks.
 void ReportLine(const char *format, ...)
@@ -22,6 +26,10 @@ void ReportLine(const char *format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+// The system's text for an error code (size bytes), for the report lines
+// and the boxes that name a reason.
+void GetErrorText(DWORD error, char *text, size_t size);
 
 // The file copier's events; error 0 means that the name or folder did
 // not fit a path. ReportSectionCopied sums up the files reported since its

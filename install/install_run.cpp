@@ -10,9 +10,12 @@
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "core/text/version.h"
+#include "install/copy_failure_box.h"
 #include "install/install_report.h"
 #include "install/progman_client.h"
+#include "install/registry_journal.h"
 #include "install/registry_writers.h"
+#include "install/transaction.h"
 #include "install/uninstaller_notes.h"
 #include "resources/resource.h"
 #include "wizard/catalog.h"
@@ -47,7 +50,7 @@ static void ReadScriptText(const char *section, const char *key,
 // The shared network library: copied only when the package's version is not
 // older than the installed one. Returns whether it was copied.
 static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
-                                  CopyFailures *failures)
+                                  CopyFailures *failures, bool *aborted)
 {
     char installed[NETLIB_VERSION_SIZE];
     if (!ReadRegistryText(HKEY_LOCAL_MACHINE, kNetLibKey, "Version",
@@ -61,34 +64,44 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
 
     bool copied = CompareVersions(package, installed) >= 0;
     if (copied)
-        CopySection(g_scriptPath, g_destinationFolder, progressBar,
-                    fileLabel, g_programGroup, "Files_DLL", "ShortCut_Common",
-                    "StartUp_DLL", g_allUsers, failures);
+        *aborted = !CopySection(g_scriptPath, g_destinationFolder,
+                                progressBar, fileLabel, g_programGroup,
+                                "Files_DLL", "ShortCut_Common", "StartUp_DLL",
+                                g_allUsers, failures);
     else
         ReportLine("section Files_DLL: skipped, the installed version %s is "
                    "newer than the package's %s", installed, package);
     // The registry names the library that is on disk: a newer installed
     // one that was kept keeps its version.
-    if (copied)
+    if (*aborted)
+        return copied;
+    if (copied) {
+        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version");
         WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
+    }
+    JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName);
     WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
     return copied;
 }
 
-static void InstallCommonFiles(const char *logPath, HWND progressBar,
+// Returns false when the run was aborted.
+static bool InstallCommonFiles(const char *logPath, HWND progressBar,
                                HWND fileLabel, CopyFailures *failures)
 {
     // The shared component's files are kept read-only; they must be
     // writable to be replaced.
     SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
                          FILE_ATTRIBUTE_NORMAL, g_allUsers);
-    CopySection(g_scriptPath, g_destinationFolder, progressBar, fileLabel,
-                g_programGroup, "Files_Common", "ShortCut_Common",
-                "StartUp_Common", g_allUsers, failures);
+    if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
+                     fileLabel, g_programGroup, "Files_Common",
+                     "ShortCut_Common", "StartUp_Common", g_allUsers,
+                     failures))
+        return false;
     WriteLogEntry(logPath, "Files_Common", "REGPATH00", kProductKey);
     WriteLogEntry(logPath, "Files_Common", "REGPATH01", kCompanyKey);
     SetSectionAttributes(g_scriptPath, g_destinationFolder, "Files_Common",
                          FILE_ATTRIBUTE_READONLY, g_allUsers);
+    return true;
 }
 
 // The startup shortcuts go into the group named after the Startup folder.
@@ -139,38 +152,52 @@ static void WriteUninstallRegistration(const char *logPath)
     if (AppendPath(icon, sizeof(icon), dispIcon) < 0)
         icon[0] = '\0';
 
+    static const char *const kEntryValues[] = {"DisplayName",
+                                               "UninstallString",
+                                               "DisplayIcon"};
+    char entryKey[UNINSTALL_KEY_PATH_SIZE];
+    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
+        for (const char *value : kEntryValues)
+            JournalValueChange(HKEY_LOCAL_MACHINE, entryKey, value);
     WriteUninstallEntry(keyName, displayName, command, icon);
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
 }
 
-void RunInstallation(HWND progressBar, HWND fileLabel,
-                     CopyFailures *failures)
+// The steps of the run; returns false when the policy aborted it.
+static bool InstallEverything(const char *logPath, HWND progressBar,
+                              HWND fileLabel, CopyFailures *failures)
 {
-    char logPath[PATH_SIZE];
-    ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
-
-    InstallNetworkLibrary(progressBar, fileLabel, failures);
-    if (g_installCommonFiles)
-        InstallCommonFiles(logPath, progressBar, fileLabel, failures);
-    else
+    bool aborted = false;
+    InstallNetworkLibrary(progressBar, fileLabel, failures, &aborted);
+    if (aborted)
+        return false;
+    if (g_installCommonFiles) {
+        if (!InstallCommonFiles(logPath, progressBar, fileLabel, failures))
+            return false;
+    } else {
         ReportLine("section Files_Common: skipped, the install-common-files "
                    "flag is 0");
+    }
 
     char startupGroup[PATH_SIZE];
     GetStartupGroupName(startupGroup, sizeof(startupGroup));
     RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup,
                       failures);
 
+    JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
-    CopySection(g_scriptPath, g_destinationFolder, progressBar, fileLabel,
-                g_programGroup, "Files_File", "ShortCut_File", "StartUp_File",
-                g_allUsers, failures);
+    if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
+                     fileLabel, g_programGroup, "Files_File", "ShortCut_File",
+                     "StartUp_File", g_allUsers, failures))
+        return false;
     WriteLogEntry(logPath, "Files_File", "REGPATH00", kFileAgentKey);
     WriteLogEntry(logPath, "Utility", "FileAgent", "1");
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
+    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath");
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
                      g_destinationFolder);
+    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version");
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
                      g_scriptVersion);
 
@@ -181,6 +208,27 @@ void RunInstallation(HWND progressBar, HWND fileLabel,
 
     WriteUninstallRegistration(logPath);
     WriteUninstallerNotes(logPath);
+    return true;
+}
+
+InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
+                               CopyFailures *failures,
+                               CopyFailurePolicy policy, void *context)
+{
+    char logPath[PATH_SIZE];
+    ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
+    BeginTransaction(logPath);
+    SetCopyFailurePolicy(policy, context);
+    bool finished = InstallEverything(logPath, progressBar, fileLabel,
+                                      failures);
+    SetCopyFailurePolicy(NULL, NULL);
+    if (finished)
+        return CommitTransaction();
+    if (logPath[0] == '\0') {
+        ReportLine("rollback: no uninstall log, nothing can be undone");
+        return INSTALL_ROLLBACK_LEFT;
+    }
+    return RollBackInstallation(logPath);
 }
 
 // The skipped shortcuts' line: their number and the titles kept.
@@ -224,8 +272,11 @@ double GetLastInstallRunTime()
     return g_lastRunMs;
 }
 
-static void OnInitDialog(HWND dialog)
+static bool s_askAboutFailures;
+
+static void OnInitDialog(HWND dialog, LPARAM parameter)
 {
+    s_askAboutFailures = parameter != PROGRESS_IGNORES_FAILURES;
     SetCatalogText(dialog, IDC_PROGRESS_CAPTION, g_catalogPath, "static",
                    "COPYING", NULL);
     if (g_standardFont != NULL) {
@@ -246,22 +297,35 @@ static void OnRunTimer(HWND dialog)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    RunInstallation(GetDlgItem(dialog, IDC_PROGRESS_BAR),
-                    GetDlgItem(dialog, IDC_PROGRESS_FILE), &failures);
+    InstallOutcome outcome =
+        RunInstallation(GetDlgItem(dialog, IDC_PROGRESS_BAR),
+                        GetDlgItem(dialog, IDC_PROGRESS_FILE), &failures,
+                        s_askAboutFailures ? AskAboutCopyFailure : NULL,
+                        dialog);
     QueryPerformanceCounter(&end);
     g_lastRunMs = (double)(end.QuadPart - start.QuadPart) * 1000.0 /
                   (double)frequency.QuadPart;
 
+    if (outcome != INSTALL_COMMITTED) {
+        // Abort: setup ends as every other way out does, with code 0.
+        ShowSetupCancelled(g_backgroundWindow);
+        EndDialog(dialog, 0);
+        PostQuitMessage(0);
+        return;
+    }
+    if (failures.restartCount > 0)
+        ShowRestartNeeded(g_backgroundWindow, failures.restartCount,
+                          failures.firstRestartFile);
     ReportCopyFailures(g_backgroundWindow, &failures);
     EndDialog(dialog, 1);
 }
 
 INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM,
-                                     LPARAM)
+                                     LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(dialog);
+        OnInitDialog(dialog, lParam);
         return TRUE;
     case WM_TIMER:
         OnRunTimer(dialog);

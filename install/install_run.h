@@ -6,16 +6,24 @@
 
 #include "install/file_copy.h"
 
+// The dialog's creation parameter: 0 asks about each failed copy (Abort /
+// Retry / Ignore); PROGRESS_IGNORES_FAILURES passes over them, for the
+// engine-only program that has nobody to ask.
+constexpr LPARAM PROGRESS_IGNORES_FAILURES = 1;
+
 INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM wParam,
                                      LPARAM lParam);
 
 // Every step of the installation, in order, over the shared setup state:
 // the three file sections with their gates, the shortcut registrations,
-// the product keys, the uninstall entry and the uninstall log. Copies that
-// failed and shortcut entries left out are added to failures (may be
-// NULL).
-void RunInstallation(HWND progressBar, HWND fileLabel,
-                     CopyFailures *failures);
+// the product keys, the uninstall entry and the uninstall log, as one
+// transaction (install/transaction.h). Copies that failed, files replaced
+// at the restart and shortcut entries left out are added to failures (may
+// be NULL). policy decides about each failed copy (NULL: Ignore); Abort
+// rolls the run back.
+InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
+                               CopyFailures *failures,
+                               CopyFailurePolicy policy, void *context);
 
 // When copies failed or shortcuts were left out: one warning that says how
 // many files and names the first, and names the shortcuts.

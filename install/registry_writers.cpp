@@ -78,15 +78,19 @@ int ReadRegistryText(HKEY root, const char *subkey, const char *valueName,
     return EndRegistryText(text, size, bytes) >= 0 ? 1 : 0;
 }
 
+bool FormUninstallEntryKey(char *keyPath, size_t size, const char *keyName)
+{
+    if (size == 0 || keyName[0] == '\0')
+        return false;
+    int wanted = snprintf(keyPath, size, "%s\\%s", kUninstallKey, keyName);
+    return wanted > 0 && (size_t)wanted < size;
+}
+
 int WriteUninstallEntry(const char *keyName, const char *displayName,
                         const char *uninstallCommand, const char *iconPath)
 {
-    if (keyName[0] == '\0')
-        return 0;
     char keyPath[UNINSTALL_KEY_PATH_SIZE];
-    int wanted = snprintf(keyPath, sizeof(keyPath), "%s\\%s", kUninstallKey,
-                          keyName);
-    if (wanted < 0 || (size_t)wanted >= sizeof(keyPath))
+    if (!FormUninstallEntryKey(keyPath, sizeof(keyPath), keyName))
         return 0;
 
     HKEY key;

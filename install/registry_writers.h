@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stddef.h>
 
 // Creates or opens root\subkey and sets the value. Returns 1 when the key
 // could be created or opened (the result of the set itself is not
@@ -25,6 +26,10 @@ int ReadRegistryValue(HKEY root, const char *subkey, const char *valueName,
 // (text empty) when missing or longer than size - 1 characters.
 int ReadRegistryText(HKEY root, const char *subkey, const char *valueName,
                      char *text, DWORD size);
+
+// The uninstall entry's key below HKEY_LOCAL_MACHINE for keyName. Returns
+// false for an empty name or one that does not fit.
+bool FormUninstallEntryKey(char *keyPath, size_t size, const char *keyName);
 
 // HKEY_LOCAL_MACHINE "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 // \keyName with "DisplayName", "UninstallString" and "DisplayIcon", in that

@@ -51,3 +51,39 @@ InstallOutcome RollBackInstallation(const char *logPath);
 // is one. Returns 0 when there was none, else RollBackInstallation's
 // result.
 int RecoverInterruptedRun(const char *scriptPath);
+
+// ---- The install run's side (install_run.cpp, file_copy.cpp) ----
+
+// Starts the transaction in the log at logPath (empty: no log, nothing can
+// be rolled back): a log that exists is copied first, so the rollback can
+// put it back as it was; then [Transaction] State=in progress.
+void BeginTransaction(const char *logPath);
+
+// Records the folders on the way to folder (folder included) that do not
+// exist yet, outermost first. Flushed with the next batch.
+void JournalNewFolders(const char *folder);
+
+// Whether folder is one of the last folders recorded, and the run created
+// it: nothing in it can be older than the run, so a target there need not
+// be looked up (a look-up of a missing name scans the folder under Wine).
+bool IsFolderNewInRun(const char *folder);
+
+// Records a file about to be put in place with the side tag (see
+// install/file_replace.h): kept first as its backup when it exists.
+void JournalFilePlacement(const char *target, const char *tag, bool exists);
+
+// Records a shortcut file Program Manager is about to create, unless it
+// exists already.
+void JournalShortcutFile(const char *link);
+
+// Commits: [Transaction] State=complete, then the backups and the journal
+// go. Returns INSTALL_COMMITTED.
+InstallOutcome CommitTransaction();
+
+// The backup of the log kept while a run is open: logFile + ".rbk".
+bool FormLogBackupPath(const char *logFile, char *path, size_t size);
+
+// The file a log path names: a path without a folder names a file in the
+// Windows folder, as the profile service takes it. Returns false when it
+// does not fit.
+bool ResolveLogFile(const char *logPath, char *file, size_t size);

@@ -2,6 +2,7 @@
 // created and runs the pre-install checks each time it becomes current.
 #include "pages/pages.h"
 #include "pages/welcome_checks.h"
+#include "install/copy_failure_box.h"
 
 #include "common/setup_state.h"
 #include "wizard/catalog.h"
@@ -42,6 +43,7 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM)
     switch (message) {
     case WM_INITDIALOG:
         FixInstallScriptPath();
+        RecoverInterruptedRunWithMessage(page);
         break;
     case WM_WIZARD_NEXT:
         g_currentPage = 2;  // the destination folder page

@@ -11,6 +11,7 @@
 #include "core/text/text_split.h"
 #include "install/install_report.h"
 #include "install/install_run.h"
+#include "install/transaction.h"
 #include "pages/destination_folder.h"
 #include "pages/folder_tree.h"
 #include "install/preinstall_checks.h"
@@ -26,6 +27,7 @@ struct Answers {
     char language[LANGUAGE_CODE_SIZE];
     char report[PATH_SIZE];
     bool destinationTooLong;
+    bool continueOnError;   // OnError=continue
 };
 
 // Reads [Setup] key into value (size bytes). Returns 1, 0 when missing or
@@ -66,6 +68,17 @@ static bool IsAnswerFile(const char *path)
                             "Setup");
 }
 
+// [Setup] OnError: "rollback" (also when absent) or "continue", in any
+// letter case; any other value makes the answer file unreadable.
+static bool ReadOnError(const char *answerPath, bool *continueOnError)
+{
+    char value[16];
+    int got = ReadAnswer(answerPath, "OnError", value, sizeof(value));
+    *continueOnError = got == 1 && lstrcmpiA(value, "continue") == 0;
+    return got == 0 ||
+           (got == 1 && (*continueOnError || lstrcmpiA(value, "rollback") == 0));
+}
+
 // Returns false when the answers cannot be used: the file is missing or
 // no answer file, or a group or language does not fit its buffer.
 static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
@@ -83,6 +96,8 @@ static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
                    sizeof(answers->destination)) < 0;
     // A report name that does not fit is a report that cannot be written.
     ReadAnswer(path, "Report", answers->report, sizeof(answers->report));
+    if (!ReadOnError(path, &answers->continueOnError))
+        return false;
     return ReadAnswer(path, "Group", answers->group, sizeof(answers->group)) >=
                0 &&
            ReadAnswer(path, "Language", answers->language,
@@ -194,16 +209,31 @@ static void ReportSkippedShortcuts(const ShortcutSkips *skips)
                    skips->count - kept);
 }
 
-static int Install()
+static CopyFailureChoice AbortOnFailure(void *, const char *, DWORD)
+{
+    return COPY_FAILURE_ABORT;
+}
+
+static int Install(bool continueOnError)
 {
     CopyFailures failures;
     memset(&failures, 0, sizeof(failures));
-    RunInstallation(NULL, NULL, &failures);
+    InstallOutcome outcome = RunInstallation(
+        NULL, NULL, &failures, continueOnError ? NULL : AbortOnFailure, NULL);
+    if (outcome == INSTALL_ROLLED_BACK)
+        return Finish(UNATTENDED_ROLLED_BACK,
+                      "failed, the machine is as it was");
+    if (outcome == INSTALL_ROLLBACK_LEFT)
+        return Finish(UNATTENDED_ROLLED_BACK,
+                      "failed, and some steps could not be undone");
     ReportSkippedShortcuts(&failures.shortcuts);
     if (failures.count > 0 || failures.shortcuts.count > 0 ||
         CountShortcutFailures() > 0)
         return Finish(UNATTENDED_INCOMPLETE,
                       "installed, but some files or shortcuts were not made");
+    if (failures.restartCount > 0)
+        return Finish(UNATTENDED_RESTART_NEEDED,
+                      "installed, restart needed");
     return Finish(UNATTENDED_INSTALLED, "installed");
 }
 
@@ -232,6 +262,8 @@ int RunUnattended(const char *commandLine)
         return Finish(UNATTENDED_NOT_STARTED,
                       "not started, no install script for the language");
     }
+    // A run killed earlier is undone before anything is looked at.
+    RecoverInterruptedRun(g_scriptPath);
     bool destinationValid = SettleAnswers(&answers);
 
     char version[SCRIPT_VERSION_SIZE];
@@ -253,5 +285,5 @@ int RunUnattended(const char *commandLine)
     if (!destinationValid)
         return Finish(UNATTENDED_BAD_DESTINATION,
                       "refused, the destination folder is not valid");
-    return Install();
+    return Install(answers.continueOnError);
 }

@@ -13,7 +13,11 @@ enum UnattendedExit {
     UNATTENDED_UTILITY_RUNNING = 4,
     UNATTENDED_INCOMPLETE = 5,        // installed, some files or shortcuts
                                       // not made
-    UNATTENDED_BAD_DESTINATION = 6
+    UNATTENDED_BAD_DESTINATION = 6,
+    UNATTENDED_ROLLED_BACK = 7,       // a file failed, OnError=rollback:
+                                      // the machine is as it was
+    UNATTENDED_RESTART_NEEDED = 3010  // installed; files in use are
+                                      // replaced at the restart
 };
 
 // The whole unattended run over the shared setup state, from the command

@@ -8,6 +8,8 @@
 
 #include "core/setup_limits.h"
 #include "core/log/log_reader.h"
+#include "install/copy_failure_box.h"
+#include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"
@@ -40,6 +42,14 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
     if (!ParseUninstallCommandLine(commandLine, &silent, logPath,
                                    sizeof(logPath)))
         return Refuse(silent, ChooseTexts(""), "%s", ChooseTexts("")->usage);
+    // A run that never committed is undone, not uninstalled: the files it
+    // replaced come back and the old values return.
+    if (IsInterruptedLog(logPath)) {
+        bool whole = RollBackInstallation(logPath) == INSTALL_ROLLED_BACK;
+        if (!silent && whole)
+            ShowEarlierRunUndone(NULL);
+        return whole ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL;
+    }
     if (!IsUsableLog(logPath))
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,
                       logPath);

@@ -10,9 +10,9 @@
 #include "core/log/log_names.h"
 #include "install/registry_writers.h"
 #include "install/preinstall_checks.h"
-#include "uninstall/file_remove.h"
+#include "install/file_remove.h"
 #include "core/log/log_reader.h"
-#include "uninstall/progman_remove.h"
+#include "install/progman_remove.h"
 #include "uninstall/registry_remove.h"
 
 static const char kUninstallRoot[] =

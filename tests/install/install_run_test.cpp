@@ -62,6 +62,10 @@ const char kProductScript[] =
     "[StartUp_File]\n"
     "Icon000=File Agent Tray;fileagent.exe\n";
 
+// "セットアップ" as the program holds it.
+const std::string kSetupShiftJis =
+    "\x83\x5A\x83\x62\x83\x67\x83\x41\x83\x62\x83\x76";
+
 class InstallRun : public testing::Test {
 protected:
     void SetUp() override
@@ -104,7 +108,7 @@ protected:
     void Script(const std::string &text) { media_.WriteScript(Fill(text)); }
     void Run()
     {
-        RunInstallation(NULL, NULL, &failures_);
+        RunInstallation(NULL, NULL, &failures_, NULL, NULL);
     }
     std::string Registry()
     {
@@ -328,19 +332,77 @@ TEST_F(InstallRun, ProgressDialogRunsOnceAndReportsFailedCopies)
            // names them as well.
            "[ShortCut_File]\nIcon000=Say \"hi\";readme.txt\n"
            "Icon001=Tool;readme.txt;C:\\;-x (1)\n");
-    MessageBoxAnswerer boxes;
+    // Ignore for each of the two files, then the closing warning.
+    MessageBoxAnswerer boxes({IDIGNORE, IDIGNORE, IDOK});
     INT_PTR result = DialogBoxParamA(g_instance,
                                      MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS),
                                      NULL, InstallProgressProc, 0);
     EXPECT_EQ(1, result);
     EXPECT_EQ("readme", ReadFileBytes(media_.Dest("readme.txt")));
-    ASSERT_EQ(1u, boxes.seen().size());
-    EXPECT_EQ("INSTALL SYSTEM INFO.", boxes.seen()[0].caption);
+    ASSERT_EQ(3u, boxes.seen().size());
+    // The catalog lacks the keys: the built-in Japanese texts (Shift-JIS
+    // in the program), the file and the reason on lines of their own.
+    EXPECT_EQ(kSetupShiftJis, boxes.seen()[0].caption);
+    EXPECT_NE(std::string::npos,
+              boxes.seen()[0].text.find("\n" + media_.Dest("missing.txt") +
+                                        "\n"))
+        << boxes.seen()[0].text;
+    EXPECT_GT(boxes.seen()[0].text.size(),
+              boxes.seen()[0].text.rfind('\n') + 1);
+    EXPECT_NE(std::string::npos,
+              boxes.seen()[1].text.find(media_.Dest("gone.txt")));
+    EXPECT_EQ("INSTALL SYSTEM INFO.", boxes.seen()[2].caption);
     EXPECT_EQ("2 file(s) could not be copied.\nThe first one: " +
                   media_.Dest("missing.txt") +
                   "\n2 shortcut(s) could not be registered: Say \"hi\", Tool",
-              boxes.seen()[0].text);
+              boxes.seen()[2].text);
     EXPECT_GT(GetLastInstallRunTime(), 0.0);
+}
+
+TEST_F(InstallRun, ProgressDialogAbortRollsBackAndEndsSetup)
+{
+    MakeFolders(media_.destination());
+    WriteFileBytes(media_.Dest("readme.txt"), "old readme");
+    std::string before = Registry();
+    Script("[UnInstLog]\nUnInstLog={LOG}\nRegistKey=Kit\n"
+           "[Files_File]\nfile000=readme.txt\nfile001=missing.txt\n");
+    ForgetQuit();
+    MessageBoxAnswerer boxes({IDABORT, IDOK});
+    INT_PTR result = DialogBoxParamA(g_instance,
+                                     MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS),
+                                     NULL, InstallProgressProc, 0);
+    EXPECT_EQ(0, result);
+    int code = -1;
+    EXPECT_TRUE(QuitWasPosted(&code));
+    EXPECT_EQ(0, code);
+    ForgetQuit();
+    ASSERT_EQ(2u, boxes.seen().size());
+    EXPECT_EQ(kSetupShiftJis, boxes.seen()[1].caption);
+    EXPECT_EQ(0u, boxes.seen()[1].text.find(kSetupShiftJis));
+    EXPECT_EQ("old readme", ReadFileBytes(media_.Dest("readme.txt")));
+    EXPECT_FALSE(FileExists(media_.logPath()));
+    EXPECT_EQ(before, Registry());
+}
+
+TEST_F(InstallRun, RetryCopiesTheFileOnceItIsBack)
+{
+    Script("[UnInstLog]\nUnInstLog={LOG}\n"
+           "[Files_File]\nfile000=readme.txt\nfile001=late.txt\n");
+    struct Asked {
+        InstallMedia *media;
+        int count;
+    } asked = {&media_, 0};
+    auto policy = [](void *context, const char *, DWORD) {
+        Asked *state = (Asked *)context;
+        state->count++;
+        state->media->WriteSource("late.txt", "late");
+        return COPY_FAILURE_RETRY;
+    };
+    EXPECT_EQ(INSTALL_COMMITTED,
+              RunInstallation(NULL, NULL, &failures_, policy, &asked));
+    EXPECT_EQ(1, asked.count);
+    EXPECT_EQ(0, failures_.count);
+    EXPECT_EQ("late", ReadFileBytes(media_.Dest("late.txt")));
 }
 
 TEST_F(InstallRun, ShiftJisDestinationAndGroup)

@@ -156,7 +156,8 @@ TEST_F(Unattended, CopyAndShortcutFailuresAreNamedAndEndWithFive)
         .Set("ShortCut_File", "Icon001", "Bad \"quote;agent.exe");
     WriteScript();
     WriteAnswers(Ini().Set("Setup", "Destination", destination)
-                     .Set("Setup", "Group", kGroup));
+                     .Set("Setup", "Group", kGroup)
+                     .Set("Setup", "OnError", "Continue"));
     EXPECT_EQ(5, Run());
     EXPECT_TRUE(Reported("not copied: " + destination +
                          "\\missing.txt (error 2: "));

@@ -12,7 +12,7 @@
 
 #include "common/platform.h"
 #include "tests/support/test_support.h"
-#include "uninstall/file_remove.h"
+#include "install/file_remove.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"
 

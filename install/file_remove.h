@@ -1,5 +1,6 @@
 // Files and folders going: read-only cleared, a file in use scheduled for
 // the next restart, folders only when empty and never a system folder.
+// Shared by the uninstaller and the install run's rollback.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,18 @@ FileRemoval RemoveFileOrSchedule(const char *path);
 // family, a "NUL=" line with the short name in wininit.ini's [rename]
 // section on the 95 family. Returns true when scheduled.
 bool ScheduleDeletion(const char *path);
+
+// Schedules source (a finished new file) to replace target at the next
+// restart: MoveFileExA with MOVEFILE_REPLACE_EXISTING on the NT family, a
+// "target=source" line with short names in wininit.ini's [rename] section
+// on the 95 family (target must exist). Returns true when scheduled.
+bool ScheduleReplacement(const char *source, const char *target);
+
+// Takes back every restart rename or deletion of source: its pairs leave
+// PendingFileRenameOperations (NT family), its lines wininit.ini's
+// [rename] section (95 family). Returns false when one could not be
+// taken back.
+bool CancelScheduledRename(const char *source);
 
 // Whether path is a folder the uninstaller never removes: a drive root, the
 // Windows or System folder, the Program Files and Common Files folders,

@@ -1,4 +1,4 @@
-#include "uninstall/progman_remove.h"
+#include "install/progman_remove.h"
 
 #include <windows.h>
 #include <ddeml.h>
@@ -7,7 +7,7 @@
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
 #include "core/setup_limits.h"
-#include "uninstall/file_remove.h"
+#include "install/file_remove.h"
 #include "core/log/log_reader.h"
 
 static HDDEDATA CALLBACK RemoveDdeCallback(UINT, UINT, HCONV, HSZ, HSZ,

@@ -1,5 +1,6 @@
-#include "uninstall/file_remove.h"
+#include "install/file_remove.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "core/text/dbcs.h"
@@ -7,6 +8,7 @@
 #include "common/platform.h"
 #include "core/setup_limits.h"
 #include "install/registry_writers.h"
+#include "core/log/journal.h"
 #include "core/log/log_reader.h"
 
 static const char *g_wininitPath;
@@ -20,32 +22,46 @@ void SetWininitPath(const char *path)
 // own, so the key NUL repeats and the section is rewritten whole.
 static char s_renameSection[32 * 1024];
 
-static bool ScheduleOnWin95(const char *path)
+static bool FindWininit(char *wininit, size_t size)
+{
+    if (g_wininitPath != NULL)
+        return CopyText(wininit, size, g_wininitPath) == strlen(g_wininitPath);
+    UINT got = GetWindowsDirectoryA(wininit, (UINT)size);
+    return got > 0 && got < size && AppendPath(wininit, size, "wininit.ini") >= 0;
+}
+
+// WININIT.EXE runs before long names are available.
+static bool GetShortName(const char *path, char *shortPath, size_t size)
+{
+    DWORD got = GetShortPathNameA(path, shortPath, (DWORD)size);
+    return got > 0 && got < size;
+}
+
+// Adds "target=source" (short names; target "NUL" deletes source).
+static bool ScheduleOnWin95(const char *source, const char *target)
 {
     char wininit[PATH_SIZE];
-    if (g_wininitPath != NULL) {
-        CopyText(wininit, sizeof(wininit), g_wininitPath);
-    } else {
-        UINT got = GetWindowsDirectoryA(wininit, sizeof(wininit));
-        if (got == 0 || got >= sizeof(wininit) ||
-            AppendPath(wininit, sizeof(wininit), "wininit.ini") < 0)
-            return false;
-    }
-    // WININIT.EXE runs before long names are available.
-    char shortPath[PATH_SIZE];
-    DWORD got = GetShortPathNameA(path, shortPath, sizeof(shortPath));
-    if (got == 0 || got >= sizeof(shortPath))
+    char shortSource[PATH_SIZE];
+    char shortTarget[PATH_SIZE];
+    if (!FindWininit(wininit, sizeof(wininit)) ||
+        !GetShortName(source, shortSource, sizeof(shortSource)))
+        return false;
+    if (target == NULL)
+        CopyText(shortTarget, sizeof(shortTarget), "NUL");
+    else if (!GetShortName(target, shortTarget, sizeof(shortTarget)))
         return false;
     DWORD used = GetPrivateProfileSectionA("rename", s_renameSection,
                                            sizeof(s_renameSection), wininit);
     if (used >= sizeof(s_renameSection) - 2)
         return false;
-    size_t line = strlen("NUL=") + strlen(shortPath) + 1;
+    size_t targetLength = strlen(shortTarget);
+    size_t line = targetLength + 1 + strlen(shortSource) + 1;
     if (used + line + 1 > sizeof(s_renameSection))
         return false;
     char *end = s_renameSection + used;
-    memcpy(end, "NUL=", 4);
-    memcpy(end + 4, shortPath, strlen(shortPath) + 1);
+    memcpy(end, shortTarget, targetLength);
+    end[targetLength] = '=';
+    memcpy(end + targetLength + 1, shortSource, strlen(shortSource) + 1);
     end[line] = '\0';
     return WritePrivateProfileSectionA("rename", s_renameSection,
                                        wininit) != 0;
@@ -54,8 +70,81 @@ static bool ScheduleOnWin95(const char *path)
 bool ScheduleDeletion(const char *path)
 {
     if (IsWin95Family())
-        return ScheduleOnWin95(path);
+        return ScheduleOnWin95(path, NULL);
     return MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool ScheduleReplacement(const char *source, const char *target)
+{
+    if (IsWin95Family())
+        return ScheduleOnWin95(source, target);
+    return MoveFileExA(source, target,
+                       MOVEFILE_DELAY_UNTIL_REBOOT |
+                           MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+static bool CancelOnWin95(const char *source)
+{
+    char wininit[PATH_SIZE];
+    if (!FindWininit(wininit, sizeof(wininit)))
+        return false;
+    DWORD used = GetPrivateProfileSectionA("rename", s_renameSection,
+                                           sizeof(s_renameSection), wininit);
+    if (used >= sizeof(s_renameSection) - 2)
+        return false;
+    size_t length = DropRenameLines(s_renameSection, used + 1, source);
+    char shortSource[PATH_SIZE];
+    if (GetShortName(source, shortSource, sizeof(shortSource)))
+        length = DropRenameLines(s_renameSection, length, shortSource);
+    if (length == used + 1)
+        return true;
+    return WritePrivateProfileSectionA("rename", s_renameSection,
+                                       wininit) != 0;
+}
+
+static const char kSessionManager[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+static const char kPendingRenames[] = "PendingFileRenameOperations";
+
+static bool CancelOnNt(const char *source)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return true;   // nothing is scheduled at all
+    DWORD type = 0;
+    DWORD bytes = 0;
+    bool cancelled = true;
+    if (RegQueryValueExA(key, kPendingRenames, NULL, &type, NULL, &bytes) ==
+            ERROR_SUCCESS &&
+        type == REG_MULTI_SZ && bytes > 0) {
+        // Two more NULs: a value stored without its closing ones.
+        char *list = (char *)calloc(bytes + 2, 1);
+        cancelled = list != NULL &&
+                    RegQueryValueExA(key, kPendingRenames, NULL, &type,
+                                     (BYTE *)list, &bytes) == ERROR_SUCCESS;
+        if (cancelled) {
+            size_t length = DropPendingRenames(list, bytes + 2, source);
+            if (length < bytes + 2) {
+                LONG done = length <= 2 + 1
+                                ? RegDeleteValueA(key, kPendingRenames)
+                                : RegSetValueExA(key, kPendingRenames, 0,
+                                                 REG_MULTI_SZ, (BYTE *)list,
+                                                 (DWORD)length - 2);
+                cancelled = done == ERROR_SUCCESS;
+            }
+        }
+        free(list);
+    }
+    RegCloseKey(key);
+    return cancelled;
+}
+
+bool CancelScheduledRename(const char *source)
+{
+    if (IsWin95Family())
+        return CancelOnWin95(source);
+    return CancelOnNt(source);
 }
 
 FileRemoval RemoveFileOrSchedule(const char *path)

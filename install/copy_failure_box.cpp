@@ -1,0 +1,134 @@
+// Compiled with -fexec-charset=CP932: the Japanese texts are Shift-JIS in
+// the program, as the systems they are shown on expect.
+#include "install/copy_failure_box.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "common/setup_state.h"
+#include "core/text/dbcs.h"
+#include "install/install_report.h"
+
+struct BuiltInText {
+    const char *key;
+    const char *english;
+    const char *japanese;
+};
+
+static const BuiltInText kTexts[] = {
+    {"COPY_FAILED", "A file could not be copied.",
+     "ファイルをコピーできませんでした。"},
+    {"SETUP_CANCELLED",
+     "Setup was cancelled. Nothing on this computer was changed.",
+     "セットアップを中止しました。このコンピュータは何も変更されていません。"},
+    {"EARLIER_UNDONE",
+     "An earlier setup was interrupted. Its changes have been undone.",
+     "前回のセットアップは中断されていました。その変更を元に戻しました。"},
+    {"TITLE_ERROR", "Setup", "セットアップ"},
+    {"TITLE_MESSAGE", "Setup", "セットアップ"},
+    {"RESTART_NEEDED",
+     "%d file(s) in use will be replaced when the computer restarts. "
+     "Restart the computer to finish the installation.\nThe first one: %s",
+     "使用中のファイル %d 個は、コンピュータの再起動時に置き換えられます。"
+     "インストールを完了するには、コンピュータを再起動してください。\n"
+     "最初のファイル: %s"},
+};
+
+static const char *BuiltIn(const char *key)
+{
+    bool japanese = lstrcmpiA(g_languageCode, "jpn") == 0;
+    for (const BuiltInText &text : kTexts)
+        if (strcmp(text.key, key) == 0)
+            return japanese ? text.japanese : text.english;
+    return "";
+}
+
+// The catalog's "\n" escape as a line break, as the pages show it.
+static void ApplyEscapes(char *text)
+{
+    char *out = text;
+    for (const char *in = text; *in != '\0';) {
+        if (in[0] == '\\' && in[1] == 'n') {
+            *out++ = '\n';
+            in += 2;
+            continue;
+        }
+        const char *next = NextChar(in);
+        while (in < next)
+            *out++ = *in++;
+    }
+    *out = '\0';
+}
+
+void ReadTransactionText(const char *key, char *text, size_t size)
+{
+    if (size == 0)
+        return;
+    text[0] = '\0';
+    if (g_catalogPath[0] != '\0')
+        GetPrivateProfileStringA("MessageBox", key, "", text, (DWORD)size,
+                                 g_catalogPath);
+    if (text[0] == '\0')
+        CopyText(text, size, BuiltIn(key));
+    ApplyEscapes(text);
+}
+
+CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
+                                      DWORD error)
+{
+    char intro[CATALOG_BOX_TEXT_SIZE];
+    char caption[CATALOG_BOX_TEXT_SIZE];
+    char reason[256];
+    ReadTransactionText("COPY_FAILED", intro, sizeof(intro));
+    ReadTransactionText("TITLE_ERROR", caption, sizeof(caption));
+    if (error != 0)
+        GetErrorText(error, reason, sizeof(reason));
+    else
+        CopyText(reason, sizeof(reason),
+                 "The name or folder does not fit a path.");
+    if (reason[0] == '\0')
+        snprintf(reason, sizeof(reason), "Error %lu.", (unsigned long)error);
+    char text[sizeof(intro) + PATH_SIZE + sizeof(reason) + 4];
+    snprintf(text, sizeof(text), "%s\n%s\n%s", intro, file, reason);
+    int answer = MessageBoxA((HWND)context, text, caption,
+                             MB_ABORTRETRYIGNORE | MB_ICONERROR);
+    if (answer == IDRETRY)
+        return COPY_FAILURE_RETRY;
+    if (answer == IDABORT)
+        return COPY_FAILURE_ABORT;
+    // Ignore, or a box that could not be shown (0): today's way, the
+    // closing warning names the file; nothing is undone unasked.
+    return COPY_FAILURE_IGNORE;
+}
+
+static void ShowCatalogMessage(HWND owner, const char *key)
+{
+    char text[CATALOG_BOX_TEXT_SIZE];
+    char caption[CATALOG_BOX_TEXT_SIZE];
+    ReadTransactionText(key, text, sizeof(text));
+    ReadTransactionText("TITLE_MESSAGE", caption, sizeof(caption));
+    MessageBoxA(owner, text, caption, MB_ICONINFORMATION);
+}
+
+void ShowSetupCancelled(HWND owner)
+{
+    ShowCatalogMessage(owner, "SETUP_CANCELLED");
+}
+
+void ShowEarlierRunUndone(HWND owner)
+{
+    ShowCatalogMessage(owner, "EARLIER_UNDONE");
+}
+
+void ShowRestartNeeded(HWND owner, int count, const char *firstFile)
+{
+    char text[CATALOG_BOX_TEXT_SIZE + PATH_SIZE];
+    snprintf(text, sizeof(text), BuiltIn("RESTART_NEEDED"), count, firstFile);
+    MessageBoxA(owner, text, BuiltIn("TITLE_MESSAGE"), MB_ICONINFORMATION);
+}
+
+void RecoverInterruptedRunWithMessage(HWND owner)
+{
+    if (RecoverInterruptedRun(g_scriptPath) != 0)
+        ShowEarlierRunUndone(owner);
+}

@@ -1,0 +1,34 @@
+// The boxes of the transactional install run with a person there. Their
+// texts come from the catalog's [MessageBox] section (COPY_FAILED,
+// SETUP_CANCELLED, EARLIER_UNDONE, with TITLE_ERROR and TITLE_MESSAGE as
+// captions); a key the catalog lacks gets a built-in text, Japanese when
+// the language code is "jpn", English otherwise.
+#pragma once
+
+#include <windows.h>
+#include <stddef.h>
+
+#include "install/transaction.h"
+
+// The catalog's [MessageBox] key into text (size bytes), or the built-in
+// text when the catalog lacks it.
+void ReadTransactionText(const char *key, char *text, size_t size);
+
+// The copy-failure policy of the progress dialog: one Abort / Retry /
+// Ignore box naming the file and the reason. context is the owner window.
+CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
+                                      DWORD error);
+
+// "Setup was cancelled and nothing was changed" (SETUP_CANCELLED).
+void ShowSetupCancelled(HWND owner);
+
+// "An interrupted setup was undone" (EARLIER_UNDONE).
+void ShowEarlierRunUndone(HWND owner);
+
+// Files in use are replaced at the restart: a box with built-in texts that
+// names how many and the first.
+void ShowRestartNeeded(HWND owner, int count, const char *firstFile);
+
+// setup.exe's first step with a person there, once the install script is
+// known: an interrupted earlier run is rolled back and one box says so.
+void RecoverInterruptedRunWithMessage(HWND owner);

@@ -1,0 +1,32 @@
+// A file put in place so that its target is always either the old file or
+// the whole new one: copied to a temporary name in the target's folder,
+// the old file kept under a backup name there (a rename on one volume),
+// then the new one renamed over the target. A target held open by another
+// program is replaced at the next restart instead.
+#pragma once
+
+#include <windows.h>
+#include <stddef.h>
+
+// folder-of-target\tag + extension (".tmp", ".bak") into path (size
+// bytes). Returns false when it does not fit or target has no folder.
+bool FormSidePath(const char *target, const char *tag, const char *extension,
+                  char *path, size_t size);
+
+// A tag (JOURNAL_TAG_SIZE bytes) whose temporary and backup names are both
+// free in target's folder. Returns false when none is.
+bool ChooseSideTag(const char *target, char *tag, size_t size);
+
+enum PlacedFile {
+    PLACED_NOW,          // the target is the new file
+    PLACED_AT_RESTART,   // in use: the temporary file replaces it then
+    PLACE_FAILED         // the target is as it was; *error says why
+};
+
+// Puts the finished temporary file over target. keepOld: target exists
+// and is kept as backup first.
+PlacedFile PlaceNewFile(const char *temporary, const char *target,
+                        const char *backup, bool keepOld, DWORD *error);
+
+// Whether another program holds path open so that it cannot be replaced.
+bool IsFileInUse(const char *path);

@@ -1,0 +1,225 @@
+#include "install/registry_journal.h"
+
+#include <string.h>
+
+#include "core/text/dbcs.h"
+#include "install/install_report.h"
+#include "install/journal_writer.h"
+
+static bool ToJournalRoot(HKEY root, JournalRoot *journalRoot)
+{
+    if (root == HKEY_LOCAL_MACHINE)
+        *journalRoot = ROOT_LOCAL_MACHINE;
+    else if (root == HKEY_CURRENT_USER)
+        *journalRoot = ROOT_CURRENT_USER;
+    else
+        return false;
+    return true;
+}
+
+static HKEY FromJournalRoot(JournalRoot root)
+{
+    return root == ROOT_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+static bool KeyExists(HKEY root, const char *key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+static JournalStep s_step;
+
+static bool StartStep(JournalStepKind kind, HKEY root, const char *key)
+{
+    memset(&s_step, 0, sizeof(s_step));
+    s_step.kind = kind;
+    return ToJournalRoot(root, &s_step.root) &&
+           CopyText(s_step.key, sizeof(s_step.key), key) == strlen(key);
+}
+
+// Every missing key on the way to key, outermost first.
+static void JournalMissingKeys(HKEY root, const char *key)
+{
+    char prefix[REGISTRY_KEY_SIZE];
+    if (CopyText(prefix, sizeof(prefix), key) != strlen(key))
+        return;
+    for (char *p = prefix;; p = NextChar(p)) {
+        bool end = *p == '\0';
+        if (!end && *p != '\\')
+            continue;
+        char kept = *p;
+        *p = '\0';
+        if (prefix[0] != '\0' && !KeyExists(root, prefix) &&
+            StartStep(STEP_KEY, root, prefix))
+            AddJournalStep(&s_step);
+        *p = kept;
+        if (end)
+            return;
+    }
+}
+
+// The value's present state into s_step (a value step already started).
+static bool ReadOldValue(HKEY root, const char *key, const char *valueName)
+{
+    if (CopyText(s_step.valueName, sizeof(s_step.valueName), valueName) !=
+        strlen(valueName))
+        return false;
+    s_step.absent = true;
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return true;
+    DWORD type = 0;
+    DWORD bytes = sizeof(s_step.data);
+    LONG result = RegQueryValueExA(opened, valueName, NULL, &type,
+                                   s_step.data, &bytes);
+    RegCloseKey(opened);
+    if (result == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (result != ERROR_SUCCESS)
+        return false;   // too long to keep, or unreadable
+    s_step.absent = false;
+    s_step.type = type;
+    s_step.dataSize = bytes;
+    return true;
+}
+
+void JournalValueChange(HKEY root, const char *key, const char *valueName)
+{
+    if (!IsJournalOpen())
+        return;
+    JournalMissingKeys(root, key);
+    if (StartStep(STEP_VALUE, root, key) &&
+        ReadOldValue(root, key, valueName))
+        AddJournalStep(&s_step);
+    else
+        ReportLine("rollback: the old value %s of %s cannot be kept", valueName,
+                   key);
+    FlushJournal();
+}
+
+void JournalKeyDeletion(HKEY root, const char *key)
+{
+    if (!IsJournalOpen())
+        return;
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return;
+    char name[REGISTRY_NAME_SIZE];
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof(name);
+        LONG result = RegEnumValueA(opened, index, name, &nameSize, NULL, NULL,
+                                    NULL, NULL);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS) {
+            ReportLine("rollback: a value of %s cannot be kept", key);
+            continue;
+        }
+        if (StartStep(STEP_VALUE, root, key) && ReadOldValue(root, key, name))
+            AddJournalStep(&s_step);
+    }
+    RegCloseKey(opened);
+    FlushJournal();
+}
+
+static bool StartsWithFolded(const char *text, const char *prefix)
+{
+    size_t length = strlen(prefix);
+    return strlen(text) >= length &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text,
+                          (int)length, prefix, (int)length) == CSTR_EQUAL;
+}
+
+bool IsJournalKeyAllowed(const char *key)
+{
+    static const char kSoftware[] = "Software\\";
+    static const char kMicrosoft[] = "Software\\Microsoft\\";
+    static const char kUninstall[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    if (!StartsWithFolded(key, kSoftware))
+        return false;
+    // No empty component: "Software\\" or "a\\\\b" names another key.
+    const char *previous = NULL;
+    for (const char *p = key; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\\' && (previous == NULL || *previous == '\\'))
+            return false;
+        previous = p;
+    }
+    if (*previous == '\\' || strlen(key) == strlen(kSoftware))
+        return false;
+    if (StartsWithFolded(key, kMicrosoft))
+        return StartsWithFolded(key, kUninstall) &&
+               strlen(key) > strlen(kUninstall);
+    return true;
+}
+
+static bool HasSubkeys(HKEY key)
+{
+    DWORD subkeys = 0;
+    return RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL,
+                            NULL, NULL, NULL, NULL, NULL) != ERROR_SUCCESS ||
+           subkeys > 0;
+}
+
+// A key the run created goes with its values, but never with subkeys:
+// on the 95 family RegDeleteKey would take the whole tree.
+static bool UndoKey(HKEY root, const char *key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return true;
+    bool keep = HasSubkeys(opened);
+    RegCloseKey(opened);
+    if (keep) {
+        ReportLine("rollback: key kept, it holds other keys: %s", key);
+        return false;
+    }
+    bool gone = RegDeleteKeyA(root, key) == ERROR_SUCCESS;
+    ReportLine("undone: key %s %s", key, gone ? "removed" : "NOT removed");
+    return gone;
+}
+
+static bool UndoValue(HKEY root, const JournalStep *step)
+{
+    HKEY opened;
+    if (step->absent) {
+        if (RegOpenKeyExA(root, step->key, 0, KEY_SET_VALUE, &opened) !=
+            ERROR_SUCCESS)
+            return true;
+        LONG result = RegDeleteValueA(opened, step->valueName);
+        RegCloseKey(opened);
+        bool gone = result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+        ReportLine("undone: value %s\\%s %s", step->key, step->valueName,
+                   gone ? "removed" : "NOT removed");
+        return gone;
+    }
+    if (RegCreateKeyExA(root, step->key, 0, NULL, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, NULL, &opened, NULL) != ERROR_SUCCESS) {
+        ReportLine("undone: value %s\\%s NOT restored", step->key,
+                   step->valueName);
+        return false;
+    }
+    bool set = RegSetValueExA(opened, step->valueName, 0, step->type,
+                              step->data, (DWORD)step->dataSize) ==
+               ERROR_SUCCESS;
+    RegCloseKey(opened);
+    ReportLine("undone: value %s\\%s %s", step->key, step->valueName,
+               set ? "restored" : "NOT restored");
+    return set;
+}
+
+bool UndoRegistryStep(const JournalStep *step)
+{
+    if (!IsJournalKeyAllowed(step->key)) {
+        ReportLine("rollback: registry key refused: %s", step->key);
+        return false;
+    }
+    HKEY root = FromJournalRoot(step->root);
+    if (step->kind == STEP_KEY)
+        return UndoKey(root, step->key);
+    return UndoValue(root, step);
+}

@@ -1,0 +1,433 @@
+// The install run as a transaction: the journal is written ahead of every
+// step (install/journal_writer), the commit drops the backups, the rollback
+// walks the journal backwards. Every undo step looks at what is there, so
+// a rollback that is killed and run again does only what is left.
+#include "install/transaction.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "common/platform.h"
+#include "core/log/journal.h"
+#include "core/log/log_reader.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
+#include "install/file_copy.h"
+#include "install/file_remove.h"
+#include "install/file_replace.h"
+#include "install/install_report.h"
+#include "install/journal_writer.h"
+#include "install/progman_remove.h"
+#include "install/registry_journal.h"
+
+static const char kTransactionSection[] = "Transaction";
+
+static bool Exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ResolveLogFile(const char *logPath, char *file, size_t size)
+{
+    if (FindLastSeparator(logPath) == NULL && strchr(logPath, ':') == NULL) {
+        UINT got = GetWindowsDirectoryA(file, (UINT)size);
+        return got > 0 && got < size && AppendPath(file, size, logPath) >= 0;
+    }
+    return CopyText(file, size, logPath) == strlen(logPath);
+}
+
+bool FormLogBackupPath(const char *logFile, char *path, size_t size)
+{
+    int length = snprintf(path, size, "%s.rbk", logFile);
+    return length > 0 && (size_t)length < size;
+}
+
+// ---- Writing the journal ----
+
+// The folders recorded lately: the entries of a batch mostly share one.
+static const int kRecentFolders = 32;
+static char s_recentFolders[kRecentFolders][PATH_SIZE];
+static int s_recentNext;
+// Of those, the ones this run created.
+static bool s_recentCreated[kRecentFolders];
+static JournalStep s_step;
+
+void BeginTransaction(const char *logPath)
+{
+    memset(s_recentFolders, 0, sizeof(s_recentFolders));
+    memset(s_recentCreated, 0, sizeof(s_recentCreated));
+    s_recentNext = 0;
+    char logFile[PATH_SIZE];
+    char backup[PATH_SIZE];
+    bool existed = logPath[0] != '\0' &&
+                   ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
+                   IsFile(logFile);
+    // A copy, not a rename: the run goes on writing the log.
+    bool copied = existed &&
+                  FormLogBackupPath(logFile, backup, sizeof(backup)) &&
+                  CopyFileA(logFile, backup, FALSE);
+    if (copied)
+        SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+    OpenJournal(logPath);
+    if (IsJournalOpen() && existed)
+        WritePrivateProfileStringA(kTransactionSection, "LogExisted", "1",
+                                   logPath);
+}
+
+static int FindRecentFolder(const char *folder)
+{
+    for (int i = 0; i < kRecentFolders; i++)
+        if (strcmp(s_recentFolders[i], folder) == 0)
+            return i;
+    return -1;
+}
+
+static bool RecentlyRecorded(const char *folder)
+{
+    return FindRecentFolder(folder) >= 0;
+}
+
+static void RememberFolder(const char *folder, bool created)
+{
+    CopyText(s_recentFolders[s_recentNext], PATH_SIZE, folder);
+    s_recentCreated[s_recentNext] = created;
+    s_recentNext = (s_recentNext + 1) % kRecentFolders;
+}
+
+bool IsFolderNewInRun(const char *folder)
+{
+    int index = FindRecentFolder(folder);
+    return IsJournalOpen() && index >= 0 && s_recentCreated[index];
+}
+
+static void AddPathStep(JournalStepKind kind, const char *path,
+                        const char *tag)
+{
+    memset(&s_step, 0, sizeof(s_step));
+    s_step.kind = kind;
+    CopyText(s_step.path, sizeof(s_step.path), path);
+    if (tag != NULL)
+        CopyText(s_step.tag, sizeof(s_step.tag), tag);
+    AddJournalStep(&s_step);
+}
+
+void JournalNewFolders(const char *folder)
+{
+    if (!IsJournalOpen() || RecentlyRecorded(folder))
+        return;
+    char path[PATH_SIZE];
+    if (CopyText(path, sizeof(path), folder) != strlen(folder))
+        return;
+    // The lengths of the missing folders, innermost first.
+    static const int kDepth = 64;
+    size_t lengths[kDepth];
+    int missing = 0;
+    size_t length = strlen(path);
+    while (missing < kDepth && length > 0) {
+        path[length] = '\0';
+        if (Exists(path))
+            break;
+        lengths[missing++] = length;
+        const char *separator = FindLastSeparator(path);
+        if (separator == NULL)
+            break;
+        length = (size_t)(separator - path);
+    }
+    for (int i = missing - 1; i >= 0; i--) {
+        memcpy(path, folder, lengths[i]);
+        path[lengths[i]] = '\0';
+        if (RecentlyRecorded(path))
+            continue;
+        AddPathStep(STEP_FOLDER, path, NULL);
+        RememberFolder(path, true);
+    }
+    if (!RecentlyRecorded(folder))
+        RememberFolder(folder, false);
+}
+
+void JournalFilePlacement(const char *target, const char *tag, bool exists)
+{
+    if (IsJournalOpen())
+        AddPathStep(exists ? STEP_REPLACE : STEP_FILE, target, tag);
+}
+
+void JournalShortcutFile(const char *link)
+{
+    if (IsJournalOpen() && !Exists(link))
+        AddPathStep(STEP_LINK, link, NULL);
+}
+
+// ---- Undoing ----
+
+// A path from the journal, judged before anything there is touched.
+static bool IsUsableFilePath(const char *path)
+{
+    if (!IsRemovablePath(path)) {
+        ReportLine("rollback: path refused: %s", path);
+        return false;
+    }
+    return true;
+}
+
+// The temporary file of a placement: its restart rename taken back, then
+// deleted.
+static bool RemoveTemporary(const char *target, const char *tag)
+{
+    char temporary[PATH_SIZE];
+    if (!FormSidePath(target, tag, ".tmp", temporary, sizeof(temporary)))
+        return false;
+    bool cancelled = CancelScheduledRename(temporary);
+    if (!Exists(temporary))
+        return cancelled;
+    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+    bool deleted = DeleteFileA(temporary) != 0;
+    ReportLine("undone: file %s %s", temporary,
+               deleted ? "removed" : "NOT removed");
+    return cancelled && deleted;
+}
+
+static bool UndoNewFile(const JournalStep *step)
+{
+    bool temporaryGone = RemoveTemporary(step->path, step->tag);
+    if (!Exists(step->path))
+        return temporaryGone;
+    FileRemoval removal = RemoveFileOrSchedule(step->path);
+    ReportLine("undone: file %s %s", step->path,
+               removal == FILE_GONE        ? "removed"
+               : removal == FILE_SCHEDULED ? "removed at the next restart"
+                                           : "NOT removed");
+    return temporaryGone && removal != FILE_KEPT;
+}
+
+static bool UndoReplacement(const JournalStep *step)
+{
+    bool temporaryGone = RemoveTemporary(step->path, step->tag);
+    char backup[PATH_SIZE];
+    if (!FormSidePath(step->path, step->tag, ".bak", backup, sizeof(backup)))
+        return false;
+    if (!IsFile(backup))
+        return temporaryGone;   // never moved, or already back
+    if (Exists(step->path)) {
+        SetFileAttributesA(step->path, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(step->path);
+    }
+    bool restored = MoveFileOver(backup, step->path);
+    ReportLine("undone: file %s %s", step->path,
+               restored ? "restored" : "NOT restored");
+    return temporaryGone && restored;
+}
+
+static bool UndoFolder(const char *path)
+{
+    if (!Exists(path))
+        return true;
+    bool gone = RemoveEmptyFolder(path);
+    ReportLine("undone: folder %s %s", path,
+               gone ? "removed" : "kept (not empty)");
+    return true;   // a folder holding someone's files stays, rightly
+}
+
+// Shortcuts waiting to be deleted through Program Manager: a run of link
+// steps goes in one conversation.
+static LogValueList s_links;
+
+static bool UndoWaitingLinks()
+{
+    if (s_links.count == 0)
+        return true;
+    DeleteThroughProgman(&s_links);
+    bool all = true;
+    for (int i = 0; i < s_links.count; i++) {
+        const char *link = s_links.values[i];
+        FileRemoval removal = RemoveFileOrSchedule(link);
+        ReportLine("undone: shortcut %s %s", link,
+                   removal != FILE_KEPT ? "removed" : "NOT removed");
+        all = all && removal != FILE_KEPT;
+    }
+    s_links.count = 0;
+    return all;
+}
+
+struct RollbackState {
+    int steps;
+    int left;       // steps that could not be undone
+    int unreadable; // lines that are no step
+};
+
+static bool UndoStep(const JournalStep *step)
+{
+    switch (step->kind) {
+    case STEP_FILE:
+        return IsUsableFilePath(step->path) && UndoNewFile(step);
+    case STEP_REPLACE:
+        return IsUsableFilePath(step->path) && UndoReplacement(step);
+    case STEP_FOLDER:
+        return IsUsableFilePath(step->path) && UndoFolder(step->path);
+    case STEP_LINK:
+        return true;   // gathered by the caller
+    case STEP_KEY:
+    case STEP_VALUE:
+        return UndoRegistryStep(step);
+    }
+    return false;
+}
+
+static void UndoJournalLine(void *context, const char *line)
+{
+    RollbackState *state = (RollbackState *)context;
+    static JournalStep step;
+    state->steps++;
+    if (!ParseJournalStep(line, &step)) {
+        state->unreadable++;
+        ReportLine("rollback: journal line not understood, skipped");
+        return;
+    }
+    if (step.kind == STEP_LINK) {
+        if (IsUsableFilePath(step.path))
+            AddLoggedValue(&s_links, step.path, strlen(step.path));
+        return;
+    }
+    if (!UndoWaitingLinks())
+        state->left++;
+    if (!UndoStep(&step))
+        state->left++;
+}
+
+// The log back as it was before the run: its copy put back, or, when
+// there was none before, the log removed.
+static bool RestoreLog(const char *logPath)
+{
+    char logFile[PATH_SIZE];
+    char backup[PATH_SIZE];
+    if (!ResolveLogFile(logPath, logFile, sizeof(logFile)) ||
+        !FormLogBackupPath(logFile, backup, sizeof(backup)))
+        return false;
+    if (IsFile(backup)) {
+        bool restored = MoveFileOver(backup, logFile);
+        ReportLine("undone: log %s %s", logFile,
+                   restored ? "restored" : "NOT restored");
+        return restored;
+    }
+    bool existed = GetPrivateProfileIntA(kTransactionSection, "LogExisted", 0,
+                                         logPath) != 0;
+    if (existed) {
+        // Kept before the run, but not copied: only the journal goes.
+        RemoveJournalSections(logPath);
+        WritePrivateProfileStringA(kTransactionSection, NULL, NULL, logPath);
+        return true;
+    }
+    if (!Exists(logFile))
+        return true;
+    SetFileAttributesA(logFile, FILE_ATTRIBUTE_NORMAL);
+    bool gone = DeleteFileA(logFile) != 0;
+    ReportLine("undone: log %s %s", logFile, gone ? "removed" : "NOT removed");
+    return gone;
+}
+
+bool IsInterruptedLog(const char *logPath)
+{
+    char logFile[PATH_SIZE];
+    return logPath[0] != '\0' &&
+           ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
+           IsFile(logFile) &&
+           ReadTransactionState(logPath) == TRANSACTION_IN_PROGRESS;
+}
+
+InstallOutcome RollBackInstallation(const char *logPath)
+{
+    // A run of this process that is still open stops writing: what it
+    // wrote is what is undone.
+    if (IsJournalOpen())
+        CloseJournal();
+    ReportLine("rollback: %s", logPath);
+    RollbackState state = {0, 0, 0};
+    s_links.count = 0;
+    int lines = VisitJournalBackwards(logPath, UndoJournalLine, &state);
+    if (!UndoWaitingLinks())
+        state.left++;
+    if (lines < 0 || state.left > 0 || !RestoreLog(logPath)) {
+        ReportLine("rollback: %d of %d step(s) could not be undone; the log "
+                   "is kept for another try",
+                   state.left, state.steps);
+        return INSTALL_ROLLBACK_LEFT;
+    }
+    ReportLine("rollback: done, %d step(s) undone", state.steps);
+    return INSTALL_ROLLED_BACK;
+}
+
+// ---- Committing ----
+
+static void DropBackup(void *, const char *line)
+{
+    static JournalStep step;
+    if (!ParseJournalStep(line, &step) || step.kind != STEP_REPLACE ||
+        !IsRemovablePath(step.path))
+        return;
+    char backup[PATH_SIZE];
+    if (FormSidePath(step.path, step.tag, ".bak", backup, sizeof(backup)) &&
+        IsFile(backup)) {
+        SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(backup))
+            ScheduleDeletion(backup);
+    }
+}
+
+// Once the log says complete: the backups and the journal go. Run again
+// after a kill, it finishes.
+static void FinishCommit(const char *logPath)
+{
+    VisitJournalBackwards(logPath, DropBackup, NULL);
+    char logFile[PATH_SIZE];
+    char backup[PATH_SIZE];
+    if (ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
+        FormLogBackupPath(logFile, backup, sizeof(backup)) && IsFile(backup))
+        DeleteFileA(backup);
+    RemoveJournalSections(logPath);
+}
+
+InstallOutcome CommitTransaction()
+{
+    if (!IsJournalOpen())
+        return INSTALL_COMMITTED;
+    char logPath[PATH_SIZE];
+    CopyText(logPath, sizeof(logPath), JournalLogPath());
+    CloseJournal();
+    WriteTransactionState(logPath, kStateComplete);
+    FinishCommit(logPath);
+    return INSTALL_COMMITTED;
+}
+
+int RecoverInterruptedRun(const char *scriptPath)
+{
+    char logPath[PATH_SIZE];
+    ReadUninstallLogPath(scriptPath, logPath, sizeof(logPath));
+    if (logPath[0] == '\0')
+        return 0;
+    if (IsInterruptedLog(logPath)) {
+        SetReportQuiet(true);
+        InstallOutcome outcome = RollBackInstallation(logPath);
+        SetReportQuiet(false);
+        ReportLine(outcome == INSTALL_ROLLED_BACK
+                       ? "recovery: an interrupted earlier run was rolled "
+                         "back (%s)"
+                       : "recovery: an interrupted earlier run was rolled "
+                         "back in part; its log is kept (%s)",
+                   logPath);
+        return outcome;
+    }
+    char section[8];
+    char logFile[PATH_SIZE];
+    if (ReadTransactionState(logPath) == TRANSACTION_COMPLETE &&
+        ResolveLogFile(logPath, logFile, sizeof(logFile)) && IsFile(logFile) &&
+        GetPrivateProfileSectionA("Transaction.1", section, sizeof(section),
+                                  logPath) > 0)
+        FinishCommit(logPath);
+    return 0;
+}
