@@ -1,0 +1,313 @@
+// Runs killed (TerminateProcess, as a power cut ends them) at instants
+// spread over the whole install run, each instant found by watching what
+// the run has done so far. After each kill the machine must come back as
+// it was: through "uninstall.exe -s LOG" (round A), or through the next
+// "setup.exe -s", which rolls the killed run back and installs, and a
+// later uninstall (round B). The sweep's table goes to the test output.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "tests/transaction/txn_machine.h"
+
+namespace {
+
+const char kLibraryVersionKey[] = "Software\\Vorstmark\\NETLNK32";
+const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+
+struct Instant {
+    std::string name;
+    std::function<bool()> reached;
+};
+
+std::vector<Instant> Instants(size_t oldLibrarySize)
+{
+    std::vector<Instant> instants = {
+        {"log begun", [] { return FileExists(kTxnLog); }},
+        {"library being replaced",
+         [oldLibrarySize] {
+             WIN32_FILE_ATTRIBUTE_DATA data;
+             return !GetFileAttributesExA(TxnMachine::LibraryPath().c_str(),
+                                          GetFileExInfoStandard, &data) ||
+                    data.nFileSizeLow != oldLibrarySize;
+         }},
+        {"library version written",
+         [] {
+             return ReadRegString(HKEY_LOCAL_MACHINE, kLibraryVersionKey,
+                                  "Version") == "2.1.0";
+         }},
+        {"common files",
+         [] {
+             return FileExists(std::string(kTxnDestination) +
+                               "\\Common\\common.txt");
+         }},
+        {"common shortcut",
+         [] { return TxnMachine::ShortcutMade("Txn Common Notes"); }},
+    };
+    for (int files : {1, kTxnDataFiles / 4, kTxnDataFiles / 2,
+                      3 * kTxnDataFiles / 4, kTxnDataFiles - 2}) {
+        instants.push_back({std::to_string(files) + " data files", [files] {
+                                return TxnMachine::DataFilesInstalled() >= files;
+                            }});
+    }
+    instants.push_back({"program shortcuts",
+                        [] { return TxnMachine::ShortcutMade("Txn Read Me"); }});
+    instants.push_back({"product registry",
+                        [] {
+                            return ReadRegString(HKEY_LOCAL_MACHINE,
+                                                 kFileAgentKey, "InstallPath") !=
+                                   "<missing>";
+                        }});
+    instants.push_back({"uninstall entry",
+                        [] { return TxnMachine::UninstallEntryMade(); }});
+    instants.push_back({"committed",
+                        [] { return TxnMachine::LogState() == "complete"; }});
+    return instants;
+}
+
+// "as before", or the first differences.
+std::string Verdict(const std::string &difference)
+{
+    if (difference.empty())
+        return "as before";
+    size_t lines = 0;
+    for (char c : difference)
+        lines += c == '\n';
+    return std::to_string(lines) + " differences: " +
+           difference.substr(0, difference.find('\n'));
+}
+
+struct Row {
+    std::string instant, foundA, afterA, foundB, afterB;
+};
+
+class KillSweep : public TxnMachine {
+protected:
+    // Runs setup.exe -s until the instant; returns what the kill left.
+    std::string KillAt(const Instant &instant)
+    {
+        int code = RunSetup(SmallMedia(), "", instant.reached);
+        std::string state = DescribeState();
+        if (code != kEndedFromOutside)
+            state += " (the run ended first, code " + std::to_string(code) + ")";
+        return state;
+    }
+
+    bool Committed() const { return LogState() == "complete"; }
+
+    // Round A: the uninstaller undoes the killed run (or removes the
+    // committed one).
+    Row RoundA(const Instant &instant)
+    {
+        Row row;
+        row.instant = instant.name;
+        ResetMachine();
+        row.foundA = KillAt(instant);
+        bool committed = Committed();
+        int code = RunUninstall();
+        std::string difference = SnapshotDifference(
+            committed ? BeforeWithUpgradedLibrary() : Before(), Now());
+        EXPECT_EQ(0, code) << instant.name;
+        EXPECT_EQ("", difference) << instant.name << ", found: " << row.foundA;
+        row.afterA = "uninstall " + std::to_string(code) + ": " +
+                     Verdict(difference);
+        return row;
+    }
+
+    // Round B: the next setup rolls back and installs; a later uninstall
+    // leaves the machine as before.
+    void RoundB(const Instant &instant, Row *row)
+    {
+        ResetMachine();
+        row->foundB = KillAt(instant);
+        std::string killedState = LogState();
+        int code = RunSetup(SmallMedia());
+        if (killedState == "complete") {
+            EXPECT_EQ(3, code) << instant.name;   // installed already
+        } else {
+            EXPECT_EQ(0, code) << instant.name;
+            if (killedState == "in progress") {
+                EXPECT_TRUE(Reported("undone") || Reported("rolled back"))
+                    << instant.name << ": no report line on the undone run";
+            }
+        }
+        EXPECT_EQ("complete", LogState()) << instant.name;
+        EXPECT_EQ(kTxnDataFiles, DataFilesInstalled()) << instant.name;
+        std::string installed = DescribeState();
+        int uninstalled = RunUninstall();
+        std::string difference =
+            SnapshotDifference(BeforeWithUpgradedLibrary(), Now());
+        EXPECT_EQ(0, uninstalled) << instant.name;
+        EXPECT_EQ("", difference) << instant.name << ", found: " << row->foundB;
+        row->afterB = "setup " + std::to_string(code) + " (" + installed +
+                      "), uninstall " + std::to_string(uninstalled) + ": " +
+                      Verdict(difference);
+    }
+};
+
+void PrintTable(const std::vector<Row> &rows)
+{
+    printf("\nKill sweep: setup.exe -s ended at each instant\n");
+    printf("| instant | state found (A) | after uninstall.exe -s | "
+           "state found (B) | after setup.exe -s, then uninstall |\n");
+    printf("|---|---|---|---|---|\n");
+    for (const Row &row : rows)
+        printf("| %s | %s | %s | %s | %s |\n", row.instant.c_str(),
+               row.foundA.c_str(), row.afterA.c_str(), row.foundB.c_str(),
+               row.afterB.c_str());
+    fflush(stdout);
+}
+
+TEST_F(KillSweep, EveryKilledRunIsUndoneByUninstallOrByTheNextSetup)
+{
+    std::vector<Row> rows;
+    std::vector<Instant> instants = Instants(OldLibrary().size());
+    ASSERT_GE(instants.size(), 10u);
+    for (const Instant &instant : instants) {
+        Row row = RoundA(instant);
+        RoundB(instant, &row);
+        rows.push_back(row);
+    }
+    PrintTable(rows);
+}
+
+// The names in the System folder other than the library, for spotting the
+// new library's temporary file.
+std::set<std::string> SystemFolderNames()
+{
+    std::set<std::string> names;
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(system) + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.insert(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The largest size among the files in the System folder that were not
+// there before, and the library's own size if it changed.
+ULONGLONG NewBytesInSystemFolder(const std::set<std::string> &before,
+                                 size_t oldSize)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    ULONGLONG largest = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(system) + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        ULONGLONG size =
+            ((ULONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+        bool library = lstrcmpiA(found.cFileName, "NETLNK32.DLL") == 0;
+        if ((library && size != oldSize) ||
+            (!library && !before.count(found.cFileName)))
+            largest = size > largest ? size : largest;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return largest;
+}
+
+// A run killed while it copies a large shared library leaves the old
+// library or the whole new one, never a mix.
+TEST_F(KillSweep, LibraryKilledWhileCopiedHoldsOldOrNewBytesWhole)
+{
+    const TxnMedia &media = LargeMedia();
+    std::string oldBytes = OldLibrary();
+    std::string newBytes = NewLibrary(media.librarySize);
+    std::set<std::string> names = SystemFolderNames();
+    // As soon as the copy shows, then with about half of it written.
+    for (ULONGLONG written : {(ULONGLONG)1, (ULONGLONG)media.librarySize / 2}) {
+        SCOPED_TRACE(written);
+        ResetMachine();
+        int code = RunSetup(media, "", [&] {
+            return NewBytesInSystemFolder(names, oldBytes.size()) >= written;
+        });
+        std::string bytes = ReadFileBytes(LibraryPath());
+        printf("killed with %llu new bytes in the System folder: %s%s\n",
+               (unsigned long long)written, DescribeState().c_str(),
+               code == kEndedFromOutside ? "" : " (the run ended first)");
+        EXPECT_TRUE(bytes == oldBytes || bytes == newBytes)
+            << "the library holds " << bytes.size() << " bytes of a mix";
+        EXPECT_EQ(0, RunUninstall());
+        EXPECT_EQ(oldBytes, ReadFileBytes(LibraryPath()));
+        EXPECT_EQ(names, SystemFolderNames());
+    }
+}
+
+// A rollback killed halfway and run again still ends with the machine as
+// it was: by uninstall.exe, and by the next setup.exe.
+TEST_F(KillSweep, RollbackKilledHalfwayFinishesWhenRunAgain)
+{
+    const int installed = kTxnDataFiles * 3 / 4;
+    auto killRunInstalling = [&] {
+        ResetMachine();
+        RunSetup(SmallMedia(), "", [&] { return DataFilesInstalled() >= installed; });
+        return DescribeState();
+    };
+    // Ended once half of what the killed run copied has been taken away.
+    auto halfUndone = [&] { return DataFilesInstalled() <= installed / 2; };
+
+    std::string killed = killRunInstalling();
+    int code = RunUninstall(halfUndone);
+    printf("uninstall.exe ended in its rollback (%s): %s\n",
+           code == kEndedFromOutside ? "killed" : "it ended first",
+           DescribeState().c_str());
+    if (code == kEndedFromOutside) {
+        EXPECT_TRUE(FileExists(kTxnLog)) << "the journal must outlive the kill";
+    }
+    EXPECT_EQ(0, RunUninstall()) << killed;
+    EXPECT_EQ("", SnapshotDifference(Before(), Now()));
+
+    killed = killRunInstalling();
+    code = RunSetup(SmallMedia(), "", halfUndone);
+    printf("setup.exe ended in its rollback (%s): %s\n",
+           code == kEndedFromOutside ? "killed" : "it ended first",
+           DescribeState().c_str());
+    EXPECT_EQ(0, RunSetup(SmallMedia())) << killed;
+    EXPECT_EQ("complete", LogState());
+    EXPECT_EQ(0, RunUninstall());
+    EXPECT_EQ("", SnapshotDifference(BeforeWithUpgradedLibrary(), Now()));
+}
+
+}  // namespace
+
+namespace {
+
+// The comparison the sweep relies on sees each kind of change, and the
+// reset between cases puts every one back.
+TEST_F(TxnMachine, SnapshotSeesEachChangeAndResetUndoesIt)
+{
+    MakeFolders(std::string(kTxnDestination));
+    WriteFileBytes(std::string(kTxnDestination) + "\\stray.txt", "x");
+    WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Vorstmark\\NETLNK32",
+                   "Version", "9.9.9");
+    WriteFileBytes(LibraryPath(), OldLibrary() + "x");
+    RestorePendingRenames("\\??\\C:\\stray.tmp|!\\??\\C:\\stray.dll");
+    std::string difference = SnapshotDifference(Before(), Now());
+    for (const char *change :
+         {"added: C:\\Program Files\\TxnTest\\FileAgent\\stray.txt",
+          "\"Version\"=\"9.9.9\"", "changed: pending renames",
+          "changed: bytes of "})
+        EXPECT_NE(std::string::npos, difference.find(change)) << change;
+    ResetMachine();
+    EXPECT_EQ("", SnapshotDifference(Before(), Now()));
+    EXPECT_EQ("", SnapshotDifference(BeforeWithUpgradedLibrary(),
+                                     BeforeWithUpgradedLibrary()));
+    EXPECT_NE(std::string::npos,
+              SnapshotDifference(Before(), BeforeWithUpgradedLibrary())
+                  .find("\"Version\"=\"2.1.0\""));
+}
+
+}  // namespace
