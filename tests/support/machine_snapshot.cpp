@@ -120,31 +120,44 @@ MachineSnapshot TakeMachineSnapshot(const std::string &scratch,
     return snapshot;
 }
 
-static std::string SetDifference(const std::set<std::string> &before,
-                                 const std::set<std::string> &after)
+// A failed case may differ in hundreds of paths: the first few say what
+// went wrong, the count says how much.
+static const size_t kLinesShown = 12;
+
+static void AddLine(std::string *text, size_t *lines, const std::string &line)
 {
-    std::string text;
+    if ((*lines)++ < kLinesShown)
+        *text += "  " + line.substr(0, 300) + "\n";
+}
+
+static void SetDifference(const std::set<std::string> &before,
+                          const std::set<std::string> &after,
+                          std::string *text, size_t *lines)
+{
     for (const std::string &item : after)
         if (!before.count(item))
-            text += "  added: " + item.substr(0, 300) + "\n";
+            AddLine(text, lines, "added: " + item);
     for (const std::string &item : before)
         if (!after.count(item))
-            text += "  gone: " + item.substr(0, 300) + "\n";
-    return text;
+            AddLine(text, lines, "gone: " + item);
 }
 
 std::string SnapshotDifference(const MachineSnapshot &before,
                                const MachineSnapshot &after)
 {
-    std::string text = SetDifference(before.files, after.files) +
-                       SetDifference(before.machineKeys, after.machineKeys) +
-                       SetDifference(before.userKeys, after.userKeys);
+    std::string text;
+    size_t lines = 0;
+    SetDifference(before.files, after.files, &text, &lines);
+    SetDifference(before.machineKeys, after.machineKeys, &text, &lines);
+    SetDifference(before.userKeys, after.userKeys, &text, &lines);
     if (before.pendingRenames != after.pendingRenames)
-        text += "  changed: pending renames " + after.pendingRenames + "\n";
+        AddLine(&text, &lines, "changed: pending renames " + after.pendingRenames);
     for (const auto &file : before.watched) {
         auto found = after.watched.find(file.first);
         if (found == after.watched.end() || found->second != file.second)
-            text += "  changed: bytes of " + file.first + "\n";
+            AddLine(&text, &lines, "changed: bytes of " + file.first);
     }
+    if (lines > kLinesShown)
+        text += "  ... " + std::to_string(lines) + " differences in all\n";
     return text;
 }

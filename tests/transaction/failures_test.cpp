@@ -158,10 +158,13 @@ TEST_F(Failures, LibraryHeldOpenIsReplacedAtTheRestart)
     EXPECT_EQ(3010, code);
     EXPECT_NE(std::string::npos, LastLine().find("(exit code 3010)")) << LastLine();
     EXPECT_TRUE(Reported(LibraryPath()));
-    EXPECT_EQ(OldLibrary(), ReadFileBytes(LibraryPath()));
+    std::string bytes = ReadFileBytes(LibraryPath());
+    EXPECT_TRUE(bytes == OldLibrary()) << "in place: " << Describe(bytes);
     std::string waiting = PendingReplacementOf(LibraryPath());
     ASSERT_NE("", waiting) << "pending: " << PendingRenames();
-    EXPECT_EQ(NewLibrary(SmallMedia().librarySize), ReadFileBytes(waiting));
+    bytes = ReadFileBytes(waiting);
+    EXPECT_TRUE(bytes == NewLibrary(SmallMedia().librarySize))
+        << "waiting: " << Describe(bytes);
     char folder[MAX_PATH];
     GetSystemDirectoryA(folder, sizeof(folder));
     EXPECT_EQ(0, lstrcmpiA(folder, waiting.substr(0, waiting.rfind('\\')).c_str()))

@@ -12,6 +12,10 @@ const char kTxnDestination[] = "C:\\Program Files\\TxnTest\\FileAgent";
 const char kTxnGroup[] = "Txn Kit";
 const int kTxnDataFiles = 292;
 
+// The new library's sizes: the sweep's media, and the large one.
+static const size_t kSmallLibrary = 64 * 1024;
+static const size_t kLargeLibrary = 24 << 20;
+
 static const char kTxnRoot[] = "C:\\Program Files\\TxnTest";
 static const char kUninstaller[] = "C:\\windows\\ckuninst.exe";
 static const char kUninstallKey[] = "CaptureKitFileAgent";
@@ -45,14 +49,42 @@ std::string TxnMachine::OldLibrary()
     return bytes;
 }
 
+// Distinct blocks of pseudo-random bytes, built fast enough for tens of
+// megabytes: one random block, each copy stamped with its number.
 static std::string NewLibraryBytes(size_t size)
 {
-    return "NETLNK32 2.1.0" + Garbage(size - 14, 20);
+    static const std::string block = Garbage(65536, 20);
+    std::string bytes = "NETLNK32 2.1.0";
+    bytes.reserve(size);
+    char stamp[16];
+    for (unsigned n = 0; bytes.size() < size; n++) {
+        snprintf(stamp, sizeof(stamp), "%08u", n);
+        bytes += stamp;
+        bytes += block;
+    }
+    bytes.resize(size);
+    return bytes;
 }
 
 std::string TxnMachine::NewLibrary(size_t size)
 {
     return NewLibraryBytes(size);
+}
+
+// A cut-off copy is a prefix of the new bytes: only the whole sizes count.
+static bool IsWholeNewLibrary(const std::string &bytes)
+{
+    return (bytes.size() == kSmallLibrary || bytes.size() == kLargeLibrary) &&
+           bytes == NewLibraryBytes(bytes.size());
+}
+
+std::string TxnMachine::Describe(const std::string &bytes)
+{
+    if (bytes == OldLibrary())
+        return "the old library";
+    if (IsWholeNewLibrary(bytes))
+        return "the whole new library";
+    return std::to_string(bytes.size()) + " bytes of neither";
 }
 
 static Ini TxnCatalog()
@@ -145,14 +177,14 @@ const TxnMedia &TxnMachine::SmallMedia()
 {
     static std::unique_ptr<ScratchDir> folder;
     static TxnMedia media;
-    return MediaOf(&folder, &media, 64 * 1024);
+    return MediaOf(&folder, &media, kSmallLibrary);
 }
 
 const TxnMedia &TxnMachine::LargeMedia()
 {
     static std::unique_ptr<ScratchDir> folder;
     static TxnMedia media;
-    return MediaOf(&folder, &media, 40 << 20);
+    return MediaOf(&folder, &media, kLargeLibrary);
 }
 
 static void RemoveShortcutFolders()
@@ -318,9 +350,7 @@ static std::string LibraryState()
         return "library missing";
     if (bytes == TxnMachine::OldLibrary())
         return "library old";
-    if (bytes.compare(0, 14, "NETLNK32 2.1.0") == 0 &&
-        (bytes.size() == TxnMachine::SmallMedia().librarySize ||
-         bytes.size() == (size_t)(40 << 20)))
+    if (IsWholeNewLibrary(bytes))
         return "library new";
     return "library of " + std::to_string(bytes.size()) + " other bytes";
 }

@@ -32,10 +32,13 @@ struct TxnMedia {
 class TxnMachine : public testing::Test {
 public:
     static const TxnMedia &SmallMedia();   // a 64 KiB library
-    static const TxnMedia &LargeMedia();   // a 40 MiB library
+    static const TxnMedia &LargeMedia();   // a 24 MiB library
     static std::string LibraryPath();      // System folder\NETLNK32.DLL
     static std::string OldLibrary();
     static std::string NewLibrary(size_t size);
+    // "the old library", "the whole new library", or a size: for
+    // messages, which must not print megabytes.
+    static std::string Describe(const std::string &bytes);
 
     // The machine as it was before any run; taken once, after the first
     // reset.
