@@ -10,6 +10,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -177,46 +178,92 @@ TEST_F(KillSweep, EveryKilledRunIsUndoneByUninstallOrByTheNextSetup)
     PrintTable(rows);
 }
 
-// The names in the System folder other than the library, for spotting the
-// new library's temporary file.
-std::set<std::string> SystemFolderNames()
-{
-    std::set<std::string> names;
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof(system));
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(system) + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.insert(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
+// The files that appear in a folder, told by the system as they appear
+// (listing a System folder every millisecond would be slower than the
+// copy it watches), and their sizes.
+class FolderWatch {
+public:
+    explicit FolderWatch(const std::string &folder) : folder_(folder)
+    {
+        folderHandle_ = CreateFileA(
+            folder.c_str(), FILE_LIST_DIRECTORY,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+            NULL);
+        overlapped_.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Ask();
+    }
+    ~FolderWatch()
+    {
+        CancelIo(folderHandle_);
+        CloseHandle(folderHandle_);
+        CloseHandle(overlapped_.hEvent);
+    }
+    bool Watching() const { return folderHandle_ != INVALID_HANDLE_VALUE; }
 
-// The largest size among the files in the System folder that were not
-// there before, and the library's own size if it changed.
-ULONGLONG NewBytesInSystemFolder(const std::set<std::string> &before,
-                                 size_t oldSize)
+    // The largest of the files that appeared, and of the one named.
+    ULONGLONG LargestNew(const char *alsoThis, ULONGLONG unlessOfSize)
+    {
+        Collect();
+        ULONGLONG largest = 0;
+        for (const std::string &name : appeared_)
+            largest = std::max(largest, SizeOf(name));
+        ULONGLONG also = SizeOf(alsoThis);
+        return also != unlessOfSize ? std::max(largest, also) : largest;
+    }
+
+private:
+    void Ask()
+    {
+        ResetEvent(overlapped_.hEvent);
+        ReadDirectoryChangesW(folderHandle_, changes_, sizeof(changes_), FALSE,
+                              FILE_NOTIFY_CHANGE_FILE_NAME |
+                                  FILE_NOTIFY_CHANGE_SIZE,
+                              NULL, &overlapped_, NULL);
+    }
+    void Collect()
+    {
+        DWORD got = 0;
+        if (WaitForSingleObject(overlapped_.hEvent, 0) != WAIT_OBJECT_0 ||
+            !GetOverlappedResult(folderHandle_, &overlapped_, &got, FALSE))
+            return;
+        for (DWORD at = 0; got != 0 && at + sizeof(FILE_NOTIFY_INFORMATION) <= got;) {
+            const FILE_NOTIFY_INFORMATION *change =
+                (const FILE_NOTIFY_INFORMATION *)((const BYTE *)changes_ + at);
+            char name[MAX_PATH] = "";
+            WideCharToMultiByte(CP_ACP, 0, change->FileName,
+                                (int)(change->FileNameLength / sizeof(WCHAR)),
+                                name, sizeof(name) - 1, NULL, NULL);
+            if (change->Action == FILE_ACTION_ADDED ||
+                change->Action == FILE_ACTION_RENAMED_NEW_NAME)
+                appeared_.insert(name);
+            if (change->NextEntryOffset == 0)
+                break;
+            at += change->NextEntryOffset;
+        }
+        Ask();
+    }
+    ULONGLONG SizeOf(const std::string &name) const
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA((folder_ + "\\" + name).c_str(),
+                                  GetFileExInfoStandard, &data))
+            return 0;
+        return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    }
+
+    std::string folder_;
+    HANDLE folderHandle_;
+    OVERLAPPED overlapped_ = {};
+    DWORD changes_[16384];
+    std::set<std::string> appeared_;
+};
+
+std::string SystemFolder()
 {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof(system));
-    ULONGLONG largest = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(system) + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        ULONGLONG size =
-            ((ULONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
-        bool library = lstrcmpiA(found.cFileName, "NETLNK32.DLL") == 0;
-        if ((library && size != oldSize) ||
-            (!library && !before.count(found.cFileName)))
-            largest = size > largest ? size : largest;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return largest;
+    return system;
 }
 
 // A run killed while it copies a large shared library leaves the old
@@ -226,13 +273,16 @@ TEST_F(KillSweep, LibraryKilledWhileCopiedHoldsOldOrNewBytesWhole)
     const TxnMedia &media = LargeMedia();
     std::string oldBytes = OldLibrary();
     std::string newBytes = NewLibrary(media.librarySize);
-    std::set<std::string> names = SystemFolderNames();
+    std::set<std::string> names;
+    ListTree(SystemFolder(), &names);
     // As soon as the copy shows, then with about half of it written.
     for (ULONGLONG written : {(ULONGLONG)1, (ULONGLONG)media.librarySize / 2}) {
         SCOPED_TRACE(written);
         ResetMachine();
+        FolderWatch watch(SystemFolder());
+        ASSERT_TRUE(watch.Watching());
         int code = RunSetup(media, "", [&] {
-            return NewBytesInSystemFolder(names, oldBytes.size()) >= written;
+            return watch.LargestNew("NETLNK32.DLL", oldBytes.size()) >= written;
         });
         std::string bytes = ReadFileBytes(LibraryPath());
         printf("killed with %llu new bytes in the System folder: %s%s\n",
@@ -243,7 +293,9 @@ TEST_F(KillSweep, LibraryKilledWhileCopiedHoldsOldOrNewBytesWhole)
         EXPECT_EQ(0, RunUninstall());
         bytes = ReadFileBytes(LibraryPath());
         EXPECT_TRUE(bytes == oldBytes) << "after the rollback: " << Describe(bytes);
-        EXPECT_EQ(names, SystemFolderNames());
+        std::set<std::string> after;
+        ListTree(SystemFolder(), &after);
+        EXPECT_TRUE(names == after) << "the System folder changed";
     }
 }
 

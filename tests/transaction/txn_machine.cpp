@@ -14,7 +14,7 @@ const int kTxnDataFiles = 292;
 
 // The new library's sizes: the sweep's media, and the large one.
 static const size_t kSmallLibrary = 64 * 1024;
-static const size_t kLargeLibrary = 24 << 20;
+static const size_t kLargeLibrary = 32 << 20;
 
 static const char kTxnRoot[] = "C:\\Program Files\\TxnTest";
 static const char kUninstaller[] = "C:\\windows\\ckuninst.exe";

@@ -32,7 +32,7 @@ struct TxnMedia {
 class TxnMachine : public testing::Test {
 public:
     static const TxnMedia &SmallMedia();   // a 64 KiB library
-    static const TxnMedia &LargeMedia();   // a 24 MiB library
+    static const TxnMedia &LargeMedia();   // a 32 MiB library
     static std::string LibraryPath();      // System folder\NETLNK32.DLL
     static std::string OldLibrary();
     static std::string NewLibrary(size_t size);
