@@ -8,6 +8,9 @@ their copy loop and install run; for the NSIS installers the launcher's
 wall time less the median of an empty NSIS installer's (NSIS start-up
 under Wine). "process s" is the launcher's wall time of the whole process;
 for setup.exe -s (unattended) it is also its seconds, start-up included.
+A case "Nover" installs the N files of case N over an earlier installation;
+with both run, the cost of the backups (every replaced file kept until the
+run commits) is printed as the difference.
 """
 import glob
 import math
@@ -67,7 +70,7 @@ def summarize_case(results, case):
                 continue
             if launch.get("timed_out") == "1" or launch.get("exit") not in ("0", None):
                 problems.append("exit %s" % launch.get("exit"))
-            if run["count"] != FILES.get(case, int(case) if case.isdigit() else -1):
+            if run["count"] != files_of(case):
                 problems.append("%d files arrived" % run["count"])
             wall.append(float(launch["wall_ms"]))
             peak.append(int(launch.get("peak_kb", 0)))
@@ -86,6 +89,13 @@ def summarize_case(results, case):
             "problems": sorted(set(problems)),
         }
     return rows
+
+
+def files_of(case):
+    if case in FILES:
+        return FILES[case]
+    count = case[:-len("over")] if case.endswith("over") else case
+    return int(count) if count.isdigit() else -1
 
 
 def seconds(ms):
@@ -143,16 +153,43 @@ def main():
                     growth = "%.1f / 9.99 (exponent %.2f)" % (
                         factor, math.log(factor) / math.log(9.99))
             peak = "-" if row["peak"] is None else "%.1f" % (row["peak"] / 1024)
-            files = FILES.get(case, case)
+            files = files_of(case)
+            if case.endswith("over"):
+                files = "%d*" % files
             line = "%-10s %6s %10s %9s %10s %9s %6d %s" % (
                 name, files, seconds(row["work"]), ratio, seconds(row["wall"]),
                 peak, row["runs"], growth)
             if row["problems"]:
                 line += "  [" + "; ".join(row["problems"]) + "]"
             print(line)
+    if any(case.endswith("over") for case in cases):
+        print("* installed over an earlier installation of the same files")
+    print_backup_cost(table)
     for case in cases:
         print_profile(results, case, table[case]["floor"]["work"])
     return 0
+
+
+def print_backup_cost(table):
+    """What installing over an earlier installation adds to installing
+    into an empty folder: the backups, and the floor's plain overwrite for
+    comparison."""
+    for case in table:
+        if not case.endswith("over") or case[:-len("over")] not in table:
+            continue
+        empty, over = table[case[:-len("over")]], table[case]
+        print()
+        print("Over an existing installation (%s files): what the backups "
+              "cost" % case[:-len("over")])
+        for name in ("floor", "engine", "setup-s"):
+            before, after = empty[name]["work"], over[name]["work"]
+            if before is None or after is None:
+                continue
+            print("  %-10s %8s s into an empty folder, %8s s over the earlier "
+                  "files: %+.3f s (%+.1f%%)" % (
+                      name, seconds(before), seconds(after),
+                      (after - before) / 1000.0,
+                      100.0 * (after - before) / before if before else 0.0))
 
 
 if __name__ == "__main__":

@@ -218,12 +218,25 @@ static std::string ChooseGroup(HWND page, const RoadChoices &choices)
     return "";
 }
 
+static bool HasEnded(const SetupProcess &setup)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, setup.id());
+    if (process == NULL)
+        return true;
+    bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
 // Answers the message boxes that come up while waiting for a page.
 static int WaitForPageAnsweringBoxes(SetupProcess &setup, HWND frame, int page,
+                                     const RoadChoices &choices,
                                      std::vector<std::string> *boxes)
 {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 60000) {
+        // An aborted run closes the frame, shows its last box and ends.
+        bool ended = !IsWindow(frame) && HasEnded(setup);
         if (WaitForPage(frame, page, 200) == page)
             return page;
         std::string caption, text;
@@ -231,8 +244,11 @@ static int WaitForPageAnsweringBoxes(SetupProcess &setup, HWND frame, int page,
         if (box != NULL) {
             if (boxes != NULL)
                 boxes->push_back(caption + ": " + text);
-            Answer(box, IDOK);
+            Answer(box, choices.answerBox ? choices.answerBox(box, caption, text)
+                                          : IDOK);
             Sleep(200);
+        } else if (ended) {
+            return -1;
         }
     }
     return -1;
@@ -275,7 +291,7 @@ std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
     Step(step, "05-program-group");
     PressButton(frame, IDC_WIZARD_NEXT);
 
-    if (WaitForPageAnsweringBoxes(setup, frame, 4, boxes) != 4)
+    if (WaitForPageAnsweringBoxes(setup, frame, 4, choices, boxes) != 4)
         return "the installation did not reach the finish page";
     Sleep(1200);  // the finish page holds the frame for a second
     Step(step, "06-finish");

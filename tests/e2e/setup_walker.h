@@ -57,11 +57,16 @@ struct RoadChoices {
     std::string destination;      // typed into the folder browser
     std::string group;            // typed after picking from the list
     bool pickFromList = true;
+    // Chooses the button for a box met while the files are copied (the
+    // failed-copy box has no OK); empty: IDOK.
+    std::function<int(HWND box, const std::string &caption,
+                      const std::string &text)> answerBox;
 };
 
 // The whole road from the language dialog to FINISH. Returns "" on
 // success, otherwise what went wrong; message boxes met on the way are
-// answered with OK and noted in boxes.
+// answered (choices.answerBox, or OK) and noted in boxes. A frame that
+// closes before the finish page ends the walk at once.
 std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
                           const StepHook &step,
                           std::vector<std::string> *boxes);

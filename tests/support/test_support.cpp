@@ -335,3 +335,39 @@ int RunProcess(const std::string &commandLine, DWORD timeoutMs)
     CloseHandle(process.hProcess);
     return (int)code;
 }
+
+int RunProcessEndedWhen(const std::string &commandLine,
+                        const std::string &folder,
+                        const std::function<bool()> &endWhen,
+                        DWORD timeoutMs)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL,
+                        folder.empty() ? NULL : folder.c_str(), &startup,
+                        &process))
+        return -1;
+    int result = -1;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            result = (int)code;
+            break;
+        }
+        if (endWhen && endWhen()) {
+            result = kEndedFromOutside;
+            break;
+        }
+    }
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 10000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}

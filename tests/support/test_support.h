@@ -44,6 +44,17 @@ std::string BuildFolder();
 // ended). Returns its exit code, or -1 when it could not be started.
 int RunProcess(const std::string &commandLine, DWORD timeoutMs = 60000);
 
+// Runs a command line from folder (empty: this process's folder) and asks
+// endWhen (when given) about every millisecond while it runs: once it says
+// true the process is ended there, as a power cut would end it. Returns
+// the exit code, kEndedFromOutside when it was ended that way, or -1 when
+// it could not be started or did not end within the time-out.
+const int kEndedFromOutside = -2;
+int RunProcessEndedWhen(const std::string &commandLine,
+                        const std::string &folder,
+                        const std::function<bool()> &endWhen,
+                        DWORD timeoutMs = 120000);
+
 // Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to
 // scratch keys below HKCU\Software\SetupTests, wiped before and after.
 class RegistrySandbox {
