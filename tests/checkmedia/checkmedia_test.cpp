@@ -251,7 +251,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
          {{kScript, 25, E, "modulo 65536, so the progress bar's range is 4"}}},
         {"message key with a built-in text missing",
          [](Media *m) {
-             m->Replace(kCatalog, "COPY_FAILED=A file could not be copied.\n",
+             m->Replace(kCatalog, "COPY_FAILED=This file could not be copied:\n",
                         "");
          },
          {}},
