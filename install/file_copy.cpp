@@ -10,6 +10,7 @@
 #include "common/setup_state.h"
 #include "install/file_replace.h"
 #include "install/install_report.h"
+#include "core/script/folder_field.h"
 #include "core/script/script_entry.h"
 #include "install/script_section.h"
 #include "install/journal_writer.h"
@@ -43,21 +44,21 @@ static void ReadFileEntry(const FileSectionReader *reader, int index,
     SplitFileEntry(value, entry);
 }
 
-// A folder field of an entry: absent gives the base; written with a
-// leading backslash, the base joined with its expansion; otherwise its
-// expansion as a complete folder. Returns false when it does not fit.
+// Expands a folder field with this computer's folders for the run's
+// all-users choice (the context); false when it does not fit.
+static bool ExpandFieldHere(void *allUsers, char *expanded, size_t size,
+                            const char *field)
+{
+    return ExpandFolderMacros(expanded, size, field, *(int *)allUsers) == 1;
+}
+
+// A folder field of an entry resolved against base (see
+// core/script/folder_field.h). Returns false when it does not fit.
 static bool ResolveFolder(char *folder, size_t size, const char *base,
                           const char *field, int allUsers)
 {
-    if (field[0] == '\0')
-        return CopyText(folder, size, base) == strlen(base);
-    char expanded[PATH_SIZE];
-    ExpandFolderMacros(expanded, sizeof(expanded), field, allUsers);
-    if (field[0] != '\\')
-        return CopyText(folder, size, expanded) == strlen(expanded);
-    if (CopyText(folder, size, base) != strlen(base))
-        return false;
-    return AppendPath(folder, size, expanded) >= 0;
+    return ResolveFolderField(folder, size, base, field, ExpandFieldHere,
+                              &allUsers);
 }
 
 // The source folder base: the program directory and one backslash.

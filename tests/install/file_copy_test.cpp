@@ -257,18 +257,24 @@ TEST_F(FileCopy, OverlongEntriesAreSkippedAndCounted)
     std::string longName(300, 'n');
     std::string longFolder(250, 'd');
     std::string longTitle(300, 't');
+    // The Startup folder and 200 characters more do not fit a path: the
+    // macro must not stay unexpanded (a folder "@STARTUPDIR\..." below the
+    // current one).
+    std::string pastStartup = "@STARTUPDIR\\" + std::string(200, 's');
     Script("[Files_File]\n"
            "file000=" + longName + "\n"
            "file001=a.txt;;\\" + longFolder + "\n"
            "file002=a.txt\n"
+           "file003=a.txt;;" + pastStartup + "\n"
            "[ShortCut_File]\n"
            "Icon000=" + longTitle + ";a.txt\n"
            "Icon001=;;;\n"
            "Icon002=Tool;a.txt\n");
     Copy("Files_File");
-    EXPECT_EQ(2, failures_.count);
-    EXPECT_EQ(3, Position());
+    EXPECT_EQ(3, failures_.count);
+    EXPECT_EQ(4, Position());
     EXPECT_EQ("A", ReadFileBytes(media_.Dest("a.txt")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("@STARTUPDIR"));
     // Only what exists whole is listed: no cut file name, no folder as a
     // file, no shortcut without a title.
     EXPECT_EQ(Fill("[Paths_File]\r\n"
