@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "common/setup_state.h"
+#include "core/catalog/line_breaks.h"
 #include "core/text/dbcs.h"
 #include "install/install_report.h"
 
@@ -43,23 +44,6 @@ static const char *BuiltIn(const char *key)
     return "";
 }
 
-// The catalog's "\n" escape as a line break, as the pages show it.
-static void ApplyEscapes(char *text)
-{
-    char *out = text;
-    for (const char *in = text; *in != '\0';) {
-        if (in[0] == '\\' && in[1] == 'n') {
-            *out++ = '\n';
-            in += 2;
-            continue;
-        }
-        const char *next = NextChar(in);
-        while (in < next)
-            *out++ = *in++;
-    }
-    *out = '\0';
-}
-
 void ReadTransactionText(const char *key, char *text, size_t size)
 {
     if (size == 0)
@@ -70,7 +54,7 @@ void ReadTransactionText(const char *key, char *text, size_t size)
                                  g_catalogPath);
     if (text[0] == '\0')
         CopyText(text, size, BuiltIn(key));
-    ApplyEscapes(text);
+    ApplyLineBreaks(text);
 }
 
 CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
