@@ -13,6 +13,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tests/support/window_search.h"
+
 static const DWORD kWaitMs = 10000;
 
 struct Scan {
@@ -20,13 +22,7 @@ struct Scan {
     int folders;
 };
 
-static bool IsFolderWindow(const char *windowClass)
-{
-    return strcmp(windowClass, "ExplorerWClass") == 0 ||
-           strcmp(windowClass, "CabinetWClass") == 0;
-}
-
-static BOOL CALLBACK CloseFolderWindow(HWND window, LPARAM parameter)
+static BOOL CALLBACK ListWindow(HWND window, LPARAM parameter)
 {
     Scan *scan = (Scan *)parameter;
     char windowClass[128];
@@ -35,28 +31,19 @@ static BOOL CALLBACK CloseFolderWindow(HWND window, LPARAM parameter)
     GetWindowTextA(window, title, sizeof(title));
     if (scan->list != NULL)
         fprintf(scan->list, "%s|%s\n", windowClass, title);
-    if (IsFolderWindow(windowClass)) {
+    if (IsFolderWindow(window))
         scan->folders++;
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    }
     return TRUE;
 }
 
 int main(int argc, char **argv)
 {
     Scan scan = {argc > 1 ? fopen(argv[1], "w") : NULL, 0};
-    EnumWindows(CloseFolderWindow, (LPARAM)&scan);
-    int closed = scan.folders;
+    EnumWindows(ListWindow, (LPARAM)&scan);
     if (scan.list != NULL)
         fclose(scan.list);
     // Until they are gone, so the next run starts without them.
-    for (DWORD waited = 0; scan.folders > 0 && waited < kWaitMs;
-         waited += 100) {
-        Sleep(100);
-        scan.list = NULL;
-        scan.folders = 0;
-        EnumWindows(CloseFolderWindow, (LPARAM)&scan);
-    }
-    printf("closed %d folder windows, %d left\n", closed, scan.folders);
-    return scan.folders == 0 ? 0 : 1;
+    int left = CloseFolderWindows(kWaitMs);
+    printf("closed %d folder windows, %d left\n", scan.folders, left);
+    return left == 0 ? 0 : 1;
 }

@@ -137,6 +137,15 @@ static int CountJournalSections(const char *logPath)
     return count;
 }
 
+bool HasJournal(const char *logPath)
+{
+    // Any of it will do: a section too large for the probe still counts.
+    char name[LOG_SECTION_SIZE];
+    char probe[8];
+    FormatJournalSectionName(name, sizeof(name), 1);
+    return GetPrivateProfileSectionA(name, probe, sizeof(probe), logPath) > 0;
+}
+
 int VisitJournalBackwards(const char *logPath, JournalVisitor visit,
                           void *context)
 {

@@ -35,6 +35,9 @@ typedef void (*JournalVisitor)(void *context, const char *line);
 int VisitJournalBackwards(const char *logPath, JournalVisitor visit,
                           void *context);
 
+// Whether the log holds a journal section.
+bool HasJournal(const char *logPath);
+
 // Removes the journal sections and the [Transaction] keys other than
 // State from the log.
 void RemoveJournalSections(const char *logPath);

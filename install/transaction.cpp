@@ -379,17 +379,34 @@ static void DropBackup(void *, const char *line)
     }
 }
 
-// Once the log says complete: the backups and the journal go. Run again
-// after a kill, it finishes.
+// Once the log says complete: the backups and the journal go, the journal
+// last, so that a finish cut short is found and done again.
 static void FinishCommit(const char *logPath)
 {
     VisitJournalBackwards(logPath, DropBackup, NULL);
     char logFile[PATH_SIZE];
     char backup[PATH_SIZE];
     if (ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
-        FormLogBackupPath(logFile, backup, sizeof(backup)) && IsFile(backup))
+        FormLogBackupPath(logFile, backup, sizeof(backup)) && IsFile(backup)) {
+        SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(backup);
+    }
     RemoveJournalSections(logPath);
+}
+
+bool FinishCutCommit(const char *logPath)
+{
+    char logFile[PATH_SIZE];
+    if (logPath[0] == '\0' ||
+        !ResolveLogFile(logPath, logFile, sizeof(logFile)) ||
+        !IsFile(logFile) ||
+        ReadTransactionState(logPath) != TRANSACTION_COMPLETE ||
+        !HasJournal(logPath))
+        return false;
+    FinishCommit(logPath);
+    ReportLine("recovery: the commit of an earlier run was finished (%s)",
+               logPath);
+    return true;
 }
 
 InstallOutcome CommitTransaction()
@@ -422,12 +439,6 @@ int RecoverInterruptedRun(const char *scriptPath)
                    logPath);
         return outcome;
     }
-    char section[8];
-    char logFile[PATH_SIZE];
-    if (ReadTransactionState(logPath) == TRANSACTION_COMPLETE &&
-        ResolveLogFile(logPath, logFile, sizeof(logFile)) && IsFile(logFile) &&
-        GetPrivateProfileSectionA("Transaction.1", section, sizeof(section),
-                                  logPath) > 0)
-        FinishCommit(logPath);
+    FinishCutCommit(logPath);
     return 0;
 }

@@ -46,9 +46,15 @@ bool IsInterruptedLog(const char *logPath);
 // undone (the journal is then kept, so a later run can try again).
 InstallOutcome RollBackInstallation(const char *logPath);
 
+// A run killed after it said complete but before its backups and journal
+// were gone: finishes that commit (the backups of replaced files deleted,
+// the journal removed). Returns whether there was one. Every way into an
+// installation calls it first: setup.exe in both modes, uninstall.exe.
+bool FinishCutCommit(const char *logPath);
+
 // setup.exe's first step in both modes, once the install script is known:
 // rolls back the interrupted run in the script's uninstall log, if there
-// is one. Returns 0 when there was none, else RollBackInstallation's
+// is one, or finishes its cut commit. Returns 0 when there was none, else RollBackInstallation's
 // result.
 int RecoverInterruptedRun(const char *scriptPath);
 

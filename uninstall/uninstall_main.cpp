@@ -50,6 +50,9 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
             ShowEarlierRunUndone(NULL);
         return whole ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL;
     }
+    // A run cut off while it committed keeps backups the log does not
+    // list for removal: they go before the installation does.
+    FinishCutCommit(logPath);
     if (!IsUsableLog(logPath))
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,
                       logPath);

@@ -56,3 +56,41 @@ bool IsDialogWindow(HWND window)
 {
     return HasWindowClass(window, "#32770");
 }
+
+bool IsFolderWindow(HWND window)
+{
+    return HasWindowClass(window, "ExplorerWClass") ||
+           HasWindowClass(window, "CabinetWClass");
+}
+
+namespace {
+
+BOOL CALLBACK CloseIfFolderWindow(HWND window, LPARAM parameter)
+{
+    int *folders = (int *)parameter;
+    if (IsFolderWindow(window)) {
+        (*folders)++;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+int CloseFolderWindowsOnce()
+{
+    int folders = 0;
+    EnumWindows(CloseIfFolderWindow, (LPARAM)&folders);
+    return folders;
+}
+
+}  // namespace
+
+int CloseFolderWindows(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    int left = CloseFolderWindowsOnce();
+    while (left > 0 && GetTickCount() - start < timeoutMs) {
+        Sleep(50);
+        left = CloseFolderWindowsOnce();
+    }
+    return left;
+}

@@ -19,3 +19,14 @@ HWND WaitForProcessWindow(DWORD process,
 bool IsDialogWindow(HWND window);
 // A window of the class className.
 bool HasWindowClass(HWND window, const char *className);
+
+// A folder window, as Wine's Program Manager opens one for every
+// CreateGroup and ShowGroup: an explorer process and a display client of
+// its own each.
+bool IsFolderWindow(HWND window);
+
+// Closes every folder window and waits up to timeoutMs for them to go.
+// Runs of setup and uninstall leave them behind; dozens of them exhaust
+// the display ("Maximum number of clients reached"), and then Program
+// Manager cannot make a shortcut. Returns how many are left.
+int CloseFolderWindows(DWORD timeoutMs);

@@ -84,6 +84,7 @@ protected:
         };
         walked.problem = WalkWholeRoad(setup, choices, nullptr, &walked.boxes);
         walked.exitCode = setup.WaitForExit();
+        CloseRunWindows();
         return walked;
     }
 };

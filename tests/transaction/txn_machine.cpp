@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "tests/support/test_support.h"
+#include "tests/support/window_search.h"
 
 const char kTxnLog[] = "C:\\windows\\CKFileAgent.log";
 const char kTxnDestination[] = "C:\\Program Files\\TxnTest\\FileAgent";
@@ -267,6 +268,12 @@ MachineSnapshot TxnMachine::BeforeWithUpgradedLibrary()
     return upgraded;
 }
 
+void TxnMachine::CloseRunWindows()
+{
+    static const DWORD kWaitMs = 10000;
+    CloseFolderWindows(kWaitMs);
+}
+
 int TxnMachine::RunSetup(const TxnMedia &media, const std::string &onError,
                          const std::function<bool()> &endWhen)
 {
@@ -279,16 +286,20 @@ int TxnMachine::RunSetup(const TxnMedia &media, const std::string &onError,
         answers.Set("Setup", "OnError", onError);
     WriteFileBytes(media.folder + "\\answers.ini", answers.Text());
     DeleteFileA(report_.c_str());
-    return RunProcessEndedWhen(
+    int code = RunProcessEndedWhen(
         "\"" + media.folder + "\\setup.exe\" -s -aanswers.ini", media.folder,
         endWhen);
+    CloseRunWindows();
+    return code;
 }
 
 int TxnMachine::RunUninstall(const std::function<bool()> &endWhen)
 {
-    return RunProcessEndedWhen("\"" + BuildFolder() + "\\uninstall.exe\" -s " +
-                                   kTxnLog,
-                               "", endWhen);
+    int code = RunProcessEndedWhen("\"" + BuildFolder() +
+                                       "\\uninstall.exe\" -s " + kTxnLog,
+                                   "", endWhen);
+    CloseRunWindows();
+    return code;
 }
 
 std::string TxnMachine::LogState()

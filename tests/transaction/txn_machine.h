@@ -39,6 +39,9 @@ public:
     // "the old library", "the whole new library", or a size: for
     // messages, which must not print megabytes.
     static std::string Describe(const std::string &bytes);
+    // Closes the folder windows a setup or uninstall run left: this
+    // program runs dozens, and their windows would exhaust the display.
+    static void CloseRunWindows();
 
     // The machine as it was before any run; taken once, after the first
     // reset.
