@@ -7,6 +7,7 @@
 
 #include "common/platform.h"
 #include "core/text/dbcs.h"
+#include "install/transaction.h"
 
 static const char kTransactionSection[] = "Transaction";
 static const int kMaxJournalSections = 999;
@@ -25,17 +26,134 @@ struct JournalWriter {
 
 static JournalWriter s_journal;
 
+static bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The journal lives in a file of its own beside the log ("LOG.jnl"): a
+// profile write rewrites a whole file from its start, and a run killed in
+// the middle of a write to the log would take the journal and its state
+// with it. The journal file is only ever replaced whole, by a copy that
+// was written and flushed first ("LOG.jnl.tmp").
+static bool FormJournalPaths(const char *logPath, char *journal,
+                             char *copy, size_t size)
+{
+    char logFile[PATH_SIZE];
+    if (logPath[0] == '\0' ||
+        !ResolveLogFile(logPath, logFile, sizeof(logFile)))
+        return false;
+    int length = snprintf(journal, size, "%s.jnl", logFile);
+    int copyLength = snprintf(copy, size, "%s.jnl.tmp", logFile);
+    return length > 0 && (size_t)length < size && copyLength > 0 &&
+           (size_t)copyLength < size;
+}
+
+// The journal file to read: on the 95 family the replacement is a delete,
+// then a rename, and a run killed between them leaves the whole new
+// journal under the copy's name.
+static bool FindJournalFile(const char *logPath, char *file, size_t size)
+{
+    char journal[PATH_SIZE];
+    char copy[PATH_SIZE];
+    if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
+        return false;
+    if (IsFile(journal))
+        return CopyText(file, size, journal) == strlen(journal);
+    if (IsFile(copy))
+        return CopyText(file, size, copy) == strlen(copy);
+    return false;
+}
+
+// Makes the data reach the disk before the copy replaces the journal, so
+// that a power loss leaves the old journal or the whole new one.
+static void FlushToDisk(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
+typedef BOOL (*JournalChange)(const char *file, const void *context);
+
+// Applies change to a copy of the journal and puts the copy in its place.
+static bool ChangeJournal(const char *logPath, JournalChange change,
+                          const void *context)
+{
+    char journal[PATH_SIZE];
+    char copy[PATH_SIZE];
+    if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
+        return false;
+    if (IsFile(journal)) {
+        if (!CopyFileA(journal, copy, FALSE))
+            return false;
+        SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
+    } else if (!IsFile(copy)) {
+        // No journal yet: the copy starts empty. (A copy without a journal
+        // is the whole journal of a replacement cut short; it goes on.)
+    }
+    if (!change(copy, context))
+        return false;
+    FlushToDisk(copy);
+    return MoveFileOver(copy, journal);
+}
+
+struct StateChange {
+    const char *key;
+    const char *value;
+};
+
+static BOOL WriteStateKey(const char *file, const void *context)
+{
+    const StateChange *change = (const StateChange *)context;
+    return WritePrivateProfileStringA(kTransactionSection, change->key,
+                                      change->value, file);
+}
+
+struct SectionChange {
+    const char *name;
+    const char *lines;
+};
+
+static BOOL WriteSectionLines(const char *file, const void *context)
+{
+    const SectionChange *change = (const SectionChange *)context;
+    return WritePrivateProfileSectionA(change->name, change->lines, file);
+}
+
+bool WriteTransactionKey(const char *logPath, const char *key,
+                         const char *value)
+{
+    StateChange change = {key, value};
+    return ChangeJournal(logPath, WriteStateKey, &change);
+}
+
+int ReadTransactionNumber(const char *logPath, const char *key)
+{
+    char file[PATH_SIZE];
+    if (!FindJournalFile(logPath, file, sizeof(file)))
+        return 0;
+    return (int)GetPrivateProfileIntA(kTransactionSection, key, 0, file);
+}
+
 bool WriteTransactionState(const char *logPath, const char *state)
 {
-    return WritePrivateProfileStringA(kTransactionSection, "State", state,
-                                      logPath) != 0;
+    return WriteTransactionKey(logPath, "State", state);
 }
 
 TransactionState ReadTransactionState(const char *logPath)
 {
+    char file[PATH_SIZE];
     char state[32];
-    GetPrivateProfileStringA(kTransactionSection, "State", "", state,
-                             sizeof(state), logPath);
+    state[0] = '\0';
+    if (FindJournalFile(logPath, file, sizeof(file)))
+        GetPrivateProfileStringA(kTransactionSection, "State", "", state,
+                                 sizeof(state), file);
     return ParseTransactionState(state);
 }
 
@@ -49,9 +167,9 @@ void OpenJournal(const char *logPath)
     s_journal.open = true;
     s_journal.sectionIndex = 1;
     s_journal.stepNumber = 1;
-    // A journal left by an earlier run in the same log was rolled back or
-    // committed before this one started; its sections must not mix in.
-    RemoveJournalSections(logPath);
+    // A journal left by an earlier run of the same log was rolled back or
+    // committed before this one started; its steps must not mix in.
+    RemoveJournal(logPath);
     WriteTransactionState(logPath, kStateInProgress);
 }
 
@@ -72,8 +190,8 @@ static bool WriteCurrentSection()
     char name[LOG_SECTION_SIZE];
     FormatJournalSectionName(name, sizeof(name), s_journal.sectionIndex);
     s_journal.unwritten = false;
-    return WritePrivateProfileSectionA(name, s_journal.table,
-                                       s_journal.logPath) != 0;
+    SectionChange change = {name, s_journal.table};
+    return ChangeJournal(s_journal.logPath, WriteSectionLines, &change);
 }
 
 void AddJournalStep(const JournalStep *step)
@@ -122,10 +240,12 @@ static char s_sectionBuffer[JOURNAL_SECTION_SIZE + 2];
 
 static bool ReadJournalSection(const char *logPath, int index)
 {
+    char file[PATH_SIZE];
     char name[LOG_SECTION_SIZE];
     FormatJournalSectionName(name, sizeof(name), index);
-    return ReadWholeProfileSection(name, s_sectionBuffer,
-                                   sizeof(s_sectionBuffer), logPath) &&
+    return FindJournalFile(logPath, file, sizeof(file)) &&
+           ReadWholeProfileSection(name, s_sectionBuffer,
+                                   sizeof(s_sectionBuffer), file) &&
            s_sectionBuffer[0] != '\0';
 }
 
@@ -139,11 +259,8 @@ static int CountJournalSections(const char *logPath)
 
 bool HasJournal(const char *logPath)
 {
-    // Any of it will do: a section too large for the probe still counts.
-    char name[LOG_SECTION_SIZE];
-    char probe[8];
-    FormatJournalSectionName(name, sizeof(name), 1);
-    return GetPrivateProfileSectionA(name, probe, sizeof(probe), logPath) > 0;
+    char file[PATH_SIZE];
+    return FindJournalFile(logPath, file, sizeof(file));
 }
 
 int VisitJournalBackwards(const char *logPath, JournalVisitor visit,
@@ -163,14 +280,13 @@ int VisitJournalBackwards(const char *logPath, JournalVisitor visit,
     return total;
 }
 
-void RemoveJournalSections(const char *logPath)
+void RemoveJournal(const char *logPath)
 {
-    int count = CountJournalSections(logPath);
-    for (int index = count; index >= 1; index--) {
-        char name[LOG_SECTION_SIZE];
-        FormatJournalSectionName(name, sizeof(name), index);
-        WritePrivateProfileStringA(name, NULL, NULL, logPath);
-    }
-    WritePrivateProfileStringA(kTransactionSection, "LogExisted", NULL,
-                               logPath);
+    char journal[PATH_SIZE];
+    char copy[PATH_SIZE];
+    if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
+        return;
+    // The journal goes last: a removal cut short leaves it to be finished.
+    DeleteFileA(copy);
+    DeleteFileA(journal);
 }

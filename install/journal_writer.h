@@ -1,15 +1,17 @@
-// Writing the install run's journal into the uninstall log (see
-// core/log/journal.h for the lines). Every profile write rewrites the
-// whole log, so steps are kept in memory and written a section at a time
-// when the caller flushes, before it takes the steps: the copy flushes
-// once per batch of files, the registry and shortcut steps at once.
+// Writing the install run's journal (see core/log/journal.h for the
+// lines) into a file of its own beside the uninstall log, "LOG.jnl", which
+// is only ever replaced whole: a run killed while it writes leaves the
+// old journal or the new one, never one cut short. Steps are kept in
+// memory and written a section at a time when the caller flushes, before
+// it takes the steps: the copy flushes once per batch of files, the
+// registry and shortcut steps at once.
 #pragma once
 
 #include "core/log/journal.h"
 
-// Starts the journal in the log at logPath: [Transaction] State=in
+// Starts the journal of the log at logPath: [Transaction] State=in
 // progress, the first journal section empty. An empty path keeps no
-// journal (then nothing can be rolled back from the log).
+// journal (then nothing can be rolled back).
 void OpenJournal(const char *logPath);
 
 // Whether a journal is being written.
@@ -35,13 +37,16 @@ typedef void (*JournalVisitor)(void *context, const char *line);
 int VisitJournalBackwards(const char *logPath, JournalVisitor visit,
                           void *context);
 
-// Whether the log holds a journal section.
+// Whether the log has a journal: a run that did not commit, or a commit
+// cut short.
 bool HasJournal(const char *logPath);
 
-// Removes the journal sections and the [Transaction] keys other than
-// State from the log.
-void RemoveJournalSections(const char *logPath);
+// Deletes the log's journal.
+void RemoveJournal(const char *logPath);
 
-// Writes [Transaction] State.
+// [Transaction] State and the other keys of the journal's own section.
 bool WriteTransactionState(const char *logPath, const char *state);
 TransactionState ReadTransactionState(const char *logPath);
+bool WriteTransactionKey(const char *logPath, const char *key,
+                         const char *value);
+int ReadTransactionNumber(const char *logPath, const char *key);

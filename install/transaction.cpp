@@ -20,8 +20,6 @@
 #include "install/progman_remove.h"
 #include "install/registry_journal.h"
 
-static const char kTransactionSection[] = "Transaction";
-
 static bool Exists(const char *path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -77,8 +75,7 @@ void BeginTransaction(const char *logPath)
         SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
     OpenJournal(logPath);
     if (IsJournalOpen() && existed)
-        WritePrivateProfileStringA(kTransactionSection, "LogExisted", "1",
-                                   logPath);
+        WriteTransactionKey(logPath, "LogExisted", "1");
 }
 
 static int FindRecentFolder(const char *folder)
@@ -315,14 +312,9 @@ static bool RestoreLog(const char *logPath)
                    restored ? "restored" : "NOT restored");
         return restored;
     }
-    bool existed = GetPrivateProfileIntA(kTransactionSection, "LogExisted", 0,
-                                         logPath) != 0;
-    if (existed) {
-        // Kept before the run, but not copied: only the journal goes.
-        RemoveJournalSections(logPath);
-        WritePrivateProfileStringA(kTransactionSection, NULL, NULL, logPath);
+    // Kept before the run, but not copied: it stays as it is.
+    if (ReadTransactionNumber(logPath, "LogExisted") != 0)
         return true;
-    }
     if (!Exists(logFile))
         return true;
     SetFileAttributesA(logFile, FILE_ATTRIBUTE_NORMAL);
@@ -331,12 +323,11 @@ static bool RestoreLog(const char *logPath)
     return gone;
 }
 
+// The journal decides, not the log: a run killed while it wrote the log
+// may have left the log cut short or empty.
 bool IsInterruptedLog(const char *logPath)
 {
-    char logFile[PATH_SIZE];
     return logPath[0] != '\0' &&
-           ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
-           IsFile(logFile) &&
            ReadTransactionState(logPath) == TRANSACTION_IN_PROGRESS;
 }
 
@@ -358,6 +349,8 @@ InstallOutcome RollBackInstallation(const char *logPath)
                    state.left, state.steps);
         return INSTALL_ROLLBACK_LEFT;
     }
+    // The journal goes last: a rollback cut short before it is done again.
+    RemoveJournal(logPath);
     ReportLine("rollback: done, %d step(s) undone", state.steps);
     return INSTALL_ROLLED_BACK;
 }
@@ -391,17 +384,13 @@ static void FinishCommit(const char *logPath)
         SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(backup);
     }
-    RemoveJournalSections(logPath);
+    RemoveJournal(logPath);
 }
 
 bool FinishCutCommit(const char *logPath)
 {
-    char logFile[PATH_SIZE];
     if (logPath[0] == '\0' ||
-        !ResolveLogFile(logPath, logFile, sizeof(logFile)) ||
-        !IsFile(logFile) ||
-        ReadTransactionState(logPath) != TRANSACTION_COMPLETE ||
-        !HasJournal(logPath))
+        ReadTransactionState(logPath) != TRANSACTION_COMPLETE)
         return false;
     FinishCommit(logPath);
     ReportLine("recovery: the commit of an earlier run was finished (%s)",

@@ -103,12 +103,13 @@ TEST_F(Transaction, RollbackLeavesTheMachineAsItWasAndCanBeRunAgain)
     EXPECT_TRUE(IsInterruptedLog(log().c_str()));
     // Kept as it is just before the last step, to run the rollback again
     // as after a kill at that point.
-    std::string journal = ReadFileBytes(log());
+    std::string journal = ReadFileBytes(log() + ".jnl");
 
     EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()));
     ExpectStateBefore();
+    EXPECT_FALSE(FileExists(log() + ".jnl"));
 
-    WriteFileBytes(log(), journal);
+    WriteFileBytes(log() + ".jnl", journal);
     EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()));
     ExpectStateBefore();
 }
@@ -124,6 +125,19 @@ TEST_F(Transaction, RollbackKilledBeforeItsFirstStepAndAfterSomeFinishes)
     ExpectStateBefore();
 }
 
+// A profile write rewrites the whole log from its start; a run killed in
+// the middle of one leaves the log empty or cut. The journal beside it
+// still undoes the run.
+TEST_F(Transaction, ALogEmptiedByAKilledWriteIsStillRolledBack)
+{
+    RunSteps();
+    CloseJournal();
+    WriteFileBytes(log(), "");
+    EXPECT_TRUE(IsInterruptedLog(log().c_str()));
+    EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()));
+    ExpectStateBefore();
+}
+
 TEST_F(Transaction, CommitDropsBackupsAndJournalAndKeepsTheLog)
 {
     WriteFileBytes(log(), "[Earlier]\r\nKept=1\r\n");
@@ -131,12 +145,10 @@ TEST_F(Transaction, CommitDropsBackupsAndJournalAndKeepsTheLog)
     EXPECT_TRUE(FileExists(log() + ".rbk"));
     EXPECT_EQ(INSTALL_COMMITTED, CommitTransaction());
     EXPECT_FALSE(IsInterruptedLog(log().c_str()));
-    EXPECT_EQ(TRANSACTION_COMPLETE, ReadTransactionState(log().c_str()));
     EXPECT_EQ("new", ReadFileBytes(Path("old.dll")));
     EXPECT_FALSE(FileExists(log() + ".rbk"));
-    char section[16];
-    EXPECT_EQ(0u, GetPrivateProfileSectionA("Transaction.1", section,
-                                            sizeof(section), log().c_str()));
+    EXPECT_FALSE(FileExists(log() + ".jnl"));
+    EXPECT_FALSE(FileExists(log() + ".jnl.tmp"));
     EXPECT_EQ(1u, GetPrivateProfileIntA("Earlier", "Kept", 0, log().c_str()));
     // Only old.dll, the log and the new folder: no backup is left.
     WIN32_FIND_DATAA found;
@@ -234,7 +246,7 @@ TEST_F(Transaction, AJournalWrittenBySomeoneElseIsJudgedFirst)
                    "v");
     WriteFileBytes(Path("victim.txt"), "mine");
     std::string relative = "file ~st00001 ..\\victim.txt";
-    WriteFileBytes(log(),
+    WriteFileBytes(log() + ".jnl",
                    "[Transaction]\r\nState=in progress\r\n"
                    "[Transaction.1]\r\n"
                    // Software\Microsoft\Keep: Value absent, key created

@@ -304,12 +304,18 @@ int TxnMachine::RunUninstall(const std::function<bool()> &endWhen)
 
 std::string TxnMachine::LogState()
 {
-    if (!FileExists(kTxnLog))
-        return "<no log>";
-    char state[64];
-    GetPrivateProfileStringA("Transaction", "State", "<no state>", state,
-                             sizeof(state), kTxnLog);
-    return state;
+    // The journal beside the log holds the state while a run is open or
+    // its commit is unfinished; without one a log is complete.
+    for (const char *journal : {".jnl", ".jnl.tmp"}) {
+        std::string file = std::string(kTxnLog) + journal;
+        if (!FileExists(file))
+            continue;
+        char state[64];
+        GetPrivateProfileStringA("Transaction", "State", "<no state>", state,
+                                 sizeof(state), file.c_str());
+        return state;
+    }
+    return FileExists(kTxnLog) ? "complete" : "<no log>";
 }
 
 static int CountFiles(const std::string &folder)
