@@ -2,12 +2,13 @@
 // changed can be undone: files it created, files it replaced (kept first
 // under a backup name in their own folder), registry values and keys,
 // Program Manager shortcuts and the uninstall entry. The journal of these
-// steps lives in the uninstall log, written before each step, so a run
-// that is killed or loses power is rolled back by the next setup.exe or
-// by uninstall.exe.
+// steps lives beside the uninstall log ("LOG.jnl", install/journal_writer.h),
+// written before each step, so a run that is killed or loses power is
+// rolled back by the next setup.exe or by uninstall.exe.
 //
-// The log's state is [Transaction] State= "in progress" from the first
-// change on and "complete" once the run has committed.
+// The journal's state is [Transaction] State= "in progress" from the
+// first change on and "complete" once the run commits; the journal is
+// deleted when the commit is done, so a log without one is complete.
 #pragma once
 
 #include <windows.h>
@@ -62,7 +63,7 @@ int RecoverInterruptedRun(const char *scriptPath);
 
 // Starts the transaction in the log at logPath (empty: no log, nothing can
 // be rolled back): a log that exists is copied first, so the rollback can
-// put it back as it was; then [Transaction] State=in progress.
+// put it back as it was; then the journal starts "in progress".
 void BeginTransaction(const char *logPath);
 
 // Records the folders on the way to folder (folder included) that do not
@@ -82,7 +83,7 @@ void JournalFilePlacement(const char *target, const char *tag, bool exists);
 // exists already.
 void JournalShortcutFile(const char *link);
 
-// Commits: [Transaction] State=complete, then the backups and the journal
+// Commits: the journal says complete, then the backups and the journal
 // go. Returns INSTALL_COMMITTED.
 InstallOutcome CommitTransaction();
 

@@ -1,7 +1,7 @@
-// The install run's journal in the uninstall log: one line per step that
-// a rollback can undo, written before the step is taken. The lines live in
-// sections of their own ("Transaction.1", "Transaction.2" ...), so the
-// file and path lists keep their meaning. No Win32 call, so it is fuzzed.
+// The install run's journal beside the uninstall log: one line per step
+// that a rollback can undo, written before the step is taken, in sections
+// "Transaction.1", "Transaction.2" ... of the journal file. No Win32 call,
+// so it is fuzzed.
 //
 // Line formats (fields one blank apart; a path is the last field and
 // takes the rest of the line, so its blanks and double-byte characters
