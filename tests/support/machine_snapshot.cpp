@@ -15,23 +15,9 @@ static const char *const kWineNoise[] = {
 
 void ListTree(const std::string &folder, std::set<std::string> *paths)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == ".." || lstrcmpiA(name.c_str(), "Temp") == 0)
-            continue;
-        std::string path = folder + "\\" + name;
-        paths->insert(path);
-        // Wine links the user's Desktop, Documents and the like to the
-        // Unix home folder: walked, they add a million foreign paths.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            ListTree(path, paths);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::vector<std::string> found;
+    ListTree(folder, &found, &found, "Temp");
+    paths->insert(found.begin(), found.end());
 }
 
 // The sections of a "reg export" (UTF-16) file, Wine's own left out.

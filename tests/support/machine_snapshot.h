@@ -18,10 +18,8 @@ struct MachineSnapshot {
     std::map<std::string, std::string> watched;   // path -> bytes
 };
 
-// Every path below folder, without the folders named Temp and without
-// descending into links (Wine links the user folders to the Unix home
-// folder). The one
-// listing helper of these tests: swap it here, nowhere else.
+// Every path below folder as a sorted set, without the folders named Temp:
+// test_support's ListTree, which does not enter linked folders.
 void ListTree(const std::string &folder, std::set<std::string> *paths);
 
 // scratch: a folder for the export files (it is not listed when it lies

@@ -299,7 +299,10 @@ void ListTree(const std::string &folder, std::vector<std::string> *files,
         std::string path = folder + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             folders->push_back(path);
-            ListTree(path, files, folders, skip);
+            // Wine links the user's Desktop, Documents and the like to the
+            // Unix home folder: walked, they add a million foreign paths.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                ListTree(path, files, folders, skip);
         } else {
             files->push_back(path);
         }

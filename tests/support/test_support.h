@@ -34,6 +34,7 @@ void MakeFolders(const std::string &path);
 // Every file and folder below folder, at any depth, appended to files and
 // folders (the same vector may be given for both). An entry named skip (in
 // any letter case; NULL skips none) is left out with all that is in it.
+// A linked folder is listed but not entered.
 void ListTree(const std::string &folder, std::vector<std::string> *files,
               std::vector<std::string> *folders, const char *skip = nullptr);
 // The build folder that holds setup.exe and the other programs: three
