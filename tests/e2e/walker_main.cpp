@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/e2e/setup_walker.h"
+#include "tests/support/window_search.h"
 
 static bool IsAbortRetryIgnore(HWND box)
 {
@@ -50,8 +51,12 @@ int main(int argc, char **argv)
         choices.answerBox = [&](HWND box, const std::string &,
                                 const std::string &) {
             bool failedCopy = IsAbortRetryIgnore(box);
-            if (step && (failedCopy || aborted))
+            // The shortcuts made before the failure opened folder windows
+            // in front of the box.
+            if (step && (failedCopy || aborted)) {
+                CloseFolderWindows(3000);
                 step(failedCopy ? "07-copy-failed" : "08-cancelled");
+            }
             aborted = aborted || failedCopy;
             return failedCopy ? IDABORT : IDOK;
         };
