@@ -1,7 +1,7 @@
 // Page 2: the destination folder page. It proposes the default folder once
 // and lets the user change it through the folder browser.
 #include "pages/pages.h"
-#include "pages/destination_folder.h"
+#include "install/destination_folder.h"
 
 #include <string.h>
 
@@ -11,51 +11,6 @@
 #include "resources/resource.h"
 #include "wizard/catalog.h"
 #include "wizard/wizard_messages.h"
-
-// The install script writes its folder as if programs always lived here.
-int ReadProgramFilesDir(char *buffer, size_t size)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                      "Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    char value[PATH_SIZE];
-    DWORD bytes = sizeof(value);
-    LONG result = RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL,
-                                   (BYTE *)value, &bytes);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return 0;
-    // The stored data need not end in a NUL of its own.
-    if (bytes >= sizeof(value))
-        bytes = sizeof(value) - 1;
-    value[bytes] = '\0';
-    return (int)CopyText(buffer, size, value);
-}
-
-// Without a readable program files folder the join would give a relative
-// path; the system drive's "Program Files" is where it would have been.
-static void GuessProgramFilesDir(char *buffer, size_t size)
-{
-    char windowsDir[PATH_SIZE];
-    UINT length = GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
-    if (length < 3 || length >= sizeof(windowsDir) || windowsDir[1] != ':')
-        CopyText(windowsDir, sizeof(windowsDir), "C:");
-    windowsDir[2] = '\0';
-    CopyText(buffer, size, windowsDir);
-    AppendPath(buffer, size, "Program Files");
-}
-
-void ComputeDefaultDestination(char *buffer, size_t size)
-{
-    if (ReadProgramFilesDir(buffer, size) == 0)
-        GuessProgramFilesDir(buffer, size);
-    char productFolder[PATH_SIZE];
-    GetPrivateProfileStringA("Directry", "DstDirectry", "Fail", productFolder,
-                             sizeof(productFolder), g_scriptPath);
-    AppendPath(buffer, size, ProductFolderBelowProgramFiles(productFolder));
-}
 
 static void ShowDestination(HWND page)
 {

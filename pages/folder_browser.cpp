@@ -3,6 +3,7 @@
 // the caller's path buffer, the dialog's creation parameter, which is kept
 // in the dialog's user data.
 #include "pages/pages.h"
+#include "install/destination_folder.h"
 #include "pages/folder_tree.h"
 
 #include "core/text/dbcs.h"

@@ -188,28 +188,3 @@ void ExpandTreeToPath(HWND tree, const char *path)
         examined != NULL ? NextTreeItem(tree, examined, TVGN_PARENT) : NULL;
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)parent);
 }
-
-static bool HoldsForbiddenCharacter(const char *text)
-{
-    // By character: the second byte of a double-byte character may be
-    // 0x7C, the vertical bar.
-    for (const char *p = text; *p != '\0'; p = NextChar(p)) {
-        if (strchr("/:*?\"<>|", *p) != NULL)
-            return true;
-    }
-    return false;
-}
-
-bool IsAcceptableFolder(const char *text)
-{
-    size_t length = strlen(text);
-    if (length < 3 || length > PATH_SIZE - 1)
-        return false;
-    if (text[1] != ':' || text[2] != '\\')
-        return false;
-    char root[4];
-    snprintf(root, sizeof(root), "%c:\\", text[0]);
-    if (GetDriveTypeA(root) != DRIVE_FIXED)
-        return false;
-    return !HoldsForbiddenCharacter(text + 2);
-}

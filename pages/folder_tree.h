@@ -35,6 +35,3 @@ void ExpandTreeToPath(HWND tree, const char *path);
 // path would not fit into a path buffer.
 int GetTreeItemPath(HWND tree, HTREEITEM item, char *buffer, size_t size);
 
-// The checks of OK: "X:\" on a fixed drive, nothing after it that a folder
-// name cannot hold, at most 259 characters.
-bool IsAcceptableFolder(const char *text);

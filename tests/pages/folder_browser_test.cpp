@@ -12,6 +12,7 @@
 #include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "core/text/text_split.h"
+#include "install/destination_folder.h"
 #include "pages/folder_tree.h"
 #include "pages/pages.h"
 #include "resources/resource.h"

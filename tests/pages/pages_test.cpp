@@ -11,7 +11,7 @@
 
 #include "core/text/dbcs.h"
 #include "common/setup_state.h"
-#include "pages/destination_folder.h"
+#include "install/destination_folder.h"
 #include "pages/group_list.h"
 #include "pages/license_text.h"
 #include "pages/pages.h"

@@ -1,5 +1,6 @@
-// The default destination folder: the system's program files folder
-// joined with the install script's product folder.
+// The destination folder: the default (the system's program files folder
+// joined with the install script's product folder) and the check a chosen
+// folder must pass, shared by the wizard and the unattended run.
 #pragma once
 
 #include <stddef.h>
@@ -13,3 +14,7 @@ int ReadProgramFilesDir(char *buffer, size_t size);
 // files folder joined with [Directry] "DstDirectry" of the install script,
 // whose own "c:\Program Files\" start is dropped.
 void ComputeDefaultDestination(char *buffer, size_t size);
+
+// The checks of the folder browser's OK: "X:\" on a fixed drive, nothing
+// after it that a folder name cannot hold, at most 259 characters.
+bool IsAcceptableFolder(const char *text);
