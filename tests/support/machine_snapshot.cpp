@@ -21,8 +21,7 @@ void ListTree(const std::string &folder, std::set<std::string> *paths)
 }
 
 // The sections of a "reg export" (UTF-16) file, Wine's own left out.
-static std::set<std::string> ExportKeys(const char *root,
-                                        const std::string &file)
+std::set<std::string> ExportKeys(const char *root, const std::string &file)
 {
     DeleteFileA(file.c_str());
     RunProcess("reg.exe export \"" + std::string(root) + "\" \"" + file +

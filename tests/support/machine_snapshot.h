@@ -22,6 +22,10 @@ struct MachineSnapshot {
 // test_support's ListTree, which does not enter linked folders.
 void ListTree(const std::string &folder, std::set<std::string> *paths);
 
+// The key sections of "reg export ROOT" (through the scratch file), the
+// keys Wine writes on its own left out.
+std::set<std::string> ExportKeys(const char *root, const std::string &file);
+
 // scratch: a folder for the export files (it is not listed when it lies
 // in a Temp folder). watchedFiles: files whose bytes are kept.
 MachineSnapshot TakeMachineSnapshot(const std::string &scratch,

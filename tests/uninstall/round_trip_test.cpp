@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/setup_walker.h"
+#include "tests/support/machine_snapshot.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -18,46 +19,13 @@ namespace {
 const char kLog[] = "C:\\windows\\uninst_rt.log";
 const char kUninstaller[] = "C:\\windows\\uninst_rt.exe";
 
-// Wine's own keys, which its shell and network code write on their own
-// while the programs run.
-const char *const kWineNoise[] = {"\\NetworkCards\\", "Explorer\\Advanced]",
-                                  "\\Temporary System Parameters"};
-
 // Every path below folder, without the temporary folders (the tests' own
 // scratch folders live there).
 std::set<std::string> TreeOf(const std::string &folder)
 {
-    std::vector<std::string> paths;
-    ListTree(folder, &paths, &paths, "Temp");
-    return std::set<std::string>(paths.begin(), paths.end());
-}
-
-// The sections of a "reg export" (UTF-16) file, Wine's own left out.
-std::set<std::string> ExportKeys(const char *root, const std::string &file)
-{
-    DeleteFileA(file.c_str());
-    RunProcess("reg.exe export \"" + std::string(root) + "\" \"" + file +
-               "\" /y");
-    std::string bytes = ReadFileBytes(file);
-    DeleteFileA(file.c_str());
-    std::string text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += bytes[i + 1] == 0 ? bytes[i] : '?';
-    std::set<std::string> sections;
-    size_t at = 0;
-    while ((at = text.find("\r\n[", at)) != std::string::npos) {
-        size_t end = text.find("\r\n\r\n", at + 2);
-        std::string section = text.substr(at + 2, end == std::string::npos
-                                                      ? std::string::npos
-                                                      : end - at - 2);
-        at += 2;
-        bool noise = false;
-        for (const char *key : kWineNoise)
-            noise = noise || section.find(key) != std::string::npos;
-        if (!noise)
-            sections.insert(section);
-    }
-    return sections;
+    std::set<std::string> paths;
+    ListTree(folder, &paths);
+    return paths;
 }
 
 struct Snapshot {
