@@ -350,46 +350,55 @@ static const char *RenamedPath(const char *entry)
     return entry;
 }
 
-size_t DropPendingRenames(char *list, size_t length, const char *source)
+// Whether an entry of a restart list names source.
+typedef bool (*EntryNames)(const char *entry, size_t length,
+                           const char *source);
+
+// Removes from list (length bytes of NUL-terminated strings) every entry
+// of stringsPerEntry strings that names source, and returns the length
+// left. An entry cut off by the end of the list is kept as it is.
+static size_t DropEntries(char *list, size_t length, int stringsPerEntry,
+                          EntryNames names, const char *source)
 {
     size_t at = 0;
     while (at < length && list[at] != '\0') {
-        char *pair = list + at;
-        char *sourceEnd = (char *)memchr(pair, '\0', length - at);
-        if (sourceEnd == NULL || (size_t)(sourceEnd - list) + 1 >= length)
-            return length;   // cut off: kept as it is
-        char *target = sourceEnd + 1;
-        char *targetEnd =
-            (char *)memchr(target, '\0', length - (size_t)(target - list));
-        if (targetEnd == NULL)
-            return length;
-        size_t pairLength = (size_t)(targetEnd + 1 - pair);
-        if (SamePath(RenamedPath(pair), source)) {
-            memmove(pair, pair + pairLength, length - at - pairLength);
-            length -= pairLength;
+        char *entry = list + at;
+        size_t entryLength = 0;
+        for (int i = 0; i < stringsPerEntry; i++) {
+            char *end = (char *)memchr(entry + entryLength, '\0',
+                                       length - at - entryLength);
+            if (end == NULL || (size_t)(end + 1 - list) > length ||
+                (i + 1 < stringsPerEntry && (size_t)(end + 1 - list) >= length))
+                return length;
+            entryLength = (size_t)(end + 1 - entry);
+        }
+        if (names(entry, entryLength, source)) {
+            memmove(entry, entry + entryLength, length - at - entryLength);
+            length -= entryLength;
             continue;
         }
-        at += pairLength;
+        at += entryLength;
     }
     return length;
 }
 
+static bool PairNames(const char *pair, size_t, const char *source)
+{
+    return SamePath(RenamedPath(pair), source);
+}
+
+static bool LineNames(const char *line, size_t length, const char *source)
+{
+    const char *equals = (const char *)memchr(line, '=', length - 1);
+    return equals != NULL && SamePath(equals + 1, source);
+}
+
+size_t DropPendingRenames(char *list, size_t length, const char *source)
+{
+    return DropEntries(list, length, 2, PairNames, source);
+}
+
 size_t DropRenameLines(char *section, size_t length, const char *source)
 {
-    size_t at = 0;
-    while (at < length && section[at] != '\0') {
-        char *line = section + at;
-        char *end = (char *)memchr(line, '\0', length - at);
-        if (end == NULL)
-            return length;
-        size_t lineLength = (size_t)(end + 1 - line);
-        char *equals = (char *)memchr(line, '=', lineLength - 1);
-        if (equals != NULL && SamePath(equals + 1, source)) {
-            memmove(line, line + lineLength, length - at - lineLength);
-            length -= lineLength;
-            continue;
-        }
-        at += lineLength;
-    }
-    return length;
+    return DropEntries(section, length, 1, LineNames, source);
 }
