@@ -45,6 +45,7 @@ constexpr int REGISTRY_KEY_SIZE = 512;     // a key path the journal records
 constexpr int REGISTRY_NAME_SIZE = 256;    // a value name: at most 255 bytes
 constexpr int JOURNAL_DATA_SIZE = 1024;    // old registry data the journal keeps
 constexpr int JOURNAL_LINE_SIZE = 4096;    // one journal line, hex fields included
+constexpr int ANSWER_TEXT_SIZE = 1024;     // a recorded answer file, whole
 constexpr int CATALOG_BOX_TEXT_SIZE = 1024;  // a message-box text from the catalog
 constexpr int JOURNAL_SECTION_SIZE = 32000;  // one journal section: one section
                                              // write on Windows 9x

@@ -1,8 +1,11 @@
-// The answer file of an unattended run: where it lies and whether a
-// profile file is one. No Win32 call, so both are fuzzed.
+// The answer file of an unattended run: where it lies, whether a profile
+// file is one, and the text a clicked run records. No Win32 call, so all
+// are fuzzed.
 #pragma once
 
 #include <stddef.h>
+
+#include "core/text/dbcs.h"
 
 // The path of the answer file named on the command line into path (size
 // bytes). A name without a folder (no backslash, slash or colon in it)
@@ -16,3 +19,30 @@ int ResolveAnswerPath(const char *name, const char *programDirectory,
 // ending in NUL, one after the other, the list ending in an empty name or
 // at size bytes) holds wanted, compared without regard to case.
 bool SectionListHolds(const char *names, size_t size, const char *wanted);
+
+// The answers of a clicked run, as an answer file records them.
+struct RecordedAnswers {
+    const char *language;      // empty: the program folder itself
+    const char *destination;
+    const char *group;
+};
+
+enum AnswerTextResult {
+    ANSWER_TEXT_BUILT,
+    ANSWER_TEXT_UNREADABLE,    // a value would not read back the same
+    ANSWER_TEXT_TOO_LONG,      // the text does not fit its buffer
+};
+
+// The text of an answer file holding answers in its [Setup] section, CR LF
+// line ends, in the code page the values are in. A value with blanks at
+// either end, or enclosed in two equal quotes, is written inside double
+// quotes, which the profile service takes off again. The text is read back
+// the way the service reads it, and any value that would then differ
+// (a line end inside, a lone lead byte at its end, an empty destination or
+// group, which would read as "not given", or one longer than the
+// unattended run's buffer) makes the result ANSWER_TEXT_UNREADABLE with
+// *refusedKey naming the key. text is empty unless the result is
+// ANSWER_TEXT_BUILT.
+AnswerTextResult BuildAnswerText(const RecordedAnswers *answers, char *text,
+                                 size_t size, const char **refusedKey,
+                                 int codePage = CURRENT_CODE_PAGE);

@@ -62,6 +62,11 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
                      token + 2);
             options.answerGiven = true;
         }
+        if (StartsWithNoCase(token, "-r")) {
+            CopyText(options.recordFile, sizeof(options.recordFile),
+                     token + 2);
+            options.recordGiven = true;
+        }
     }
     return options;
 }

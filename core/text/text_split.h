@@ -20,14 +20,17 @@ struct CommandLineOptions {
     bool unattended;          // a "-s" token was seen
     bool answerGiven;         // a "-a" token was seen
     char answerFile[COMMAND_LINE_SIZE];  // the last "-a" token's rest
+    bool recordGiven;         // a "-r" token was seen
+    char recordFile[COMMAND_LINE_SIZE];  // the last "-r" token's rest
 };
 
 // Splits a command line at spaces (tabs and quotes are ordinary
 // characters). "-l<code>" (any case of the l) sets the language code, the
 // last one winning; a token beginning with "NoLic" (any case) sets the
 // no-licence flag. The token "-s" (either case) asks for an unattended
-// run, "-a<file>" (any case of the a) names its answer file, the last one
-// winning. The code is cut to codeSize - 1 bytes.
+// run, "-a<file>" (any case of the a) names its answer file and
+// "-r<file>" (any case of the r) the file an interactive run records its
+// answers in, the last one winning. The code is cut to codeSize - 1 bytes.
 CommandLineOptions ParseCommandLine(const char *commandLine,
                                     char *languageCode, size_t codeSize);
 

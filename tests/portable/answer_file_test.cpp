@@ -7,6 +7,7 @@
 #include "core/text/dbcs.h"
 #include "core/setup_limits.h"
 #include "core/script/answer_file.h"
+#include "core/text/ini_reader.h"
 
 namespace {
 
@@ -63,4 +64,111 @@ TEST(SectionListHolds, NamesAsTheProfileServiceGivesThem)
     static const char cut[] = {'O', '\0', 'S', 'e', 't', 'u', 'p'};
     EXPECT_FALSE(SectionListHolds(cut, sizeof(cut), "Setup"));
     EXPECT_TRUE(SectionListHolds(cut, sizeof(cut), "o"));
+}
+
+namespace {
+
+struct Built {
+    AnswerTextResult result;
+    std::string text;
+    std::string refused;
+};
+
+Built Build(const std::string &language, const std::string &destination,
+            const std::string &group, size_t size = ANSWER_TEXT_SIZE)
+{
+    RecordedAnswers answers = {language.c_str(), destination.c_str(),
+                               group.c_str()};
+    char text[ANSWER_TEXT_SIZE + 8];
+    memset(text, '#', sizeof(text));
+    const char *refused = NULL;
+    Built built;
+    built.result = BuildAnswerText(&answers, text, size, &refused);
+    for (size_t i = size; i < sizeof(text); i++)
+        EXPECT_EQ('#', text[i]) << "written past the text at " << i;
+    built.text = size > 0 ? text : "";
+    built.refused = refused != NULL ? refused : "";
+    return built;
+}
+
+// What the unattended run reads back for key, through the profile reader.
+std::string ReadBack(const Built &built, const char *key)
+{
+    char value[2 * PATH_SIZE];
+    ReadIniString(built.text.c_str(), built.text.size(), "Setup", key,
+                  "<missing>", value, sizeof(value), NULL, NULL);
+    return value;
+}
+
+void ExpectRoundTrip(const std::string &language,
+                     const std::string &destination, const std::string &group)
+{
+    SCOPED_TRACE(destination + "|" + group);
+    Built built = Build(language, destination, group);
+    ASSERT_EQ(ANSWER_TEXT_BUILT, built.result) << built.refused;
+    EXPECT_EQ(language, ReadBack(built, "Language"));
+    EXPECT_EQ(destination, ReadBack(built, "Destination"));
+    EXPECT_EQ(group, ReadBack(built, "Group"));
+}
+
+void ExpectRefused(const char *key, const std::string &language,
+                   const std::string &destination, const std::string &group)
+{
+    SCOPED_TRACE(key);
+    Built built = Build(language, destination, group);
+    EXPECT_EQ(ANSWER_TEXT_UNREADABLE, built.result);
+    EXPECT_EQ(key, built.refused);
+    EXPECT_EQ("", built.text);
+}
+
+}  // namespace
+
+TEST(BuildAnswerText, ValuesReadBackExactly)
+{
+    ExpectRoundTrip("eng", "C:\\Program Files\\Agent", "Veltrane Kit");
+    ExpectRoundTrip("", "C:\\a=b;c", "x=y ; z");
+    ExpectRoundTrip("eng", "C:\\  blanks  ", "  lead and trail\t");
+    ExpectRoundTrip("eng", "C:\\\"quoted\"", "'single'");
+    ExpectRoundTrip("eng", "C:\\x\"", "\"");
+    ExpectRoundTrip("eng", "C:\\[Setup]", "[Other]");
+    ExpectRoundTrip("eng", "C:\\;x", " ");
+    SetDbcsCodePage(932);
+    ExpectRoundTrip("jpn", "C:\\\x83\x5C\\\x95\x5C", "\x95\x5C \x83\x5C");
+    // A backslash trail byte last: still the whole character.
+    ExpectRoundTrip("jpn", "C:\\ \x83\x5C", "\x83\x5C");
+    SetDbcsCodePage(0);
+}
+
+TEST(BuildAnswerText, ValuesThatCannotReadBackAreRefused)
+{
+    ExpectRefused("Group", "eng", "C:\\a", "one\r\ntwo");
+    ExpectRefused("Destination", "eng", "C:\\a\r\nGroup=evil", "G");
+    ExpectRefused("Language", "eng\nDestination=C:\\x", "C:\\a", "G");
+    ExpectRefused("Group", "eng", "C:\\a", "");
+    ExpectRefused("Destination", "eng", "", "G");
+    SetDbcsCodePage(932);
+    ExpectRefused("Group", "jpn", "C:\\a", "G\x83");
+    ExpectRefused("Destination", "jpn", "C:\\\x83\"", "G");
+    SetDbcsCodePage(0);
+}
+
+TEST(BuildAnswerText, AtTheWidthsAndOnePast)
+{
+    std::string path = "C:\\" + std::string(PATH_SIZE - 4, 'p');
+    std::string group(GROUP_NAME_SIZE - 1, 'g');
+    std::string language(LANGUAGE_CODE_SIZE - 1, 'l');
+    ExpectRoundTrip(language, path, group);
+    ExpectRefused("Destination", language, path + "p", group);
+    ExpectRefused("Group", language, path, group + "g");
+    ExpectRefused("Language", language + "l", path, group);
+    // Blanks at the ends of the widest values: the quotes still fit.
+    ExpectRoundTrip(language, "C:\\" + std::string(PATH_SIZE - 5, 'p') + " ",
+                    " " + std::string(GROUP_NAME_SIZE - 2, 'g'));
+
+    Built whole = Build(language, path, group);
+    EXPECT_EQ(ANSWER_TEXT_TOO_LONG,
+              Build(language, path, group, whole.text.size()).result);
+    EXPECT_EQ(ANSWER_TEXT_BUILT,
+              Build(language, path, group, whole.text.size() + 1).result);
+    EXPECT_EQ(ANSWER_TEXT_TOO_LONG, Build("eng", "C:\\a", "G", 0).result);
 }

@@ -97,6 +97,14 @@ TEST(ParseCommandLine, UnattendedAndAnswerTokens)
     EXPECT_FALSE(p.options.answerGiven);
     // A Shift-JIS name is one token: only spaces separate.
     EXPECT_STREQ("\x83\x5C.ini", Parse("-a\x83\x5C.ini").options.answerFile);
+
+    // -r names the file a clicked run records into; it is not -a.
+    p = Parse("-rone.ini NoLic -RC:\\rec\x95\x5C.ini");
+    EXPECT_TRUE(p.options.recordGiven);
+    EXPECT_FALSE(p.options.answerGiven);
+    EXPECT_FALSE(p.options.unattended);
+    EXPECT_STREQ("C:\\rec\x95\x5C.ini", p.options.recordFile);
+    EXPECT_FALSE(Parse("-s -aa.ini").options.recordGiven);
 }
 
 TEST(SplitListValue, NameAndCode)
