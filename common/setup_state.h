@@ -20,6 +20,11 @@ extern char g_catalogPath[PATH_SIZE];          // <program>\<lang>\message.ini
 extern char g_licensePath[PATH_SIZE];          // <program>\<lang>\license.txt
 extern char g_titleText[TITLE_TEXT_SIZE];
 extern char g_companyText[TITLE_TEXT_SIZE];
+// Where a clicked run records its answers (-r<file>), resolved as an
+// answer file's name is; g_recordAsked is 1 whenever a -r token was seen,
+// also when its name was empty or too long (the path is then empty).
+extern BYTE g_recordAsked;
+extern char g_recordPath[PATH_SIZE];
 
 // Set by the pre-install checks (install/preinstall_checks.cpp), which the
 // welcome page and the unattended run make.

@@ -1,13 +1,16 @@
 // The answer file's path and section test with fuzzed names, folders,
-// section lists and buffer sizes (0 to 299 bytes) under the Western and
+// section lists and buffer sizes (0 to 299 bytes), and the recorded text
+// with fuzzed answers (buffers of 0 to 1020 bytes), under the Western and
 // the Shift-JIS code page.
 //
-// Input: option byte (bit 0 code page, bit 1 which function), size byte,
-// then NUL-separated fields: name, folder (path) or the raw list (section
-// test: the rest of the input, NULs included, with its own size).
+// Input: option byte (bit 0 code page, bit 1 which function, bit 2 the
+// recorded text), size byte, then NUL-separated fields: name, folder
+// (path) or the raw list (section test: the rest of the input, NULs
+// included, with its own size); language, destination and group (text).
 #include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
 #include "core/script/answer_file.h"
+#include "core/text/ini_reader.h"
 
 #include <strings.h>
 
@@ -56,6 +59,38 @@ static void CheckSectionList(const uint8_t *list, size_t size,
     FUZZ_CHECK(held == expected);
 }
 
+// A built text gives every answer back through the profile reader; a
+// refused one is empty.
+static void CheckAnswerText(const RecordedAnswers *answers, size_t size)
+{
+    char *text = NewOutputBuffer(size);
+    const char *refused = NULL;
+    AnswerTextResult result = BuildAnswerText(answers, text, size, &refused);
+    if (size == 0) {
+        FUZZ_CHECK(MarkerIntact(text));
+        FUZZ_CHECK(result == ANSWER_TEXT_TOO_LONG);
+        free(text);
+        return;
+    }
+    FUZZ_CHECK(TerminatedWithin(text, size));
+    FUZZ_CHECK((result == ANSWER_TEXT_UNREADABLE) == (refused != NULL));
+    if (result != ANSWER_TEXT_BUILT) {
+        FUZZ_CHECK(text[0] == '\0');
+        free(text);
+        return;
+    }
+    const char *keys[] = {"Language", "Destination", "Group"};
+    const char *values[] = {answers->language, answers->destination,
+                            answers->group};
+    for (int i = 0; i < 3; i++) {
+        char read[1024];
+        ReadIniString(text, strlen(text), "Setup", keys[i], "", read,
+                      sizeof(read), NULL, NULL);
+        FUZZ_CHECK(strcmp(read, values[i]) == 0);
+    }
+    free(text);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzReader reader = MakeReader(data, size);
@@ -63,7 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t bufferSize = (TakeByte(&reader) * 300u) / 256u;
     SetDbcsCodePage(CodePageFromByte(options));
     char *first = TakeField(&reader);
-    if (options & 2) {
+    if (options & 4) {
+        char *destination = TakeField(&reader);
+        char *group = TakeField(&reader);
+        RecordedAnswers answers = {first, destination, group};
+        CheckAnswerText(&answers, bufferSize * 1024u / 300u);
+        free(destination);
+        free(group);
+    } else if (options & 2) {
         size_t length;
         uint8_t *list = TakeRest(&reader, &length);
         CheckSectionList(list, length, first);

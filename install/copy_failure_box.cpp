@@ -33,6 +33,21 @@ static const BuiltInText kTexts[] = {
      "使用中のファイル %d 個は、コンピュータの再起動時に置き換えられます。"
      "インストールを完了するには、コンピュータを再起動してください。\n"
      "最初のファイル: %s"},
+    {"RECORD_NO_NAME",
+     "The answers could not be recorded: the file name after -r is empty "
+     "or too long.\nThe installation itself is complete.",
+     "-r の後のファイル名が空か長すぎるため、応答を記録できませんでした。\n"
+     "インストール自体は完了しています。"},
+    {"RECORD_NOT_WRITTEN",
+     "The answers could not be recorded in %s.\nThe installation itself is "
+     "complete.",
+     "応答を %s に記録できませんでした。\nインストール自体は完了しています。"},
+    {"RECORD_UNREADABLE",
+     "The answers were not recorded: the %s answer cannot be written so "
+     "that an unattended run reads it back the same.\nThe installation "
+     "itself is complete.",
+     "%s の応答は無人インストールで同じに読み戻せる形で書けないため、"
+     "応答を記録しませんでした。\nインストール自体は完了しています。"},
 };
 
 static const char *BuiltIn(const char *key)
@@ -109,6 +124,14 @@ void ShowRestartNeeded(HWND owner, int count, const char *firstFile)
     char text[CATALOG_BOX_TEXT_SIZE + PATH_SIZE];
     snprintf(text, sizeof(text), BuiltIn("RESTART_NEEDED"), count, firstFile);
     MessageBoxA(owner, text, BuiltIn("TITLE_MESSAGE"), MB_ICONINFORMATION);
+}
+
+void ShowAnswersNotRecorded(HWND owner, const char *textKey,
+                            const char *detail)
+{
+    char text[CATALOG_BOX_TEXT_SIZE + PATH_SIZE];
+    snprintf(text, sizeof(text), BuiltIn(textKey), detail);
+    MessageBoxA(owner, text, BuiltIn("TITLE_MESSAGE"), MB_ICONWARNING);
 }
 
 void RecoverInterruptedRunWithMessage(HWND owner)

@@ -29,6 +29,12 @@ void ShowEarlierRunUndone(HWND owner);
 // names how many and the first.
 void ShowRestartNeeded(HWND owner, int count, const char *firstFile);
 
+// The answers of a clicked run were not recorded (-r): a box with built-in
+// texts. textKey is RECORD_NO_NAME, RECORD_NOT_WRITTEN (detail: the path)
+// or RECORD_UNREADABLE (detail: the key).
+void ShowAnswersNotRecorded(HWND owner, const char *textKey,
+                            const char *detail);
+
 // setup.exe's first step with a person there, once the install script is
 // known: an interrupted earlier run is rolled back and one box says so.
 void RecoverInterruptedRunWithMessage(HWND owner);

@@ -10,6 +10,7 @@
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "core/text/version.h"
+#include "install/answer_record.h"
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
 #include "install/progman_client.h"
@@ -317,6 +318,7 @@ static void OnRunTimer(HWND dialog)
         ShowRestartNeeded(g_backgroundWindow, failures.restartCount,
                           failures.firstRestartFile);
     ReportCopyFailures(g_backgroundWindow, &failures);
+    RecordAnswersIfAsked(g_backgroundWindow);
     EndDialog(dialog, 1);
 }
 

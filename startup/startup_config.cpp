@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "core/script/answer_file.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
 #include "common/setup_state.h"
@@ -60,6 +61,9 @@ CommandLineOptions ReadCommandLineConfig(const char *commandLine)
     CommandLineOptions options =
         ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
     g_noLicense = options.noLicense ? 1 : 0;
+    g_recordAsked = options.recordGiven ? 1 : 0;
+    ResolveAnswerPath(options.recordFile, g_programDirectory, g_recordPath,
+                      sizeof(g_recordPath));
     return options;
 }
 

@@ -1,5 +1,6 @@
-// setup_walker DIST DESTINATION GROUP [SHOTS [--abort]]: runs DIST\setup.exe
-// and walks the whole road. With SHOTS, before each step it writes
+// setup_walker DIST DESTINATION GROUP [SHOTS [--abort | -r<file>]]: runs
+// DIST\setup.exe (with -r<file> on its command line, when given) and walks
+// the whole road. With SHOTS, before each step it writes
 // SHOTS\request holding the step's name and waits (at most 30 s) until the
 // file is gone, so a screenshot can be taken from outside. --abort answers
 // the failed-copy box (Abort/Retry/Ignore) with Abort, after its
@@ -26,13 +27,15 @@ int main(int argc, char **argv)
 {
     if (argc < 4) {
         fprintf(stderr, "usage: setup_walker DIST DESTINATION GROUP [SHOTS "
-                        "[--abort]]\n");
+                        "[--abort | -r<file>]]\n");
         return 2;
     }
     std::string shots = argc > 4 ? argv[4] : "";
     bool abort = argc > 5 && strcmp(argv[5], "--abort") == 0;
+    std::string arguments =
+        argc > 5 && strncmp(argv[5], "-r", 2) == 0 ? argv[5] : "";
     SetupProcess setup;
-    if (!setup.Start(argv[1])) {
+    if (!setup.Start(argv[1], arguments)) {
         fprintf(stderr, "cannot start %s\\setup.exe\n", argv[1]);
         return 2;
     }

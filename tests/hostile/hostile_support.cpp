@@ -281,8 +281,9 @@ public:
         return false;
     }
 
-    // CANCEL on the welcome page, the box answered NO.
-    void AskQuit(HWND frame)
+    // CANCEL on the welcome page, the box answered NO (or YES: the
+    // wizard ends there).
+    void AskQuit(HWND frame, int answer = IDNO)
     {
         PressButton(frame, IDC_WIZARD_CANCEL);
         std::string caption, text;
@@ -292,7 +293,7 @@ public:
             return;
         }
         result_.quitText = text;
-        Answer(box, IDNO);
+        Answer(box, answer);
         Sleep(300);
     }
 
@@ -358,6 +359,10 @@ void Walk::Run(const RoadPlan &plan)
         TextOf(GetDlgItem(CurrentPage(frame), IDC_WELCOME_HEADING));
     if (plan.askQuitOnWelcome)
         AskQuit(frame);
+    if (plan.quitOnWelcome) {
+        AskQuit(frame, IDYES);
+        return;
+    }
     PressButton(frame, IDC_WIZARD_NEXT);
     if (!WaitForPageOrEnd(frame, 2))
         return;
@@ -384,7 +389,7 @@ RoadResult WalkRoad(const std::string &media, const RoadPlan &plan)
 {
     RoadResult result;
     SetupProcess setup;
-    if (!setup.Start(media)) {
+    if (!setup.Start(media, plan.arguments)) {
         result.problem = "setup.exe did not start";
         return result;
     }

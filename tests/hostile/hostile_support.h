@@ -72,6 +72,8 @@ struct RoadPlan {
     std::string languageName;     // entry chosen in the language dialog
     bool askQuitOnWelcome = false;  // CANCEL, then NO
     bool tryBadFolderFirst = false; // a relative folder before the real one
+    bool quitOnWelcome = false;     // CANCEL, then YES: the wizard ends
+    std::string arguments;          // setup.exe's command line
 };
 
 // Starts media\setup.exe and walks it to its end. Message boxes that are
