@@ -62,8 +62,12 @@ CommandLineOptions ReadCommandLineConfig(const char *commandLine)
         ParseCommandLine(commandLine, g_languageCode, sizeof(g_languageCode));
     g_noLicense = options.noLicense ? 1 : 0;
     g_recordAsked = options.recordGiven ? 1 : 0;
-    ResolveAnswerPath(options.recordFile, g_programDirectory, g_recordPath,
-                      sizeof(g_recordPath));
+    // A name that may have been cut is no name: the box says so, rather
+    // than the answers going to a file of another name.
+    if (options.recordMayBeCut ||
+        ResolveAnswerPath(options.recordFile, g_programDirectory, g_recordPath,
+                          sizeof(g_recordPath)) != 1)
+        g_recordPath[0] = '\0';
     return options;
 }
 

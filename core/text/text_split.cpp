@@ -66,6 +66,11 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
             CopyText(options.recordFile, sizeof(options.recordFile),
                      token + 2);
             options.recordGiven = true;
+            // A longer command line was cut to its copy's width; a name
+            // that runs to that end may have lost its tail.
+            options.recordMayBeCut =
+                *cursor == '\0' && cursor[-1] != ' ' &&
+                strlen(commandLine) >= COMMAND_LINE_SIZE - 1;
         }
     }
     return options;

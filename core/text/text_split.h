@@ -22,6 +22,8 @@ struct CommandLineOptions {
     char answerFile[COMMAND_LINE_SIZE];  // the last "-a" token's rest
     bool recordGiven;         // a "-r" token was seen
     char recordFile[COMMAND_LINE_SIZE];  // the last "-r" token's rest
+    bool recordMayBeCut;      // that token ends a command line as long as
+                              // its copy can be: its name may be cut
 };
 
 // Splits a command line at spaces (tabs and quotes are ordinary

@@ -105,6 +105,14 @@ TEST(ParseCommandLine, UnattendedAndAnswerTokens)
     EXPECT_FALSE(p.options.unattended);
     EXPECT_STREQ("C:\\rec\x95\x5C.ini", p.options.recordFile);
     EXPECT_FALSE(Parse("-s -aa.ini").options.recordGiven);
+    EXPECT_FALSE(p.options.recordMayBeCut);
+
+    // A command line as long as its copy: a -r name at its end may be cut.
+    std::string pad(COMMAND_LINE_SIZE - 1 - 10, 'x');
+    EXPECT_TRUE(Parse((pad + " -rabc.ini").c_str()).options.recordMayBeCut);
+    EXPECT_FALSE(Parse((pad + " -rabc.in").c_str()).options.recordMayBeCut);
+    EXPECT_FALSE(Parse(("-rabc.ini " + pad).c_str()).options.recordMayBeCut);
+    EXPECT_FALSE(Parse((pad + "-rabc.ini ").c_str()).options.recordMayBeCut);
 }
 
 TEST(SplitListValue, NameAndCode)

@@ -18,8 +18,52 @@ namespace {
 
 const char kKeyName[] = "RecordedAgent";
 const char kRoot[] = "C:\\Record Test";
+const char kGroupHead[] = "Record = Kit; One";
 const std::string kSo = "\x83\x5C";   // "ソ": lead byte, then 0x5C
 const std::string kHyo = "\x95\x5C";  // "表"
+
+// Wine's Program Manager names a group folder through its own process's
+// code page, so a Shift-JIS group comes out as characters the 932 names
+// cannot spell: the folders beginning with the group's ASCII head are
+// found and removed by their wide names.
+void RemoveTreeWide(const std::wstring &path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTreeWide(path + L"\\" + name);
+            else
+                DeleteFileW((path + L"\\" + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void RemoveGroupFoldersStartingWith(const std::string &asciiHead)
+{
+    const char *key =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    for (const std::string &programs :
+         {ReadRegString(HKEY_CURRENT_USER, key, "Programs"), ProgramsFolder()}) {
+        std::wstring folder(programs.begin(), programs.end());
+        std::wstring head(asciiHead.begin(), asciiHead.end());
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\" + head + L"*").c_str(),
+                                       &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do
+            RemoveTreeWide(folder + L"\\" + found.cFileName);
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+}
 
 class RecordAndReplay : public testing::Test {
 protected:
@@ -31,7 +75,7 @@ protected:
         bool japanese = GetACP() == 932;
         destination_ = std::string(kRoot) + "\\Dest = a; b" +
                        (japanese ? " " + kSo + kHyo : "") + "\\Agent";
-        group_ = "Record = Kit; One" + (japanese ? " " + kHyo + kSo : "");
+        group_ = std::string(kGroupHead) + (japanese ? " " + kHyo + kSo : "");
         recorded_ = scratch_.Join(japanese ? "rec" + kHyo + ".ini" : "rec.ini");
         log_ = scratch_.Join("uninst.ini");
         Clean();
@@ -53,7 +97,7 @@ protected:
     void Clean()
     {
         CleanInstallRegistry({kKeyName});
-        RemoveGroupFolder(group_);
+        RemoveGroupFoldersStartingWith(kGroupHead);
         RemoveTree(kRoot);
         DeleteFileA(log_.c_str());
         char windows[MAX_PATH];

@@ -9,9 +9,11 @@ static const char kSessionManager[] =
 static const char kPendingRenames[] = "PendingFileRenameOperations";
 
 // Wine's own keys, which its shell and network code write on their own
-// while the programs run.
+// while the programs run, and its font lists, which it writes again when a
+// program starts under another locale (the code page 932 runs).
 static const char *const kWineNoise[] = {
-    "\\NetworkCards\\", "Explorer\\Advanced]", "\\Temporary System Parameters"};
+    "\\NetworkCards\\", "Explorer\\Advanced]", "\\Temporary System Parameters",
+    "\\Fonts]", "\\FontSubstitutes]"};
 
 void ListTree(const std::string &folder, std::set<std::string> *paths)
 {
