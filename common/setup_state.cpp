@@ -10,9 +10,9 @@ BYTE g_noLicense;
 char g_catalogPath[PATH_SIZE];
 char g_licensePath[PATH_SIZE];
 char g_titleText[TITLE_TEXT_SIZE];
+char g_companyText[TITLE_TEXT_SIZE];
 BYTE g_recordAsked;
 char g_recordPath[PATH_SIZE];
-char g_companyText[TITLE_TEXT_SIZE];
 
 char g_scriptPath[PATH_SIZE];
 char g_scriptVersion[SCRIPT_VERSION_SIZE];

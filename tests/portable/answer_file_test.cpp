@@ -125,17 +125,13 @@ void ExpectRefused(const char *key, const std::string &language,
 
 TEST(BuildAnswerText, ValuesReadBackExactly)
 {
-    ExpectRoundTrip("eng", "C:\\Program Files\\Agent", "Veltrane Kit");
-    ExpectRoundTrip("", "C:\\a=b;c", "x=y ; z");
-    ExpectRoundTrip("eng", "C:\\  blanks  ", "  lead and trail\t");
-    ExpectRoundTrip("eng", "C:\\\"quoted\"", "'single'");
-    ExpectRoundTrip("eng", "C:\\x\"", "\"");
-    ExpectRoundTrip("eng", "C:\\[Setup]", "[Other]");
-    ExpectRoundTrip("eng", "C:\\;x", " ");
+    ExpectRoundTrip("", "C:\\a=b;c [Setup]", "x=y ; z");
+    ExpectRoundTrip("eng", "  C:\\blanks  ", "  lead and trail\t");
+    ExpectRoundTrip("eng", "\"C:\\quoted\"", "'single'");
+    ExpectRoundTrip("eng", "C:\\x\"", " ");
     SetDbcsCodePage(932);
-    ExpectRoundTrip("jpn", "C:\\\x83\x5C\\\x95\x5C", "\x95\x5C \x83\x5C");
-    // A backslash trail byte last: still the whole character.
-    ExpectRoundTrip("jpn", "C:\\ \x83\x5C", "\x83\x5C");
+    // A backslash trail byte inside and last: still whole characters.
+    ExpectRoundTrip("jpn", "C:\\\x83\x5C \x95\x5C", "\x95\x5C\x83\x5C");
     SetDbcsCodePage(0);
 }
 

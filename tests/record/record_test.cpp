@@ -18,52 +18,9 @@ namespace {
 
 const char kKeyName[] = "RecordedAgent";
 const char kRoot[] = "C:\\Record Test";
-const char kGroupHead[] = "Record = Kit; One";
+const char kGroup[] = "Record = Kit; One";
 const std::string kSo = "\x83\x5C";   // "ソ": lead byte, then 0x5C
 const std::string kHyo = "\x95\x5C";  // "表"
-
-// Wine's Program Manager names a group folder through its own process's
-// code page, so a Shift-JIS group comes out as characters the 932 names
-// cannot spell: the folders beginning with the group's ASCII head are
-// found and removed by their wide names.
-void RemoveTreeWide(const std::wstring &path)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTreeWide(path + L"\\" + name);
-            else
-                DeleteFileW((path + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
-void RemoveGroupFoldersStartingWith(const std::string &asciiHead)
-{
-    const char *key =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    for (const std::string &programs :
-         {ReadRegString(HKEY_CURRENT_USER, key, "Programs"), ProgramsFolder()}) {
-        std::wstring folder(programs.begin(), programs.end());
-        std::wstring head(asciiHead.begin(), asciiHead.end());
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\" + head + L"*").c_str(),
-                                       &found);
-        if (search == INVALID_HANDLE_VALUE)
-            continue;
-        do
-            RemoveTreeWide(folder + L"\\" + found.cFileName);
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-}
 
 class RecordAndReplay : public testing::Test {
 protected:
@@ -71,11 +28,11 @@ protected:
     {
         DisableCrashDialog();
         // Blanks, "=" and ";" always; under code page 932 also characters
-        // whose second byte is a backslash.
+        // whose second byte is a backslash. The group stays ASCII: Wine's
+        // Program Manager names its folder through its own code page.
         bool japanese = GetACP() == 932;
         destination_ = std::string(kRoot) + "\\Dest = a; b" +
                        (japanese ? " " + kSo + kHyo : "") + "\\Agent";
-        group_ = std::string(kGroupHead) + (japanese ? " " + kHyo + kSo : "");
         recorded_ = scratch_.Join(japanese ? "rec" + kHyo + ".ini" : "rec.ini");
         log_ = scratch_.Join("uninst.ini");
         Clean();
@@ -97,7 +54,7 @@ protected:
     void Clean()
     {
         CleanInstallRegistry({kKeyName});
-        RemoveGroupFoldersStartingWith(kGroupHead);
+        RemoveGroupFolder(kGroup);
         RemoveTree(kRoot);
         DeleteFileA(log_.c_str());
         char windows[MAX_PATH];
@@ -129,7 +86,6 @@ protected:
     ScratchDir scratch_;
     std::string media_;
     std::string destination_;
-    std::string group_;
     std::string recorded_;
     std::string log_;
 };
@@ -150,7 +106,7 @@ TEST_F(RecordAndReplay, ReplayGivesTheClickedInstallation)
     MachineSnapshot before = TakeMachineSnapshot(scratch_.path(), {});
     RoadPlan plan;
     plan.destination = destination_;
-    plan.group = group_;
+    plan.group = kGroup;
     plan.arguments = "-r" + recorded_;
     RoadResult road = WalkRoad(media_, plan);
     ASSERT_EQ("", road.problem);
@@ -162,7 +118,7 @@ TEST_F(RecordAndReplay, ReplayGivesTheClickedInstallation)
     // The language dialog's choice, the typed folder and group.
     EXPECT_EQ("eng", Recorded("Language"));
     EXPECT_EQ(destination_, Recorded("Destination"));
-    EXPECT_EQ(group_, Recorded("Group"));
+    EXPECT_EQ(kGroup, Recorded("Group"));
     MachineSnapshot clicked = Installation();
     ASSERT_FALSE(clicked.files.empty());
 
