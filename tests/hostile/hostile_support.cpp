@@ -281,9 +281,8 @@ public:
         return false;
     }
 
-    // CANCEL on the welcome page, the box answered NO (or YES: the
-    // wizard ends there).
-    void AskQuit(HWND frame, int answer = IDNO)
+    // CANCEL on the welcome page, the box answered NO.
+    void AskQuit(HWND frame)
     {
         PressButton(frame, IDC_WIZARD_CANCEL);
         std::string caption, text;
@@ -293,7 +292,7 @@ public:
             return;
         }
         result_.quitText = text;
-        Answer(box, answer);
+        Answer(box, IDNO);
         Sleep(300);
     }
 
@@ -359,10 +358,6 @@ void Walk::Run(const RoadPlan &plan)
         TextOf(GetDlgItem(CurrentPage(frame), IDC_WELCOME_HEADING));
     if (plan.askQuitOnWelcome)
         AskQuit(frame);
-    if (plan.quitOnWelcome) {
-        AskQuit(frame, IDYES);
-        return;
-    }
     PressButton(frame, IDC_WIZARD_NEXT);
     if (!WaitForPageOrEnd(frame, 2))
         return;

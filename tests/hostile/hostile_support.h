@@ -72,7 +72,6 @@ struct RoadPlan {
     std::string languageName;     // entry chosen in the language dialog
     bool askQuitOnWelcome = false;  // CANCEL, then NO
     bool tryBadFolderFirst = false; // a relative folder before the real one
-    bool quitOnWelcome = false;     // CANCEL, then YES: the wizard ends
     std::string arguments;          // setup.exe's command line
 };
 

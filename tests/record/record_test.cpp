@@ -82,17 +82,6 @@ protected:
     std::string log_;
 };
 
-TEST_F(RecordAndReplay, CancelledWizardRecordsNothing)
-{
-    RoadPlan plan;
-    plan.quitOnWelcome = true;
-    plan.arguments = "-r" + recorded_;
-    RoadResult road = WalkRoad(media_, plan);
-    EXPECT_EQ("", road.problem);
-    EXPECT_EQ(0, road.exitCode);
-    EXPECT_FALSE(FileExists(recorded_));
-}
-
 TEST_F(RecordAndReplay, ReplayGivesTheClickedInstallation)
 {
     MachineSnapshot before = TakeMachineSnapshot(scratch_.path(), {});
