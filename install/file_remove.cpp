@@ -204,15 +204,17 @@ static HANDLE OpenEntry(const char *path)
                        NULL);
 }
 
-static bool ReadFinalPath(FinalPathFunction finalPath, const char *path,
-                          char *final, size_t size)
+// The path a handle of path reaches, in final (size bytes). Returns 1, 0
+// when path cannot be opened, or -1 when the path does not fit.
+static int ReadFinalPath(FinalPathFunction finalPath, const char *path,
+                         char *final, size_t size)
 {
     HANDLE handle = OpenEntry(path);
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
+        return 0;
     DWORD got = finalPath(handle, final, (DWORD)size, 0);
     CloseHandle(handle);
-    return got > 0 && got < size;
+    return got > 0 && got < size ? 1 : -1;
 }
 
 bool IsFollowedLink(const char *path)
@@ -233,14 +235,16 @@ bool IsFollowedLink(const char *path)
     separator[separator == parent + 2 && parent[1] == ':' ? 1 : 0] = '\0';
     // The entry as its parent folder holds it, against what opening the
     // path reaches: both through the same links above it.
-    char entry[PATH_SIZE];
-    char reached[PATH_SIZE];
-    if (!ReadFinalPath(finalPath, parent, entry, sizeof(entry)) ||
-        !ReadFinalPath(finalPath, path, reached, sizeof(reached)))
+    char entry[FINAL_PATH_SIZE];
+    char reached[FINAL_PATH_SIZE];
+    int parentRead = ReadFinalPath(finalPath, parent, entry, sizeof(entry));
+    int pathRead = ReadFinalPath(finalPath, path, reached, sizeof(reached));
+    if (parentRead == 0 || pathRead == 0)
         return false;   // cannot judge: removed as before
-    if (AppendPath(entry, sizeof(entry), found.cFileName) < 0)
-        return true;
-    return !SamePath(entry, reached);
+    // A path that leads somewhere too long to name is no entry of ours.
+    return parentRead < 0 || pathRead < 0 ||
+           AppendPath(entry, sizeof(entry), found.cFileName) < 0 ||
+           !SamePath(entry, reached);
 }
 
 // ---- Protected folders ----

@@ -207,16 +207,22 @@ TEST_F(JudgedPaths, ALinkIsLeftAndNamedAndItsTargetStays)
     links_.Make(startUp, dest_ + "\\StartUp");
     links_.Make(scratch_.Join("user\\empty"), dest_ + "\\empty");
     WriteFileBytes(dest_ + "\\app.exe", "ours");
+    // A plain file whose path fills its buffer is judged and goes.
+    std::string full = dest_ + "\\";
+    full += std::string(PATH_SIZE - 1 - full.size(), 'f');
+    WriteFileBytes(full, "ours");
+    ASSERT_TRUE(FileExists(full));
 
     EXPECT_EQ(UNINSTALL_PARTIAL,
               Remove("FILE00=" + dest_ + "\\mine.txt\r\nFILE01=" + dest_ +
-                         "\\app.exe\r\n",
+                         "\\app.exe\r\nFILE02=" + full + "\r\n",
                      "PATH00=" + dest_ + "\\StartUp\r\nPATH01=" + dest_ +
                          "\\empty\r\n"));
     EXPECT_EQ("the user's", ReadFileBytes(mine));
     EXPECT_TRUE(FileExists(startUp));
     EXPECT_TRUE(FileExists(scratch_.Join("user\\empty")));
     EXPECT_FALSE(FileExists(dest_ + "\\app.exe"));
+    EXPECT_FALSE(FileExists(full));
     EXPECT_EQ(3, report_.failed);
     EXPECT_STREQ((dest_ + "\\mine.txt").c_str(), report_.firstFailed);
     EXPECT_TRUE(FileExists(log_));
