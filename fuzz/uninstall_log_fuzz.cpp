@@ -6,6 +6,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "core/log/log_reader.h"
+#include "core/text/device_name.h"
 #include "core/progman/progman_remove_commands.h"
 
 static LogValueList g_list;
@@ -41,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        PathDepth(g_list.values[i]));
     }
 
-    IsRemovablePath(field);
+    // A device name, wherever it stands, is never a removable path.
+    if (NamesDevice(field))
+        FUZZ_CHECK(!IsRemovablePath(field));
     FUZZ_CHECK(SamePath(field, field));
     FUZZ_CHECK(!IsInsideFolder(field, field, NULL));
     for (int i = 0; i < g_list.count && i < 8; i++) {

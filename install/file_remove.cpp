@@ -154,6 +154,8 @@ FileRemoval RemoveFileOrSchedule(const char *path)
         return FILE_GONE;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return FILE_KEPT;   // a folder logged as a file is never emptied
+    if (IsFollowedLink(path))
+        return FILE_KEPT;   // deleting it would delete what it points to
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path) ||
@@ -162,72 +164,344 @@ FileRemoval RemoveFileOrSchedule(const char *path)
     return ScheduleDeletion(path) ? FILE_SCHEDULED : FILE_KEPT;
 }
 
-// Whether path names folder, also through a short (8.3) name: the text
-// alone would let "C:\PROGRA~1" past "C:\Program Files".
-static bool SameFolder(const char *path, const char *folder)
+// ---- Links ----
+//
+// How Wine 8 presents a Unix symbolic link (measured with a probe under
+// wine64 8.0): to a folder, GetFileAttributesA and FindFirstFileA add
+// FILE_ATTRIBUTE_REPARSE_POINT (0x410), a handle's attributes do not; to a
+// file, nothing marks it (0x20). Every open follows the link, also with
+// FILE_FLAG_OPEN_REPARSE_POINT: the handle's volume serial, file index and
+// final path are the target's, and DeleteFileA and RemoveDirectoryA delete
+// the target and leave the link. On Windows a link opened with
+// FILE_FLAG_OPEN_REPARSE_POINT is the link itself, and deleting a
+// junction or symbolic link removes the link, never its target.
+
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Vista and later (and Wine) only; before them no delete follows a link.
+static FinalPathFunction FinalPathOfHandle()
 {
-    if (SamePath(path, folder))
-        return true;
-    char shortPath[PATH_SIZE];
-    char shortFolder[PATH_SIZE];
-    DWORD got = GetShortPathNameA(path, shortPath, sizeof(shortPath));
-    if (got == 0 || got >= sizeof(shortPath))
+    static FinalPathFunction function;
+    static bool looked;
+    if (!looked) {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel != NULL)
+            function = (FinalPathFunction)(void *)GetProcAddress(
+                kernel, "GetFinalPathNameByHandleA");
+        looked = true;
+    }
+    return function;
+}
+
+// Opens path itself where the system allows (a link, not its target).
+static HANDLE OpenEntry(const char *path)
+{
+    return CreateFileA(path, 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       NULL, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS |
+                           FILE_FLAG_OPEN_REPARSE_POINT,
+                       NULL);
+}
+
+// The path a handle of path reaches, in final (size bytes). Returns 1, 0
+// when path cannot be opened, or -1 when the path does not fit.
+static int ReadFinalPath(FinalPathFunction finalPath, const char *path,
+                         char *final, size_t size)
+{
+    HANDLE handle = OpenEntry(path);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = finalPath(handle, final, (DWORD)size, 0);
+    CloseHandle(handle);
+    return got > 0 && got < size ? 1 : -1;
+}
+
+bool IsFollowedLink(const char *path)
+{
+    FinalPathFunction finalPath = FinalPathOfHandle();
+    if (finalPath == NULL)
         return false;
-    got = GetShortPathNameA(folder, shortFolder, sizeof(shortFolder));
-    return got > 0 && got < sizeof(shortFolder) &&
-           SamePath(shortPath, shortFolder);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;   // nothing there to reach
+    FindClose(search);
+    char parent[PATH_SIZE];
+    CopyText(parent, sizeof(parent), path);
+    char *separator = FindLastSeparator(parent);
+    if (separator == NULL)
+        return false;
+    separator[separator == parent + 2 && parent[1] == ':' ? 1 : 0] = '\0';
+    // The entry as its parent folder holds it, against what opening the
+    // path reaches: both through the same links above it.
+    char entry[FINAL_PATH_SIZE];
+    char reached[FINAL_PATH_SIZE];
+    int parentRead = ReadFinalPath(finalPath, parent, entry, sizeof(entry));
+    int pathRead = ReadFinalPath(finalPath, path, reached, sizeof(reached));
+    if (parentRead == 0 || pathRead == 0)
+        return false;   // cannot judge: removed as before
+    // A path that leads somewhere too long to name is no entry of ours.
+    return parentRead < 0 || pathRead < 0 ||
+           AppendPath(entry, sizeof(entry), found.cFileName) < 0 ||
+           !SamePath(entry, reached);
 }
 
-static bool SameAsRegistryValue(const char *path, HKEY root, const char *key,
-                                const char *value)
+// ---- Protected folders ----
+
+// What a folder is, whatever spelling reaches it (another drive letter, a
+// short name, a link): NT family only, where folders can be opened.
+struct FolderIdentity {
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+};
+
+static bool ReadIdentity(const char *path, FolderIdentity *identity)
 {
-    char folder[PATH_SIZE];
-    return ReadRegistryText(root, key, value, folder, sizeof(folder)) &&
-           folder[0] != '\0' && SameFolder(path, folder);
+    // Without FILE_FLAG_OPEN_REPARSE_POINT: a link to a protected folder
+    // is judged as that folder.
+    HANDLE handle = CreateFileA(
+        path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool read = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (read) {
+        identity->volume = info.dwVolumeSerialNumber;
+        identity->indexHigh = info.nFileIndexHigh;
+        identity->indexLow = info.nFileIndexLow;
+    }
+    return read;
 }
 
-static const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// Folders whose identities are kept: the shell folders with every folder
+// above them come to about a hundred.
+static const int kProtectedIdentities = 512;
+// Values read from one shell-folder key: more is a damaged registry.
+static const DWORD kShellFolderValues = 1024;
+
+// Every protected folder, read once per process (ForgetProtectedFolders
+// reads them again): each by its full, short and long names, and on the
+// NT family by its identity.
+struct ProtectedFolders {
+    bool loaded;
+    LogValueList names;
+    FolderIdentity identities[kProtectedIdentities];
+    int identityCount;
+    unsigned drives;   // a bit per drive letter they lie on
+};
+static ProtectedFolders s_protected;
+// The drives of the log's own folders (95 family): a bit per letter.
+static unsigned s_logDrives;
+
+static unsigned DriveBit(const char *path)
+{
+    char drive = path[0];
+    if (drive >= 'a' && drive <= 'z')
+        drive = (char)(drive - 'a' + 'A');
+    if (drive < 'A' || drive > 'Z' || path[1] != ':')
+        return 0;
+    return 1u << (drive - 'A');
+}
+
+typedef DWORD(WINAPI *LongPathFunction)(LPCSTR, LPSTR, DWORD);
+
+// The full name of path, and its short and long forms where they differ
+// (GetLongPathNameA: Windows 98 and NT 5 on). Calls name for each.
+static void ForEachSpelling(const char *path,
+                            void (*name)(const char *spelling, void *context),
+                            void *context)
+{
+    char full[PATH_SIZE];
+    DWORD got = GetFullPathNameA(path, sizeof(full), full, NULL);
+    if (got == 0 || got >= sizeof(full))
+        return;
+    name(full, context);
+    char other[PATH_SIZE];
+    got = GetShortPathNameA(full, other, sizeof(other));
+    if (got > 0 && got < sizeof(other))
+        name(other, context);
+    static LongPathFunction longPath = (LongPathFunction)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
+    if (longPath == NULL)
+        return;
+    got = longPath(full, other, sizeof(other));
+    if (got > 0 && got < sizeof(other))
+        name(other, context);
+}
+
+static bool HoldsName(const LogValueList *names, const char *path)
+{
+    for (int i = 0; i < names->count; i++)
+        if (SamePath(names->values[i], path))
+            return true;
+    return false;
+}
+
+static void AddProtectedName(const char *spelling, void *context)
+{
+    (void)context;
+    if (!HoldsName(&s_protected.names, spelling))
+        AppendLogValue(&s_protected.names, spelling);
+}
+
+static bool HoldsIdentity(const FolderIdentity *identity)
+{
+    for (int i = 0; i < s_protected.identityCount; i++) {
+        const FolderIdentity &known = s_protected.identities[i];
+        if (known.volume == identity->volume &&
+            known.indexHigh == identity->indexHigh &&
+            known.indexLow == identity->indexLow)
+            return true;
+    }
+    return false;
+}
+
+static void AddProtected(const char *folder)
+{
+    ForEachSpelling(folder, AddProtectedName, NULL);
+    s_protected.drives |= DriveBit(folder);
+    FolderIdentity identity;
+    if (!IsWin95Family() && ReadIdentity(folder, &identity) &&
+        !HoldsIdentity(&identity) &&
+        s_protected.identityCount < kProtectedIdentities)
+        s_protected.identities[s_protected.identityCount++] = identity;
+}
+
+// The folder and every folder above it, up to its drive root.
+static void AddProtectedWithParents(const char *folder)
+{
+    char path[PATH_SIZE];
+    DWORD got = GetFullPathNameA(folder, sizeof(path), path, NULL);
+    if (folder[0] == '\0' || got == 0 || got >= sizeof(path))
+        return;
+    for (;;) {
+        AddProtected(path);
+        char *separator = FindLastSeparator(path);
+        if (separator == NULL || separator[1] == '\0')
+            return;
+        separator[separator == path + 2 && path[1] == ':' ? 1 : 0] = '\0';
+    }
+}
+
+// Every folder value of a "Shell Folders" or "User Shell Folders" key,
+// REG_EXPAND_SZ expanded. Values too long for a path are passed over.
+static void AddShellFolders(HKEY root, const char *keyName)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0; index < kShellFolderValues; index++) {
+        char name[REGISTRY_NAME_SIZE];
+        DWORD nameSize = sizeof(name);
+        char value[PATH_SIZE];
+        DWORD valueSize = sizeof(value) - 1;   // room for a missing NUL
+        DWORD type = 0;
+        LONG result = RegEnumValueA(key, index, name, &nameSize, NULL, &type,
+                                    (BYTE *)value, &valueSize);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
+        value[valueSize] = '\0';
+        char expanded[PATH_SIZE];
+        DWORD needed = ExpandEnvironmentStringsA(value, expanded,
+                                                 sizeof(expanded));
+        if (type == REG_SZ)
+            CopyText(expanded, sizeof(expanded), value);
+        else if (needed == 0 || needed > sizeof(expanded))
+            continue;
+        AddProtectedWithParents(expanded);
+    }
+    RegCloseKey(key);
+}
+
 static const char kCurrentVersion[] =
     "Software\\Microsoft\\Windows\\CurrentVersion";
+static const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+static void AddRegistryFolder(const char *value)
+{
+    char folder[PATH_SIZE];
+    if (ReadRegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, value, folder,
+                         sizeof(folder)))
+        AddProtectedWithParents(folder);
+}
+
+static const ProtectedFolders *LoadProtectedFolders()
+{
+    if (s_protected.loaded)
+        return &s_protected;
+    char folder[PATH_SIZE];
+    UINT got = GetWindowsDirectoryA(folder, sizeof(folder));
+    if (got > 0 && got < sizeof(folder))
+        AddProtectedWithParents(folder);
+    got = GetSystemDirectoryA(folder, sizeof(folder));
+    if (got > 0 && got < sizeof(folder))
+        AddProtectedWithParents(folder);
+    AddRegistryFolder("ProgramFilesDir");
+    AddRegistryFolder("CommonFilesDir");
+    static const char *const kShellKeys[] = {
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+        "Shell Folders",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+        "User Shell Folders"};
+    for (const char *key : kShellKeys) {
+        AddShellFolders(HKEY_CURRENT_USER, key);
+        AddShellFolders(HKEY_LOCAL_MACHINE, key);
+    }
+    s_protected.loaded = true;
+    return &s_protected;
+}
+
+void ForgetProtectedFolders()
+{
+    FreeLogValues(&s_protected.names);
+    memset(&s_protected, 0, sizeof(s_protected));
+    s_logDrives = 0;
+}
+
+void AllowDriveOf(const char *folder)
+{
+    s_logDrives |= DriveBit(folder);
+}
+
+static void MatchProtectedName(const char *spelling, void *context)
+{
+    if (HoldsName(&s_protected.names, spelling))
+        *(bool *)context = true;
+}
 
 bool IsProtectedFolder(const char *path)
 {
     if (!IsRemovablePath(path))
         return true;   // a drive root, or not a plain local path
-    char system[PATH_SIZE];
-    UINT got = GetWindowsDirectoryA(system, sizeof(system));
-    if (got > 0 && got < sizeof(system) && SameFolder(path, system))
+    LoadProtectedFolders();
+    bool named = HoldsName(&s_protected.names, path);
+    if (!named)
+        ForEachSpelling(path, MatchProtectedName, &named);
+    if (named)
         return true;
-    got = GetSystemDirectoryA(system, sizeof(system));
-    if (got > 0 && got < sizeof(system) && SameFolder(path, system))
-        return true;
-    if (SameAsRegistryValue(path, HKEY_LOCAL_MACHINE, kCurrentVersion,
-                            "ProgramFilesDir") ||
-        SameAsRegistryValue(path, HKEY_LOCAL_MACHINE, kCurrentVersion,
-                            "CommonFilesDir"))
-        return true;
-    static const char *const kUserFolders[] = {
-        "Programs", "Startup", "Start Menu", "Desktop", "Personal",
-        "AppData"};
-    static const char *const kCommonFolders[] = {
-        "Common Programs", "Common Startup", "Common Start Menu",
-        "Common Desktop", "Common AppData"};
-    for (const char *name : kUserFolders)
-        if (SameAsRegistryValue(path, HKEY_CURRENT_USER, kShellFolders, name))
-            return true;
-    for (const char *name : kCommonFolders)
-        if (SameAsRegistryValue(path, HKEY_LOCAL_MACHINE, kShellFolders,
-                                name))
-            return true;
-    return false;
+    if (IsWin95Family()) {
+        // No identity there: a subst drive reaches any folder by another
+        // name, so only the drives the log and the system use count.
+        unsigned known = s_logDrives | s_protected.drives;
+        return s_logDrives != 0 && (DriveBit(path) & ~known) != 0;
+    }
+    FolderIdentity identity;
+    return ReadIdentity(path, &identity) && HoldsIdentity(&identity);
 }
 
 bool RemoveEmptyFolder(const char *path)
 {
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return true;
-    if (IsProtectedFolder(path))
+    if (IsProtectedFolder(path) || IsFollowedLink(path))
         return false;
     // RemoveDirectoryA removes only an empty folder.
     return RemoveDirectoryA(path) != 0;

@@ -11,6 +11,7 @@ enum FileRemoval {
     FILE_KEPT = 0,          // neither
 };
 
+// A followed link (IsFollowedLink) or a folder is kept.
 FileRemoval RemoveFileOrSchedule(const char *path);
 
 // Schedules path for deletion at the next restart: MoveFileExA on the NT
@@ -30,14 +31,33 @@ bool ScheduleReplacement(const char *source, const char *target);
 // taken back.
 bool CancelScheduledRename(const char *source);
 
-// Whether path is a folder the uninstaller never removes: a drive root, the
-// Windows or System folder, the Program Files and Common Files folders,
-// and the shell's Start Menu, Programs, Startup and Desktop folders,
-// per-user and common.
+// Whether path is a folder the uninstaller never removes: a drive root,
+// the Windows or System folder, the Program Files and Common Files
+// folders, every folder a "Shell Folders" or "User Shell Folders" value
+// names (per-user and common), and every folder above one of these. Judged
+// by what the folder is, not by its spelling: on the NT family by volume
+// serial and file index (so another drive letter, a short name or a link
+// reaching one is protected too), on the 95 family by full, short and long
+// names, refusing any drive that neither the log (AllowDriveOf) nor the
+// protected folders use. The folders are read once per process.
 bool IsProtectedFolder(const char *path);
 
-// Removes the folder when it is empty and not protected. Returns true when
-// it is gone afterwards.
+// Reads the protected folders again at the next check, and forgets the
+// log's drives (tests, after changing the shell folders).
+void ForgetProtectedFolders();
+
+// A drive the log's own folders lie on (the destinations): on the 95
+// family, once one is given, folders on other drives are protected.
+void AllowDriveOf(const char *folder);
+
+// Whether removing path would reach something other than the entry its
+// parent folder holds: a link that the system follows when deleting (a
+// Unix link under Wine). Such a path is left and named. False where it
+// cannot be told (before Vista, where deletes never follow a link).
+bool IsFollowedLink(const char *path);
+
+// Removes the folder when it is empty, not protected and not a followed
+// link. Returns true when it is gone afterwards.
 bool RemoveEmptyFolder(const char *path);
 
 // Removes the empty folders above folder, nearest first, while mayRemove

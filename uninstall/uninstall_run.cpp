@@ -351,6 +351,7 @@ static void CollectFolders(Removal *r)
                          sizeof(r->destinations[s]));
             if (!IsRemovablePath(folder))
                 folder[0] = '\0';
+            AllowDriveOf(folder);
             AppendValue(&r->folders, folder);
         }
     }
@@ -435,6 +436,10 @@ static void RemoveFolders(Removal *r)
     for (int i = 0; i < r->folders.count; i++) {
         const char *folder = r->folders.values[i];
         Step(r, folder);
+        if (IsFollowedLink(folder)) {
+            NoteFailed(r, folder, 1);   // a link: what it reaches is not ours
+            continue;
+        }
         if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ||
             IsProtectedFolder(folder))
             continue;
@@ -666,6 +671,7 @@ int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
     r.context = context;
     r.logPath = logPath;
     r.section = (char *)malloc(LOG_SNAPSHOT_SIZE);
+    ForgetProtectedFolders();   // the drives of this log's folders only
     PlanRemoval(&r, notes);
     RemoveFiles(&r);
     RemoveFolders(&r);

@@ -6,6 +6,7 @@
 
 #include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
+#include "core/text/device_name.h"
 #include "core/log/log_section.h"
 
 
@@ -121,6 +122,8 @@ bool IsRemovablePath(const char *path)
     char drive = LowerAscii(path[0]);
     if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\')
         return false;
+    if (NamesDevice(path))
+        return false;   // C:\app\con.txt opens the console
     // A component "." or ".." would lead out of the folder the log names;
     // Windows drops a trailing dot or blank ("Startup." is Startup) and
     // reads '/' as a separator, so neither gets past a comparison of text.

@@ -49,7 +49,7 @@ void AddLoggedValue(LogValueList *values, const char *value, size_t length);
 
 // Whether path is an absolute local path ("C:\...") that names no drive
 // root, holds no '/' and no component ending in '.' or ' ' (so neither
-// "." nor "..").
+// "." nor ".."), and no device name (NamesDevice).
 bool IsRemovablePath(const char *path);
 
 // Whether a and b name the same path, ignoring the letter case of
