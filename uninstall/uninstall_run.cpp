@@ -358,13 +358,16 @@ static void ReadCreatedFolders(Removal *r)
 }
 
 // Whether the installation made folder: listed as created, or inside one
-// that is (nothing there is older than the installation).
+// that is (nothing there is older than the installation). A listed folder
+// that never goes (a drive root, the Windows folder) cannot have been made.
 static bool IsMadeByInstallation(const Removal *r, const char *folder)
 {
-    for (int i = 0; i < r->created.count; i++)
-        if (SamePath(folder, r->created.values[i]) ||
-            IsInsideFolder(folder, r->created.values[i], NULL))
+    for (int i = 0; i < r->created.count; i++) {
+        const char *made = r->created.values[i];
+        if (SamePath(folder, made) ||
+            (IsInsideFolder(folder, made, NULL) && !IsProtectedFolder(made)))
             return true;
+    }
     return false;
 }
 

@@ -520,11 +520,13 @@ TEST_F(Uninstall, AnOlderLogClimbsPastNoFolderThatWasThereBefore)
 TEST_F(Uninstall, ALogOfTheFoldersSetupMadeRemovesThoseAndNoOther)
 {
     // Kit and its Shared folder were there before; doc and Common were
-    // made, and whatever lies inside them is the installation's.
+    // made, and whatever lies inside them is the installation's. A drive
+    // root was never made, so nothing inside it is made by that.
     WriteInstallation(true, "",
                       "PATH91=" + dest_ + "\\doc\\en\\..\\en\r\n");
     std::string made = "[Created_Folders]\r\nPATH00=" + dest_ + "\\doc\r\n"
-                       "PATH01=" + dest_ + "\\Common\r\nComplete=1\r\n";
+                       "PATH01=" + dest_ + "\\Common\r\nPATH02=C:\\\r\n"
+                       "Complete=1\r\n";
     WriteFileBytes(log_, ReadFileBytes(log_) + made);
     EXPECT_EQ(UNINSTALL_PARTIAL, Remove()) << "the path with .. is refused";
     for (const char *gone : {"doc\\en", "doc", "Common", "app.exe"})
