@@ -278,14 +278,16 @@ TEST(UninstallLogReader, AFileReadInPiecesGivesWhatTheProfileServiceGives)
         "  [files_file]  \nFILE02=" + fits + "\nFILE03=" + fits + "b\n"
         "FILE" + std::string(40, '9') + "=C:\\key too long\n"
         "FILE04=C:\\tab\there\nno equals\nFILE00=C:\\twin\n"
-        "[Files_File\nFILE4096=C:\\last line";
+        "[Files_File\nFILE05=C:\\\x83\x5C\\x\n"   // ソ: a 0x5C trail byte
+        "FILE4096=C:\\last line";
     for (size_t piece : {(size_t)1, (size_t)7, text.size()}) {
         SCOPED_TRACE(piece);
         auto list = ScanFile(text, "Files_File", piece);
-        ASSERT_EQ(3, list->count);
+        ASSERT_EQ(4, list->count);
         EXPECT_STREQ("C:\\spaced value", list->values[0]);
         EXPECT_EQ(fits, list->values[1]);
-        EXPECT_STREQ("C:\\last line", list->values[2]);
+        EXPECT_STREQ("C:\\\x83\x5C\\x", list->values[2]);
+        EXPECT_STREQ("C:\\last line", list->values[3]);
         // One past the path's size, the 40-digit key and the tab.
         EXPECT_EQ(3, list->refused);
     }

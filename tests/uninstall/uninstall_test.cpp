@@ -522,17 +522,29 @@ TEST_F(Uninstall, ALogOfTheFoldersSetupMadeRemovesThoseAndNoOther)
     // Kit and its Shared folder were there before; doc and Common were
     // made, and whatever lies inside them is the installation's. A drive
     // root was never made, so nothing inside it is made by that.
-    WriteInstallation(true, "",
-                      "PATH91=" + dest_ + "\\doc\\en\\..\\en\r\n");
+    std::string morePaths = "PATH91=" + dest_ + "\\doc\\en\\..\\en\r\n";
     std::string made = "[Created_Folders]\r\nPATH00=" + dest_ + "\\doc\r\n"
-                       "PATH01=" + dest_ + "\\Common\r\nPATH02=C:\\\r\n"
-                       "Complete=1\r\n";
-    WriteFileBytes(log_, ReadFileBytes(log_) + made);
+                       "PATH01=" + dest_ + "\\Common\r\nPATH02=C:\\\r\n";
+    // Under Shift-JIS, 表 (made) and ソ (found) end in a 0x5C trail byte.
+    bool sjis = GetACP() == 932;
+    std::string madeSjis = dest_ + "\\\x95\x5C", foundSjis = dest_ + "\\\x83\x5C";
+    if (sjis) {
+        MakeFolders(madeSjis);
+        MakeFolders(foundSjis);
+        morePaths += "PATH92=" + foundSjis + "\r\n";
+        made += "PATH03=" + madeSjis + "\r\n";
+    }
+    WriteInstallation(true, "", morePaths);
+    WriteFileBytes(log_, ReadFileBytes(log_) + made + "Complete=1\r\n");
     EXPECT_EQ(UNINSTALL_PARTIAL, Remove()) << "the path with .. is refused";
     for (const char *gone : {"doc\\en", "doc", "Common", "app.exe"})
         EXPECT_FALSE(Exists(gone)) << gone;
     EXPECT_TRUE(Exists("Shared"));
     EXPECT_TRUE(Exists(""));
+    if (sjis) {
+        EXPECT_FALSE(FileExists(madeSjis));
+        EXPECT_TRUE(FileExists(foundSjis));
+    }
     EXPECT_STREQ((dest_ + "\\doc\\en\\..\\en").c_str(), report_.firstFailed);
     EXPECT_TRUE(FileExists(log_));
     EXPECT_TRUE(KeyExists(kUninstallKey));
@@ -614,6 +626,29 @@ TEST_F(Uninstall, AFileSectionPastOneReadIsReadWholeUpToTheListsCapacity)
         EXPECT_EQ(!fits, FileExists(target));
         EXPECT_EQ(!fits, FileExists(log_));
     }
+}
+
+TEST_F(Uninstall, ThousandsOfHighKeyNumbersAreReadAndThoseOverTheCapacityNamed)
+{
+    // 23,000 keys numbered 4096 and above in one section under 512 KB, whose
+    // reading once grew with the square of the count. The first goes; those
+    // past the list's capacity stay and are counted.
+    const std::string folder = "C:\\h";
+    std::string section = "[Files_File]\r\n";
+    for (int i = 0; i < 23000; i++)
+        section += "FILE" + std::to_string(4096 + i) + "=" + folder + "\\" +
+                   std::to_string(i) + "\r\n";
+    ASSERT_GT((size_t)LOG_SNAPSHOT_SIZE, section.size());
+    MakeFolders(folder);
+    WriteFileBytes(folder + "\\0", "first");
+    WriteFileBytes(folder + "\\22999", "past the capacity");
+    WriteFileBytes(log_, section + kEntryLines);
+    WriteEntry(kUninstallKey, log_);
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
+    EXPECT_FALSE(FileExists(folder + "\\0"));
+    EXPECT_TRUE(FileExists(folder + "\\22999"));
+    RemoveTree(folder);
+    EXPECT_EQ(23000 - UNINSTALL_LIST_CAPACITY, report_.failed);
 }
 
 int RunUninstaller(const std::string &arguments)
