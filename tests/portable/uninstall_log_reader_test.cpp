@@ -308,15 +308,3 @@ TEST(UninstallLogReader, HighKeyTwinsAreToldApartAtAnyCount)
     EXPECT_EQ(10, list->dropped);
     EXPECT_STREQ("C:\\f0", list->values[list->count - 1]);
 }
-
-TEST(UninstallCommand, TheLogMayFollowTheProgramAtAnyBlankOutsideQuotes)
-{
-    const char *command = "C:\\Program Files\\un.exe \"C:\\a b\\x.log\"  -s";
-    std::string tails;
-    for (const char *tail = NextCommandTail(command, NULL); tail != NULL;
-         tail = NextCommandTail(command, tail))
-        tails += std::string(tail) + "|";
-    EXPECT_EQ("Files\\un.exe \"C:\\a b\\x.log\"  -s|\"C:\\a b\\x.log\"  -s|-s|",
-              tails);
-    EXPECT_EQ(nullptr, NextCommandTail("un.exe", NULL));
-}

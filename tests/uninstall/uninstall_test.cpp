@@ -628,29 +628,6 @@ TEST_F(Uninstall, AFileSectionPastOneReadIsReadWholeUpToTheListsCapacity)
     }
 }
 
-TEST_F(Uninstall, ThousandsOfHighKeyNumbersAreReadAndThoseOverTheCapacityNamed)
-{
-    // 23,000 keys numbered 4096 and above in one section under 512 KB, whose
-    // reading once grew with the square of the count. The first goes; those
-    // past the list's capacity stay and are counted.
-    const std::string folder = "C:\\h";
-    std::string section = "[Files_File]\r\n";
-    for (int i = 0; i < 23000; i++)
-        section += "FILE" + std::to_string(4096 + i) + "=" + folder + "\\" +
-                   std::to_string(i) + "\r\n";
-    ASSERT_GT((size_t)LOG_SNAPSHOT_SIZE, section.size());
-    MakeFolders(folder);
-    WriteFileBytes(folder + "\\0", "first");
-    WriteFileBytes(folder + "\\22999", "past the capacity");
-    WriteFileBytes(log_, section + kEntryLines);
-    WriteEntry(kUninstallKey, log_);
-    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
-    EXPECT_FALSE(FileExists(folder + "\\0"));
-    EXPECT_TRUE(FileExists(folder + "\\22999"));
-    RemoveTree(folder);
-    EXPECT_EQ(23000 - UNINSTALL_LIST_CAPACITY, report_.failed);
-}
-
 int RunUninstaller(const std::string &arguments)
 {
     return RunProcess("\"" + BuildFolder() + "\\uninstall.exe\" " + arguments);
