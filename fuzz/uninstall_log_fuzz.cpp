@@ -2,10 +2,10 @@
 // their size, with or without final NULs) and on fuzzed INI files (section
 // "S") read in pieces; a few inputs repeat the file past what one section
 // read holds, or feed more high key numbers than the list and its set of
-// high numbers hold. Also its path tests, the command line, the places where an uninstall command's log
-// may start, and the Program Manager commands: no read or write past a
-// buffer, every value taken is a usable path of a numbered key, and the
-// pieces a file is read in change nothing.
+// high numbers hold. Also its path tests, the command line, the places
+// where an uninstall command's log may start, and the Program Manager
+// commands: no read or write past a buffer, every value taken is a usable
+// path of a numbered key, and the pieces a file is read in change nothing.
 #include <string.h>
 
 #include "fuzz/fuzz_input.h"

@@ -172,7 +172,8 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     std::string made = ReadFileBytes(kLog);
     made = made.substr(0, made.find("[", made.find("[Created_Folders]") + 1));
     for (const char *folder :
-         {"=C:\\Program Files\\RoundTrip\r", "=C:\\Program Files\\RoundTrip\\Kit\r",
+         {"=C:\\Program Files\\RoundTrip\r",
+          "=C:\\Program Files\\RoundTrip\\Kit\r",
           "=C:\\Program Files\\RoundTrip\\Kit\\doc\r", "Complete=1"})
         EXPECT_NE(std::string::npos, made.find(folder)) << folder << made;
     EXPECT_EQ(std::string::npos, made.find("=C:\\Program Files\r")) << made;

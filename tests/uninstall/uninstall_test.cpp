@@ -527,7 +527,8 @@ TEST_F(Uninstall, ALogOfTheFoldersSetupMadeRemovesThoseAndNoOther)
                        "PATH01=" + dest_ + "\\Common\r\nPATH02=C:\\\r\n";
     // Under Shift-JIS, 表 (made) and ソ (found) end in a 0x5C trail byte.
     bool sjis = GetACP() == 932;
-    std::string madeSjis = dest_ + "\\\x95\x5C", foundSjis = dest_ + "\\\x83\x5C";
+    std::string madeSjis = dest_ + "\\\x95\x5C";
+    std::string foundSjis = dest_ + "\\\x83\x5C";
     if (sjis) {
         MakeFolders(madeSjis);
         MakeFolders(foundSjis);
