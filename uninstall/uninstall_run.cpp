@@ -590,6 +590,10 @@ static bool SameLogFile(const char *named, const char *logPath)
     }
     if (SamePath(full[0], full[1]))
         return true;
+    // A short name is asked of the file system only for local paths: a
+    // foreign entry's network path must not keep the removal waiting.
+    if (!IsRemovablePath(full[0]) || !IsRemovablePath(full[1]))
+        return false;
     char shortNames[2][PATH_SIZE];
     for (int i = 0; i < 2; i++) {
         DWORD got = GetShortPathNameA(full[i], shortNames[i],
