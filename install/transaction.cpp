@@ -9,6 +9,7 @@
 
 #include "common/platform.h"
 #include "core/log/journal.h"
+#include "core/log/log_names.h"
 #include "core/log/log_reader.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
@@ -19,6 +20,7 @@
 #include "install/journal_writer.h"
 #include "install/progman_remove.h"
 #include "install/registry_journal.h"
+#include "install/uninstall_log.h"
 
 static bool Exists(const char *path)
 {
@@ -398,12 +400,35 @@ bool FinishCutCommit(const char *logPath)
     return true;
 }
 
+static void ListCreatedFolder(void *context, const char *line)
+{
+    static JournalStep step;
+    if (ParseJournalStep(line, &step) && step.kind == STEP_FOLDER)
+        AddLogValue((LogNumbering *)context, step.path);
+}
+
+// The log lists the folders the run created, and only those, so that the
+// uninstaller removes them and guesses at no other. The journal knows them
+// until the commit drops it. Only a whole list says it is complete.
+static void ListCreatedFolders(const char *logPath)
+{
+    FlushJournal();
+    LogNumbering list;
+    OpenLogList(&list, logPath, CREATED_FOLDERS_SECTION, LOG_PATHS, true);
+    int lines = VisitJournalBackwards(logPath, ListCreatedFolder, &list);
+    CloseLogList(&list);
+    if (lines >= 0)
+        WritePrivateProfileStringA(CREATED_FOLDERS_SECTION,
+                                   CREATED_FOLDERS_COMPLETE, "1", logPath);
+}
+
 InstallOutcome CommitTransaction()
 {
     if (!IsJournalOpen())
         return INSTALL_COMMITTED;
     char logPath[PATH_SIZE];
     CopyText(logPath, sizeof(logPath), JournalLogPath());
+    ListCreatedFolders(logPath);
     CloseJournal();
     WriteTransactionState(logPath, kStateComplete);
     FinishCommit(logPath);

@@ -13,6 +13,7 @@
 #include "install/file_remove.h"
 #include "core/log/log_reader.h"
 #include "install/progman_remove.h"
+#include "install/transaction.h"
 #include "uninstall/registry_remove.h"
 
 static const char kUninstallRoot[] =
@@ -40,9 +41,14 @@ struct Removal {
     LogValueList shortcuts;
     LogValueList keys;
     LogValueList scratch;
+    // The folders the installation created, when the log lists them
+    // (foldersListed): then no other folder goes but those inside them.
+    bool foldersListed;
+    LogValueList created;
     // The destination folder of each file section ([UNINSTALL_<section>]
     // PATH).
     char destinations[SECTION_COUNT][PATH_SIZE];
+    bool destinationGone[SECTION_COUNT];   // removed by this run
     // The uninstaller's own file: it goes last, after the program has ended.
     char self[PATH_SIZE];
     // One whole section of the log (LOG_SNAPSHOT_SIZE bytes, the largest an
@@ -51,31 +57,43 @@ struct Removal {
     char *section;
 };
 
-// Missing keys in a row after which a per-key read ends: gaps in the
-// numbering do not end a list, but the reads cost a file check each.
-static const int kMissingKeyRun = 256;
-
-// A section larger than one read gives (the 95 family's profile service
-// stops at 32767 bytes, and an install run writes past that key by key) is
-// read key by key, up to the numbers an install run tracks.
-static void ReadLogListByKeys(const char *logPath, const char *section,
-                              LogList which, LogValueList *list)
+static void CollectScannedLine(void *context, const SectionEntry *entry)
 {
-    list->count = list->refused = list->dropped = 0;
-    int missing = 0;
-    for (int index = 0;
-         index < LOG_SNAPSHOT_MAX_INDEX && missing < kMissingKeyRun;
-         index++) {
-        char key[LOG_KEY_SIZE];
-        // One byte more than a path: a value cut to it is refused.
-        char value[PATH_SIZE + 1];
-        if (FormatLogKey(key, sizeof(key), which, index) < 0)
-            return;
-        DWORD got = GetPrivateProfileStringA(section, key, "", value,
-                                             sizeof(value), logPath);
-        missing = got == 0 ? missing + 1 : 0;
-        AddLoggedValue(list, value, got);
+    CollectEntry((NumberedCollector *)context, entry);
+}
+
+// Reads a list from the log file's bytes, piece by piece: for a section
+// larger than one profile read gives (the 95 family's stops at 32767
+// bytes), or when there was no memory for a whole section. A log that
+// cannot be read to its end counts as one dropped value: what it lists is
+// not known, so the removal cannot be whole.
+static void ReadLogListFromFile(const char *logPath, const char *section,
+                                LogList which, LogValueList *list)
+{
+    NumberedCollector collector;
+    StartCollecting(&collector, which, list);
+    SectionScanner scanner;
+    char file[PATH_SIZE];
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (StartSectionScan(&scanner, section, CollectScannedLine, &collector) &&
+        ResolveLogFile(logPath, file, sizeof(file)))
+        handle = CreateFileA(file, GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    bool whole = handle != INVALID_HANDLE_VALUE;
+    if (whole) {
+        static char piece[64 * 1024];
+        DWORD got = 0;
+        while ((whole = ReadFile(handle, piece, sizeof(piece), &got, NULL) !=
+                        0) &&
+               got > 0)
+            ScanSectionBytes(&scanner, piece, got);
+        CloseHandle(handle);
+        FinishSectionScan(&scanner);
     }
+    FinishCollecting(&collector);
+    if (!whole)
+        list->dropped++;
 }
 
 static void ReadLogList(Removal *r, const char *section, LogList which,
@@ -86,7 +104,7 @@ static void ReadLogList(Removal *r, const char *section, LogList which,
                                 r->logPath))
         CollectNumberedValues(r->section, LOG_SNAPSHOT_SIZE, which, list);
     else
-        ReadLogListByKeys(r->logPath, section, which, list);
+        ReadLogListFromFile(r->logPath, section, which, list);
 }
 
 
@@ -326,8 +344,52 @@ static void AppendList(LogValueList *to, const LogValueList *from)
         AppendValue(to, from->values[i]);
 }
 
+// Whether the log lists the folders the installation created; reads them.
+static void ReadCreatedFolders(Removal *r)
+{
+    char complete[8];
+    ReadLogValue(r->logPath, CREATED_FOLDERS_SECTION,
+                 CREATED_FOLDERS_COMPLETE, complete, sizeof(complete));
+    r->foldersListed = strcmp(complete, "1") == 0;
+    if (r->foldersListed) {
+        ReadLogList(r, CREATED_FOLDERS_SECTION, LOG_PATHS, &r->created);
+        NoteUnusableValues(r, CREATED_FOLDERS_SECTION, &r->created);
+    }
+}
+
+// Whether the installation made folder: listed as created, or inside one
+// that is (nothing there is older than the installation). A listed folder
+// that never goes (a drive root, the Windows folder) cannot have been made.
+static bool IsMadeByInstallation(const Removal *r, const char *folder)
+{
+    for (int i = 0; i < r->created.count; i++) {
+        const char *made = r->created.values[i];
+        if (SamePath(folder, made) ||
+            (IsInsideFolder(folder, made, NULL) && !IsProtectedFolder(made)))
+            return true;
+    }
+    return false;
+}
+
+// With the created folders listed, those go that the installation made,
+// and none that a section which stays lists.
+static void KeepOnlyMadeFolders(Removal *r)
+{
+    int kept = 0;
+    for (int i = 0; i < r->folders.count; i++)
+        if (!IsRemovablePath(r->folders.values[i]) ||
+            IsMadeByInstallation(r, r->folders.values[i]))
+            memmove(r->folders.values[kept++], r->folders.values[i],
+                    PATH_SIZE);
+    r->folders.count = kept;
+    for (int i = 0; i < r->created.count; i++)
+        if (!ListHolds(&r->keptFolders, r->created.values[i]))
+            AppendValue(&r->folders, r->created.values[i]);
+}
+
 // The folders of the sections that go: their path sections, the
-// destination folder of each, and the product's extra folder.
+// destination folder of each, and the product's extra folder; when the log
+// lists the folders the installation created, only those of them it made.
 static void CollectFolders(Removal *r)
 {
     r->folders.count = r->folders.dropped = 0;
@@ -349,21 +411,25 @@ static void CollectFolders(Removal *r)
             0) {
             ReadLogValue(r->logPath, name, "PATH", folder,
                          sizeof(r->destinations[s]));
+            AppendValue(&r->folders, folder);
             if (!IsRemovablePath(folder))
                 folder[0] = '\0';
             AllowDriveOf(folder);
-            AppendValue(&r->folders, folder);
         }
     }
     char extra[PATH_SIZE];
     ReadLogValue(r->logPath, "Extra_File", "Folder00", extra, sizeof(extra));
     AppendValue(&r->folders, extra);
+    ReadCreatedFolders(r);
+    if (r->foldersListed)
+        KeepOnlyMadeFolders(r);
     // Program Manager may have made a group under the other Programs
     // folder than the one the log records.
     int logged = r->folders.count;
     for (int i = 0; i < logged; i++) {
         char other[PATH_SIZE];
-        if (CounterpartPath(r->folders.values[i], other, sizeof(other)))
+        if (IsRemovablePath(r->folders.values[i]) &&
+            CounterpartPath(r->folders.values[i], other, sizeof(other)))
             AppendValue(&r->folders, other);
     }
     // Folders past the capacity are never looked at: not removed.
@@ -414,21 +480,42 @@ static void NoteKeptFolder(Removal *r, const char *folder)
     }
 }
 
-static bool InsideListedFolder(const LogValueList *folders, const char *path)
+// For a log that does not list the folders the installation created:
+// the folders between a listed folder and a listed folder above it. The
+// install run creates them ("\doc\en" makes doc too) but lists only the
+// deepest. A listed folder that never goes (a drive root, the Windows
+// folder) existed before any installation, so the folders below it are
+// not known to be ours. Empty ones go with the folder below them.
+// context: the list.
+static bool IsUnlistedBetweenListed(const char *parent, const void *context)
 {
+    const LogValueList *folders = (const LogValueList *)context;
+    if (ListHolds(folders, parent))
+        return false;
     for (int i = 0; i < folders->count; i++)
-        if (IsInsideFolder(path, folders->values[i], NULL))
+        if (IsInsideFolder(parent, folders->values[i], NULL) &&
+            !IsProtectedFolder(folders->values[i]))
             return true;
     return false;
 }
 
-// The folders between a listed folder and a listed folder above it: the
-// install run creates them ("\doc\en" makes doc too) but lists only the
-// deepest. Empty ones go with the folder below them. context: the list.
-static bool IsUnlistedBetweenListed(const char *parent, const void *context)
+static void NoteDestinationGone(Removal *r, const char *folder)
 {
-    const LogValueList *folders = (const LogValueList *)context;
-    return !ListHolds(folders, parent) && InsideListedFolder(folders, parent);
+    for (int s = 0; s < SECTION_COUNT; s++)
+        if (r->destinations[s][0] != '\0' &&
+            SamePath(folder, r->destinations[s]))
+            r->destinationGone[s] = true;
+}
+
+// For a log that does not list the folders the installation created, the
+// empty folders above each listed one go as the install run would have
+// made them; never past a folder that holds anything or is protected, and
+// from a destination only when this removal emptied it (one that was
+// never there says nothing of the folder above it).
+static void RemoveGuessedParents(Removal *r, const char *folder)
+{
+    RemoveEmptyParents(folder, IsUnlistedBetweenListed, &r->folders);
+    NoteDestinationGone(r, folder);
 }
 
 static void RemoveFolders(Removal *r)
@@ -436,6 +523,11 @@ static void RemoveFolders(Removal *r)
     for (int i = 0; i < r->folders.count; i++) {
         const char *folder = r->folders.values[i];
         Step(r, folder);
+        // A path the safety check refuses is a listed item that stays.
+        if (!IsRemovablePath(folder)) {
+            NoteFailed(r, folder, 1);
+            continue;
+        }
         if (IsFollowedLink(folder)) {
             NoteFailed(r, folder, 1);   // a link: what it reaches is not ours
             continue;
@@ -443,13 +535,13 @@ static void RemoveFolders(Removal *r)
         if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ||
             IsProtectedFolder(folder))
             continue;
-        if (RemoveEmptyFolder(folder))
-            RemoveEmptyParents(folder, IsUnlistedBetweenListed, &r->folders);
-        else
+        if (!RemoveEmptyFolder(folder))
             NoteKeptFolder(r, folder);
+        else if (!r->foldersListed)
+            RemoveGuessedParents(r, folder);
     }
     for (int s = 0; s < SECTION_COUNT; s++)
-        if (r->removed[s])
+        if (r->removed[s] && r->destinationGone[s])
             RemoveEmptyParentsInProgramFiles(r->destinations[s]);
 }
 
@@ -485,6 +577,58 @@ static int ReadUninstallEntry(const char *logPath, char *entry, size_t size)
         return -1;
     int wanted = snprintf(entry, size, "%s\\%s", kUninstallRoot, key);
     return wanted > 0 && (size_t)wanted < size ? 1 : -1;
+}
+
+// Whether named and logPath are one file: compared as full paths, then by
+// their short names (the entry may name the log by either).
+static bool SameLogFile(const char *named, const char *logPath)
+{
+    char files[2][PATH_SIZE];
+    char full[2][PATH_SIZE];
+    const char *paths[2] = {named, logPath};
+    for (int i = 0; i < 2; i++) {
+        DWORD got = 0;
+        if (ResolveLogFile(paths[i], files[i], sizeof(files[i])))
+            got = GetFullPathNameA(files[i], sizeof(full[i]), full[i], NULL);
+        if (got == 0 || got >= sizeof(full[i]))
+            return false;
+    }
+    if (SamePath(full[0], full[1]))
+        return true;
+    // A short name is asked of the file system only for local paths: a
+    // foreign entry's network path must not keep the removal waiting.
+    if (!IsRemovablePath(full[0]) || !IsRemovablePath(full[1]))
+        return false;
+    char shortNames[2][PATH_SIZE];
+    for (int i = 0; i < 2; i++) {
+        DWORD got = GetShortPathNameA(full[i], shortNames[i],
+                                      sizeof(shortNames[i]));
+        if (got == 0 || got >= sizeof(shortNames[i]))
+            return false;
+    }
+    return SamePath(shortNames[0], shortNames[1]);
+}
+
+// Whether the uninstall entry may go with this log: it is gone already,
+// or its "UninstallString" names this log. Another product's entry, which
+// a damaged or foreign log may name, stays.
+static bool EntryNamesLog(const char *entry, const char *logPath)
+{
+    if (!KeyExists(entry))
+        return true;
+    char command[PATH_SIZE];   // as long as setup writes it
+    if (!ReadRegistryText(HKEY_LOCAL_MACHINE, entry, "UninstallString",
+                          command, sizeof(command)))
+        return false;
+    for (const char *tail = NextCommandTail(command, NULL); tail != NULL;
+         tail = NextCommandTail(command, tail)) {
+        bool silent;
+        char named[PATH_SIZE];
+        if (ParseUninstallCommandLine(tail, &silent, named, sizeof(named)) &&
+            SameLogFile(named, logPath))
+            return true;
+    }
+    return false;
 }
 
 static void RemoveRegistry(Removal *r)
@@ -611,6 +755,8 @@ static void RemoveLogAndSelf(Removal *r)
     int named = ReadUninstallEntry(r->logPath, entry, sizeof(entry));
     if (named < 0)
         NoteFailed(r, "[UnInstKey]", 1);
+    else if (named > 0 && !EntryNamesLog(entry, r->logPath))
+        NoteFailed(r, entry, 1);
     if (r->report->failed == 0 && IsSelfListed(r)) {
         SetFileAttributesA(r->self, FILE_ATTRIBUTE_NORMAL);
         if (!RemoveOwnFileLater(r, r->self))
@@ -629,7 +775,7 @@ static void FreeRemoval(Removal *r)
     for (LogValueList &list : r->files)
         FreeLogValues(&list);
     LogValueList *lists[] = {&r->folders, &r->keptFolders, &r->shortcuts,
-                             &r->keys, &r->scratch};
+                             &r->keys, &r->scratch, &r->created};
     for (LogValueList *list : lists)
         FreeLogValues(list);
     free(r->section);

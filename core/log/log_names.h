@@ -6,6 +6,12 @@
 
 #include <stddef.h>
 
+// The folders an install run created, each once, as PATH00, PATH01 ... of
+// their own section; the key "Complete" says the run listed every folder it
+// created. A log without it (an older setup) lists none.
+#define CREATED_FOLDERS_SECTION "Created_Folders"
+#define CREATED_FOLDERS_COMPLETE "Complete"
+
 enum LogList {
     LOG_FILES,   // "FILE%02d"
     LOG_PATHS,   // "PATH%02d"

@@ -24,42 +24,95 @@ static bool IsUsableValue(const char *value, size_t length)
     return true;
 }
 
-// Whether a key numbered past what is tracked came earlier in the section
-// (then that earlier one is what a read finds).
-static bool EarlierKeyEqual(const char *section, size_t size,
-                            const SectionEntry *current)
+// Slots of the set of high key numbers: twice the values a list can take,
+// so the set stays half empty while the list fills.
+static const int kBeyondSlots = 4 * UNINSTALL_LIST_CAPACITY;
+
+void StartCollecting(NumberedCollector *collector, LogList list,
+                     LogValueList *values)
 {
-    SectionCursor cursor;
-    SectionEntry entry;
-    StartSectionEntries(&cursor, section, size);
-    while (NextSectionEntry(&cursor, &entry) && entry.key != current->key)
-        if (entry.keyLength == current->keyLength &&
-            KeyNamesEqual(entry.key, current->key, entry.keyLength))
+    memset(collector, 0, sizeof(*collector));
+    collector->list = list;
+    collector->values = values;
+    values->count = values->refused = values->dropped = 0;
+}
+
+void FinishCollecting(NumberedCollector *collector)
+{
+    free(collector->beyond);
+    collector->beyond = NULL;
+}
+
+static unsigned HashDigits(const char *digits, size_t length)
+{
+    unsigned hash = 2166136261u;
+    for (size_t i = 0; i < length; i++)
+        hash = (hash ^ (unsigned char)digits[i]) * 16777619u;
+    return hash;
+}
+
+// Whether the digits of a key numbered past what is tracked came before;
+// remembers them when not. Without room, the key counts as new.
+static bool SeenBeyond(NumberedCollector *collector, const char *digits,
+                       size_t length)
+{
+    if (collector->beyond == NULL) {
+        collector->beyond =
+            (char(*)[LOG_KEY_SIZE])calloc(kBeyondSlots, LOG_KEY_SIZE);
+        if (collector->beyond == NULL)
+            return false;
+    }
+    unsigned slot = HashDigits(digits, length) % kBeyondSlots;
+    for (;;) {
+        char *stored = collector->beyond[slot];
+        if (stored[0] == '\0')
+            break;
+        if (strlen(stored) == length && memcmp(stored, digits, length) == 0)
             return true;
+        slot = (slot + 1) % kBeyondSlots;
+    }
+    if (collector->beyondCount < kBeyondSlots / 2) {
+        memcpy(collector->beyond[slot], digits, length);
+        collector->beyond[slot][length] = '\0';
+        collector->beyondCount++;
+    }
     return false;
+}
+
+void CollectEntry(NumberedCollector *collector, const SectionEntry *entry)
+{
+    int index = ParseLogKey(entry->key, entry->keyLength, collector->list);
+    if (index == -1)
+        return;
+    LogValueList *values = collector->values;
+    if (index >= 0) {
+        unsigned char *seen = collector->seen;
+        if (seen[index / 8] & (1 << (index % 8)))
+            return;
+        seen[index / 8] |= (unsigned char)(1 << (index % 8));
+    } else if (entry->keyLength >= LOG_KEY_SIZE) {
+        // No read of a numbered key finds it; its value is not lost
+        // unnoticed.
+        if (entry->valueLength > 0)
+            values->refused++;
+        return;
+    } else if (SeenBeyond(collector, entry->key + 4, entry->keyLength - 4)) {
+        return;
+    }
+    AddLoggedValue(values, entry->value, entry->valueLength);
 }
 
 int CollectNumberedValues(const char *section, size_t size, LogList list,
                           LogValueList *values)
 {
-    values->count = values->refused = values->dropped = 0;
-    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8] = {0};
+    NumberedCollector collector;
+    StartCollecting(&collector, list, values);
     SectionCursor cursor;
     SectionEntry entry;
     StartSectionEntries(&cursor, section, size);
-    while (NextSectionEntry(&cursor, &entry)) {
-        int index = ParseLogKey(entry.key, entry.keyLength, list);
-        if (index == -1)
-            continue;
-        if (index >= 0) {
-            if (seen[index / 8] & (1 << (index % 8)))
-                continue;
-            seen[index / 8] |= (unsigned char)(1 << (index % 8));
-        } else if (EarlierKeyEqual(section, size, &entry)) {
-            continue;
-        }
-        AddLoggedValue(values, entry.value, entry.valueLength);
-    }
+    while (NextSectionEntry(&cursor, &entry))
+        CollectEntry(&collector, &entry);
+    FinishCollecting(&collector);
     return values->count;
 }
 
@@ -311,6 +364,20 @@ int ParseUninstallCommandLine(const char *commandLine, bool *silent,
     memcpy(log, start, length);
     log[length] = '\0';
     return 1;
+}
+
+const char *NextCommandTail(const char *command, const char *tail)
+{
+    const char *after = tail != NULL ? tail : command;
+    bool quoted = false;
+    for (const char *p = command; *p != '\0'; p = NextChar(p)) {
+        if (*p == '"')
+            quoted = !quoted;
+        else if (!quoted && (*p == ' ' || *p == '\t') && p + 1 > after &&
+                 p[1] != ' ' && p[1] != '\t' && p[1] != '\0')
+            return p + 1;
+    }
+    return NULL;
 }
 
 // Copies text doubling each '%', which a batch file would expand. Returns

@@ -8,6 +8,7 @@
 
 #include "core/setup_limits.h"
 #include "core/log/log_names.h"
+#include "core/log/log_section.h"
 
 // Values a list can hold: the highest key number an install run reaches
 // (the log keeps high numbers written by hand or by older runs too). It
@@ -42,6 +43,27 @@ bool AppendLogValue(LogValueList *list, const char *path);
 int CollectNumberedValues(const char *section, size_t size, LogList list,
                           LogValueList *values);
 
+// The collection entry by entry, for a section too large for one buffer:
+//     NumberedCollector collector;
+//     StartCollecting(&collector, list, &values);
+//     ... CollectEntry(&collector, &entry) for each line, in file order ...
+//     FinishCollecting(&collector);
+// Each entry costs the same however many came before it. Keys numbered
+// past what is tracked are told apart by a set of their digits; a key too
+// long to be one FormatLogKey forms is refused, and a key the set has no
+// room for is taken as a new one.
+struct NumberedCollector {
+    LogList list;
+    LogValueList *values;
+    unsigned char seen[LOG_SNAPSHOT_MAX_INDEX / 8];
+    char (*beyond)[LOG_KEY_SIZE];   // open addressing; "" is a free slot
+    int beyondCount;
+};
+void StartCollecting(NumberedCollector *collector, LogList list,
+                     LogValueList *values);
+void CollectEntry(NumberedCollector *collector, const SectionEntry *entry);
+void FinishCollecting(NumberedCollector *collector);
+
 // Adds one logged value of length bytes to the list as the collection
 // does: an empty one is skipped, one that cannot be a path is refused, one
 // past the capacity dropped.
@@ -72,6 +94,13 @@ void SortDeepestFirst(LogValueList *values);
 // it does not fit, or an unknown option is met.
 int ParseUninstallCommandLine(const char *commandLine, bool *silent,
                               char *log, size_t size);
+
+// Where in an uninstall command the log argument may start: after any
+// blank outside quotes, since an unquoted program path may hold blanks
+// ("C:\Program Files\un.exe C:\x.log"). Returns the first such place
+// after tail (NULL: after the start of command), or NULL when none is
+// left.
+const char *NextCommandTail(const char *command, const char *tail);
 
 // Tries the self-deleting batch file makes, about a second apart.
 constexpr int SELF_DELETE_TRIES = 60;

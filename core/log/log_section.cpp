@@ -130,3 +130,133 @@ int ScanLogSection(const char *buffer, size_t size, LogList list,
     *match = found < gap ? found : -1;
     return 1;
 }
+
+// ---- Reading a section from the file's bytes ----
+
+enum ScanPhase {
+    SCAN_LINE_START,   // blanks before anything
+    SCAN_KEY,
+    SCAN_VALUE,
+    SCAN_HEADER,       // after '['
+    SCAN_SKIP          // the rest of a line that matters no more
+};
+
+static bool IsProfileBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool StartSectionScan(SectionScanner *scanner, const char *section,
+                      SectionLineVisitor visit, void *context)
+{
+    memset(scanner, 0, sizeof(*scanner));
+    scanner->visit = visit;
+    scanner->context = context;
+    size_t length = strlen(section);
+    // The header's name is gathered where a key is.
+    if (length >= sizeof(scanner->key))
+        return false;
+    memcpy(scanner->wanted, section, length + 1);
+    return true;
+}
+
+// Adds c to the text as far as size allows; the length goes on counting,
+// so a text longer than its buffer shows. Blanks at the start are
+// dropped, those at the end are not counted in *trimmed.
+static void AddChar(ScanText *text, char *buffer, size_t size, char c)
+{
+    bool blank = IsProfileBlank(c);
+    if (blank && text->length == 0)
+        return;
+    if (text->length < size - 1)
+        buffer[text->length] = c;
+    text->length++;
+    if (!blank)
+        text->trimmed = text->length;
+}
+
+// The bytes of a text kept in its buffer of size bytes, terminated.
+static size_t EndText(const ScanText *text, char *buffer, size_t size)
+{
+    size_t kept = text->trimmed < size - 1 ? text->trimmed : size - 1;
+    buffer[kept] = '\0';
+    return kept;
+}
+
+static void EndHeader(SectionScanner *scanner)
+{
+    size_t length = EndText(&scanner->keyText, scanner->key,
+                            sizeof(scanner->key));
+    scanner->inside = scanner->keyText.trimmed == length &&
+                      length == strlen(scanner->wanted) &&
+                      KeyNamesEqual(scanner->key, scanner->wanted, length);
+    scanner->phase = SCAN_SKIP;
+}
+
+static void EndLine(SectionScanner *scanner)
+{
+    if (scanner->phase == SCAN_HEADER)
+        EndHeader(scanner);   // "[name" without its bracket
+    if (scanner->inside && (scanner->phase == SCAN_KEY ||
+                            scanner->phase == SCAN_VALUE)) {
+        SectionEntry line;
+        line.key = scanner->key;
+        line.keyLength = EndText(&scanner->keyText, scanner->key,
+                                 sizeof(scanner->key));
+        line.value = scanner->value;
+        line.valueLength = EndText(&scanner->valueText, scanner->value,
+                                   sizeof(scanner->value));
+        scanner->visit(scanner->context, &line);
+    }
+    scanner->phase = SCAN_LINE_START;
+    memset(&scanner->keyText, 0, sizeof(scanner->keyText));
+    memset(&scanner->valueText, 0, sizeof(scanner->valueText));
+}
+
+static void ScanChar(SectionScanner *scanner, char c)
+{
+    switch (scanner->phase) {
+    case SCAN_LINE_START:
+        if (IsProfileBlank(c))
+            return;
+        if (c == '[') {
+            scanner->phase = SCAN_HEADER;
+            return;
+        }
+        scanner->phase = SCAN_KEY;
+        // fall through
+    case SCAN_KEY:
+        if (c == '=')
+            scanner->phase = SCAN_VALUE;
+        else
+            AddChar(&scanner->keyText, scanner->key, sizeof(scanner->key), c);
+        return;
+    case SCAN_VALUE:
+        AddChar(&scanner->valueText, scanner->value, sizeof(scanner->value),
+                c);
+        return;
+    case SCAN_HEADER:
+        if (c == ']')
+            EndHeader(scanner);
+        else
+            AddChar(&scanner->keyText, scanner->key, sizeof(scanner->key), c);
+        return;
+    default:
+        return;
+    }
+}
+
+void ScanSectionBytes(SectionScanner *scanner, const char *bytes, size_t size)
+{
+    for (size_t i = 0; i < size; i++) {
+        if (bytes[i] == '\n')
+            EndLine(scanner);
+        else
+            ScanChar(scanner, bytes[i]);
+    }
+}
+
+void FinishSectionScan(SectionScanner *scanner)
+{
+    EndLine(scanner);
+}

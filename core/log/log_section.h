@@ -69,3 +69,41 @@ const char *FindLogSectionValue(const char *buffer, size_t size,
 // lies at LOG_SNAPSHOT_MAX_INDEX or beyond).
 int ScanLogSection(const char *buffer, size_t size, LogList list,
                    const char *value, int *match, int *firstFree);
+
+// Reading one section straight from the bytes of an INI file, fed in
+// pieces of any size, for a section larger than any buffer one profile
+// read could fill. Lines are read as the profile service reads them:
+// blanks around keys and values dropped, "[name]" starting a section,
+// names compared in either letter case. Every section of the name counts,
+// so no line of the name is missed. Memory stays the same whatever the
+// file holds: a key longer than LOG_KEY_SIZE bytes is handed on cut to
+// that length, a value longer than a path cut to PATH_SIZE bytes (so
+// neither is taken for a usable one).
+typedef void (*SectionLineVisitor)(void *context, const SectionEntry *entry);
+
+// A text of a line as it is gathered: length counts every byte, also
+// those past the buffer; trimmed stops at the last byte that is no blank.
+struct ScanText {
+    size_t length;
+    size_t trimmed;
+};
+
+struct SectionScanner {
+    char wanted[LOG_SECTION_SIZE];
+    bool inside;          // the lines belong to the wanted section
+    int phase;            // where in the current line
+    char key[LOG_KEY_SIZE + 1];   // also a header's name
+    ScanText keyText;
+    char value[PATH_SIZE + 1];
+    ScanText valueText;
+    SectionLineVisitor visit;
+    void *context;
+};
+
+// Returns false when the section name does not fit.
+bool StartSectionScan(SectionScanner *scanner, const char *section,
+                      SectionLineVisitor visit, void *context);
+void ScanSectionBytes(SectionScanner *scanner, const char *bytes,
+                      size_t size);
+// The last line, when the file does not end with a line break.
+void FinishSectionScan(SectionScanner *scanner);

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -239,4 +240,71 @@ TEST(UninstallProgmanCommands, DeleteCommandsQuoteNamesAndRefuseQuotes)
                                    sizeof(group), title, sizeof(title)));
     EXPECT_FALSE(SplitShortcutPath("C:\\PP\\G\\a.lnk", "C:\\P", group,
                                    sizeof(group), title, sizeof(title)));
+}
+
+namespace {
+
+// The values of one section of an INI file's text, fed to the scanner in
+// pieces of the given size.
+std::unique_ptr<OwnedList> ScanFile(const std::string &text,
+                                    const char *section, size_t piece)
+{
+    std::unique_ptr<OwnedList> list(new OwnedList);
+    NumberedCollector collector;
+    StartCollecting(&collector, LOG_FILES, list.get());
+    SectionScanner scanner;
+    EXPECT_TRUE(StartSectionScan(
+        &scanner, section,
+        [](void *context, const SectionEntry *entry) {
+            CollectEntry((NumberedCollector *)context, entry);
+        },
+        &collector));
+    for (size_t at = 0; at < text.size(); at += piece)
+        ScanSectionBytes(&scanner, text.data() + at,
+                         std::min(piece, text.size() - at));
+    FinishSectionScan(&scanner);
+    FinishCollecting(&collector);
+    return list;
+}
+
+}  // namespace
+
+TEST(UninstallLogReader, AFileReadInPiecesGivesWhatTheProfileServiceGives)
+{
+    std::string fits = "C:\\" + std::string(PATH_SIZE - 4, 'a');
+    std::string text =
+        "[Files_File]\r\nFILE00 = C:\\spaced value \t\r\n"
+        "[Other]\nFILE01=C:\\other section\n"
+        "  [files_file]  \nFILE02=" + fits + "\nFILE03=" + fits + "b\n"
+        "FILE" + std::string(40, '9') + "=C:\\key too long\n"
+        "FILE04=C:\\tab\there\nno equals\nFILE00=C:\\twin\n"
+        "[Files_File\nFILE05=C:\\\x83\x5C\\x\n"   // ソ: a 0x5C trail byte
+        "FILE4096=C:\\last line";
+    for (size_t piece : {(size_t)1, (size_t)7, text.size()}) {
+        SCOPED_TRACE(piece);
+        auto list = ScanFile(text, "Files_File", piece);
+        ASSERT_EQ(4, list->count);
+        EXPECT_STREQ("C:\\spaced value", list->values[0]);
+        EXPECT_EQ(fits, list->values[1]);
+        EXPECT_STREQ("C:\\\x83\x5C\\x", list->values[2]);
+        EXPECT_STREQ("C:\\last line", list->values[3]);
+        // One past the path's size, the 40-digit key and the tab.
+        EXPECT_EQ(3, list->refused);
+    }
+}
+
+TEST(UninstallLogReader, HighKeyTwinsAreToldApartAtAnyCount)
+{
+    // More high keys than a list holds, each written twice: the first of
+    // each counts, the twins are no work left.
+    std::string section;
+    const int keys = UNINSTALL_LIST_CAPACITY + 10;
+    for (int twice = 0; twice < 2; twice++)
+        for (int i = 0; i < keys; i++)
+            section += "FILE" + std::to_string(5000 + i) + "=C:\\f" +
+                       std::to_string(twice) + '\0';
+    auto list = Collect(section + '\0', LOG_FILES);
+    EXPECT_EQ(UNINSTALL_LIST_CAPACITY, list->count);
+    EXPECT_EQ(10, list->dropped);
+    EXPECT_STREQ("C:\\f0", list->values[list->count - 1]);
 }

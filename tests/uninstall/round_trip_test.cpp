@@ -168,6 +168,15 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     ASSERT_EQ("", Install());
     ASSERT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
     ASSERT_TRUE(FileExists(kUninstaller));
+    // The log lists the folders the run made, and not those it found.
+    std::string made = ReadFileBytes(kLog);
+    made = made.substr(0, made.find("[", made.find("[Created_Folders]") + 1));
+    for (const char *folder :
+         {"=C:\\Program Files\\RoundTrip\r",
+          "=C:\\Program Files\\RoundTrip\\Kit\r",
+          "=C:\\Program Files\\RoundTrip\\Kit\\doc\r", "Complete=1"})
+        EXPECT_NE(std::string::npos, made.find(folder)) << folder << made;
+    EXPECT_EQ(std::string::npos, made.find("=C:\\Program Files\r")) << made;
 
     EXPECT_EQ(0, Uninstall());
     Snapshot after = TakeSnapshot(scratch_.path());

@@ -11,12 +11,22 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "core/log/log_reader.h"
 #include "tests/support/test_support.h"
 #include "install/file_remove.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace {
+
+// An uninstall entry whose command names the log, as setup writes it.
+void WriteEntry(const std::string &key, const std::string &log)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName",
+                   "Uninstall Test");
+    WriteRegString(HKEY_LOCAL_MACHINE, key.c_str(), "UninstallString",
+                   "C:\\windows\\ckuninst.exe " + log);
+}
 
 const char kNetLibApplications[] = "Software\\Vorstmark\\NETLNK32\\Application";
 const char kSendAgentKey[] = "Software\\Veltrane\\CaptureKit\\SendAgent";
@@ -153,8 +163,7 @@ protected:
                        "[UnInstKey]\r\nUnInstKey_File=UninstTest\r\n" +
                        (withNotes ? kNotes : ""));
         WriteRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version", "1.2.0");
-        WriteRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName",
-                       "Uninstall Test");
+        WriteEntry(kUninstallKey, log_);
         WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Vorstmark\\NETLNK32",
                        "Version", "2.0.0");
         RegisterNetLibApp("CaptureAgent");
@@ -368,6 +377,7 @@ TEST_F(Uninstall, AKeyNameThatFillsItsBufferIsUsedWhole)
                           (size_t)UNINSTALL_KEY_NAME_SIZE}) {
         SCOPED_TRACE(length);
         std::string name(length, 'k');
+        WriteEntry(root + name, log_);
         WriteRegString(HKEY_LOCAL_MACHINE, (root + name).c_str(), "DisplayName",
                        "K");
         WriteFileBytes(log_, "[UnInstKey]\r\nUnInstKey_File=" + name + "\r\n");
@@ -391,7 +401,7 @@ TEST_F(Uninstall, AShiftJisKeyNameEndingInA5CTrailByteIsDeleted)
     const std::string entry =
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
         "Uninst\x95\x5C";
-    WriteRegString(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayName", "K");
+    WriteEntry(entry, log_);
     WriteFileBytes(log_, "[UnInstKey]\r\nUnInstKey_File=Uninst\x95\x5C\r\n");
     EXPECT_EQ(UNINSTALL_REMOVED, Remove());
     EXPECT_FALSE(KeyExists(entry.c_str()));
@@ -418,7 +428,7 @@ TEST_F(Uninstall, AProtectedFolderSpelledByItsShortNameIsProtected)
     EXPECT_FALSE(IsProtectedFolder(shortName)) << shortName;
 }
 
-TEST_F(Uninstall, OnThe95FamilyASectionPastOneReadIsReadKeyByKey)
+TEST_F(Uninstall, OnThe95FamilyASectionPastOneReadIsReadFromTheFile)
 {
     // Past the 32767 bytes one section read gives there, with a gap in the
     // numbering before the last entry.
@@ -474,6 +484,149 @@ TEST_F(Uninstall, OnThe95FamilyAFileInUseIsRenamedToNulByWininit)
     EXPECT_NE(std::string::npos, lines.find("NUL=C:\\OTHER.TMP")) << lines;
     EXPECT_NE(std::string::npos, lines.find(std::string("NUL=") + shortPath))
         << lines;
+}
+
+const char kEntryLines[] = "[UnInstKey]\r\nUnInstKey_File=UninstTest\r\n";
+
+TEST_F(Uninstall, AnOlderLogClimbsPastNoFolderThatWasThereBefore)
+{
+    // A listed folder that never goes does not make the ones below it ours;
+    // the drive root is refused, so the removal is partial.
+    MakeFolders("C:\\bait\\deep\\x\\y");
+    WriteFileBytes(log_, std::string("[Paths_File]\r\nPATH00=C:\\\r\n"
+                                     "PATH01=C:\\bait\\deep\\x\\y\r\n") +
+                             kEntryLines);
+    WriteEntry(kUninstallKey, log_);
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
+    EXPECT_FALSE(FileExists("C:\\bait\\deep\\x\\y"));
+    EXPECT_TRUE(FileExists("C:\\bait\\deep\\x"));
+    RemoveTree("C:\\bait");
+
+    // A destination that was never there says nothing of another vendor's
+    // empty folder above it.
+    std::string vendor = ReadRegString(
+        HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+        "ProgramFilesDir") + "\\EmptyVendor";
+    MakeFolders(vendor);
+    WriteFileBytes(log_, "[Paths_File]\r\nPATH00=" + vendor + "\\NotThere\r\n"
+                         "[UNINSTALL_Files_File]\r\nPATH=" + vendor +
+                         "\\NotThere\r\n[Files_File]\r\nFILE00=" + vendor +
+                         "\\NotThere\\app.exe\r\n" + kEntryLines);
+    EXPECT_EQ(UNINSTALL_REMOVED, Remove());
+    EXPECT_TRUE(FileExists(vendor));
+    RemoveTree(vendor);
+}
+
+TEST_F(Uninstall, ALogOfTheFoldersSetupMadeRemovesThoseAndNoOther)
+{
+    // Kit and its Shared folder were there before; doc and Common were
+    // made, and whatever lies inside them is the installation's. A drive
+    // root was never made, so nothing inside it is made by that.
+    std::string morePaths = "PATH91=" + dest_ + "\\doc\\en\\..\\en\r\n";
+    std::string made = "[Created_Folders]\r\nPATH00=" + dest_ + "\\doc\r\n"
+                       "PATH01=" + dest_ + "\\Common\r\nPATH02=C:\\\r\n";
+    // Under Shift-JIS, 表 (made) and ソ (found) end in a 0x5C trail byte.
+    bool sjis = GetACP() == 932;
+    std::string madeSjis = dest_ + "\\\x95\x5C";
+    std::string foundSjis = dest_ + "\\\x83\x5C";
+    if (sjis) {
+        MakeFolders(madeSjis);
+        MakeFolders(foundSjis);
+        morePaths += "PATH92=" + foundSjis + "\r\n";
+        made += "PATH03=" + madeSjis + "\r\n";
+    }
+    WriteInstallation(true, "", morePaths);
+    WriteFileBytes(log_, ReadFileBytes(log_) + made + "Complete=1\r\n");
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove()) << "the path with .. is refused";
+    for (const char *gone : {"doc\\en", "doc", "Common", "app.exe"})
+        EXPECT_FALSE(Exists(gone)) << gone;
+    EXPECT_TRUE(Exists("Shared"));
+    EXPECT_TRUE(Exists(""));
+    if (sjis) {
+        EXPECT_FALSE(FileExists(madeSjis));
+        EXPECT_TRUE(FileExists(foundSjis));
+    }
+    EXPECT_STREQ((dest_ + "\\doc\\en\\..\\en").c_str(), report_.firstFailed);
+    EXPECT_TRUE(FileExists(log_));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+}
+
+TEST_F(Uninstall, APathTheSafetyCheckRefusesKeepsTheLogAndTheEntry)
+{
+    WriteInstallation(true, "", "PATH01=C:\\bait\\..\\windows\r\n");
+    EXPECT_EQ(UNINSTALL_PARTIAL, Remove());
+    EXPECT_STREQ("C:\\bait\\..\\windows", report_.firstFailed);
+    EXPECT_TRUE(FileExists("C:\\windows"));
+    EXPECT_TRUE(FileExists(log_));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists("app.exe"));
+}
+
+TEST_F(Uninstall, AnEntryGoesOnlyWhenItsCommandNamesThisLog)
+{
+    const std::string other =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OtherProduct";
+    log_ = scratch_.Join("Uninstall Log Of Kit.log");
+    char shortLog[MAX_PATH];
+    struct Case {
+        const char *command;   // %s: the log by its short name
+        int result;
+    };
+    for (const Case &c :
+         {Case{"C:\\windows\\other.exe C:\\windows\\Other.log",
+               UNINSTALL_PARTIAL},
+          Case{"", UNINSTALL_PARTIAL},
+          Case{"\"C:\\Program Files\\Kit\\un.exe\" -s \"%s\"",
+               UNINSTALL_REMOVED}}) {
+        SCOPED_TRACE(c.command);
+        WriteFileBytes(log_, "[Files_File]\r\nFILE00=" + dest_ +
+                                 "\\app.exe\r\n[UnInstKey]\r\n"
+                                 "UnInstKey_File=OtherProduct\r\n");
+        ASSERT_NE(0u, GetShortPathNameA(log_.c_str(), shortLog,
+                                        sizeof(shortLog)));
+        CharLowerA(shortLog);
+        ASSERT_STRNE(log_.c_str(), shortLog);
+        char command[2 * MAX_PATH];
+        snprintf(command, sizeof(command), c.command, shortLog);
+        WriteRegString(HKEY_LOCAL_MACHINE, other.c_str(), "DisplayName",
+                       "Other");
+        if (command[0] != '\0')
+            WriteRegString(HKEY_LOCAL_MACHINE, other.c_str(),
+                           "UninstallString", command);
+        EXPECT_EQ(c.result, Remove());
+        bool kept = c.result == UNINSTALL_PARTIAL;
+        EXPECT_EQ(kept, KeyExists(other.c_str()));
+        EXPECT_EQ(kept, FileExists(log_));
+        if (kept) {
+            EXPECT_NE(nullptr, strstr(report_.firstFailed, "OtherProduct"))
+                << report_.firstFailed;
+        }
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, other.c_str());
+    }
+}
+
+TEST_F(Uninstall, AFileSectionPastOneReadIsReadWholeUpToTheListsCapacity)
+{
+    // Past the 512 KB of one read, the last key numbered far past what an
+    // install run tracks: at the capacity its file goes, one past it the
+    // removal is partial and the file stays with the log.
+    std::string target = dest_ + "\\app.exe";
+    for (int values : {UNINSTALL_LIST_CAPACITY, UNINSTALL_LIST_CAPACITY + 1}) {
+        SCOPED_TRACE(values);
+        std::string section = "[Files_File]\r\n";
+        for (int i = 0; i < values - 1; i++)
+            section += "FILE" + std::to_string(100 + i) + "=" + dest_ +
+                       "\\missing\\" + std::string(200, 'x') + "\r\n";
+        section += "FILE700000=" + target + "\r\n";
+        ASSERT_LT((size_t)LOG_SNAPSHOT_SIZE, section.size());
+        WriteFileBytes(target, "listed last");
+        WriteFileBytes(log_, section + kEntryLines);
+        WriteEntry(kUninstallKey, log_);
+        bool fits = values <= UNINSTALL_LIST_CAPACITY;
+        EXPECT_EQ(fits ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL, Remove());
+        EXPECT_EQ(!fits, FileExists(target));
+        EXPECT_EQ(!fits, FileExists(log_));
+    }
 }
 
 int RunUninstaller(const std::string &arguments)
