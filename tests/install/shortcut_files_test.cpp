@@ -1,0 +1,204 @@
+// The unattended run's shortcut files: what the shell reads back from
+// them, the entries left out or reported, the link name at its limit, the
+// rollback that removes them without Program Manager, and (with Wine's own
+// Program Manager) equality with the interactive run's shortcuts.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <string.h>
+
+#include <string>
+
+#include "common/setup_state.h"
+#include "core/setup_limits.h"
+#include "install/install_report.h"
+#include "install/journal_writer.h"
+#include "install/progman_client.h"
+#include "install/shortcut_files.h"
+#include "install/transaction.h"
+#include "tests/install/install_media.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+const std::string kSo = "\x83\x5C";   // "ソ": lead byte, then 0x5C
+const std::string kHyo = "\x95\x5C";  // "表"
+
+// What the shell reads from a link file; "<...>" when it cannot.
+struct LinkFields {
+    std::string path, arguments, folder;
+    bool operator==(const LinkFields &o) const
+    {
+        return path == o.path && arguments == o.arguments &&
+               folder == o.folder;
+    }
+};
+
+std::ostream &operator<<(std::ostream &out, const LinkFields &f)
+{
+    return out << "{" << f.path << "|" << f.arguments << "|" << f.folder
+               << "}";
+}
+
+LinkFields ReadLink(const std::string &link)
+{
+    LinkFields fields = {"<unreadable>", "", ""};
+    IShellLinkA *shellLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                IID_IShellLinkA, (void **)&shellLink)))
+        return fields;
+    IPersistFile *file = NULL;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
+                                            (void **)&file)) &&
+        SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char text[MAX_PATH] = "";
+        shellLink->GetPath(text, sizeof(text), NULL, 0);
+        fields.path = text;
+        text[0] = '\0';
+        shellLink->GetArguments(text, sizeof(text));
+        fields.arguments = text;
+        text[0] = '\0';
+        shellLink->GetWorkingDirectory(text, sizeof(text));
+        fields.folder = text;
+    }
+    if (file != NULL)
+        file->Release();
+    shellLink->Release();
+    return fields;
+}
+
+class ShortcutFiles : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(NULL);
+        SetUnattendedRun(true);
+        OpenInstallReport(report_.Join("report.txt").c_str());
+    }
+    void TearDown() override
+    {
+        CloseInstallReport();
+        SetUnattendedRun(false);
+        CoUninitialize();
+    }
+    std::string Report() { return ReadFileBytes(report_.Join("report.txt")); }
+
+    InstallMedia media_;
+    ScratchDir report_;
+};
+
+}  // namespace
+
+TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
+{
+    // Under code page 932 the group and a title hold characters whose
+    // second byte is a backslash.
+    bool sjis = GetACP() == 932;
+    std::string group = sjis ? "Kit " + kSo + kHyo : "Kit";
+    std::string title = sjis ? "Tool " + kHyo : "Tool";
+    media_.WriteScript("[ShortCut_File]\n"
+                       "Icon000=" + title + ";tool.exe\n"
+                       "Icon001=Help;help.exe;C:\\Docs;-h 1\n"
+                       "Icon002=Say \"hi\";a.exe\n"
+                       "Icon003=Bad?Name;b.exe\n");
+    std::string log = media_.logPath();
+    BeginTransaction(log.c_str());
+    ShortcutSkips skips = {};
+    EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", group.c_str(),
+                                         &skips));
+
+    std::string folder = media_.programs() + "\\" + group;
+    EXPECT_EQ((LinkFields{media_.Dest("tool.exe"), "", ""}),
+              ReadLink(folder + "\\" + title + ".lnk"));
+    EXPECT_EQ((LinkFields{"C:\\Docs\\help.exe", "-h 1", ""}),
+              ReadLink(folder + "\\Help.lnk"));
+    // Left out as the conversation leaves it out, and noted.
+    EXPECT_EQ(1, skips.count);
+    EXPECT_FALSE(FileExists(folder + "\\Say \"hi\".lnk"));
+    // A title no file can be named after: a report line, and exit code 5.
+    EXPECT_EQ(1, CountShortcutFailures());
+    EXPECT_NE(std::string::npos,
+              Report().find("shortcut not made: Bad?Name (error 0x"))
+        << Report();
+
+    // The rollback of an unattended run deletes them as files: no
+    // conversation, so no ShowGroup and no window.
+    CloseJournal();
+    EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log.c_str()));
+    EXPECT_FALSE(FileExists(folder)) << Report();
+    EXPECT_TRUE(FileExists(media_.programs()));
+}
+
+TEST(LinkPath, FitsAtTheLimitAndNotOnePast)
+{
+    std::string folder = "C:\\" + std::string(100, 'f');
+    // folder, backslash, title, ".lnk": 259 characters fill PATH_SIZE.
+    std::string title(PATH_SIZE - 1 - folder.size() - 1 - 4, 't');
+    char link[PATH_SIZE];
+    memset(link, '#', sizeof(link));
+    ASSERT_TRUE(FormLinkPath(folder.c_str(), title.c_str(), link,
+                             sizeof(link)));
+    EXPECT_EQ(folder + "\\" + title + ".lnk", link);
+    memset(link, '#', sizeof(link));
+    EXPECT_FALSE(FormLinkPath(folder.c_str(), (title + "t").c_str(), link,
+                              sizeof(link)));
+    EXPECT_STREQ("", link);
+    // The title's trail byte 0x5C is no separator to drop.
+    std::string sjisTitle = kSo + kHyo;
+    ASSERT_TRUE(FormLinkPath("C:\\G", sjisTitle.c_str(), link, sizeof(link)));
+    EXPECT_EQ("C:\\G\\" + sjisTitle + ".lnk", std::string(link));
+}
+
+// The interactive run's shortcuts come from Wine's Program Manager, the
+// unattended run's from the link object: the shell reads the same back.
+TEST(RealProgman, ShortcutFilesEqualProgramManagersShortcuts)
+{
+    if (GetACP() == 932)
+        GTEST_SKIP() << "Wine's Program Manager is checked in the 1252 run";
+    CoInitialize(NULL);
+    char userPrograms[MAX_PATH];
+    ASSERT_EQ(S_OK,
+              SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, 0, userPrograms));
+    ScratchDir media;
+    ScratchDir destination;
+    WriteFileBytes(destination.Join("readme.txt"), "read me");
+    std::string script = media.Join("copy_ns.ini");
+    WriteFileBytes(script, "[ShortCut_File]\n"
+                           "Icon000=Note Pad;notepad.exe;@WINDOWSDIR\n"
+                           "Icon001=Read Me;readme.txt\n");
+    strcpy(g_scriptPath, script.c_str());
+    strcpy(g_destinationFolder, destination.path().c_str());
+    g_allUsers = 1;
+    std::string id = std::to_string(GetCurrentProcessId());
+    std::string clicked = "SetupTest Clicked " + id;
+    std::string unattended = "SetupTest Unattended " + id;
+
+    MessageBoxAnswerer boxes;
+    EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", clicked.c_str()));
+    SetUnattendedRun(true);
+    EXPECT_EQ(1,
+              RegisterShortcutSection("ShortCut_File", unattended.c_str()));
+    SetUnattendedRun(false);
+    EXPECT_EQ(0, CountShortcutFailures());
+    EXPECT_TRUE(boxes.seen().empty());
+
+    // Wine's Program Manager puts every group under the per-user Programs
+    // folder; the files follow the all-users rule.
+    char filesFolder[PATH_SIZE];
+    ASSERT_TRUE(FormGroupFolder(unattended.c_str(), 1, filesFolder,
+                                sizeof(filesFolder)));
+    std::string clickedFolder = std::string(userPrograms) + "\\" + clicked;
+    for (const char *name : {"\\Note Pad.lnk", "\\Read Me.lnk"}) {
+        LinkFields expected = ReadLink(clickedFolder + name);
+        EXPECT_NE("<unreadable>", expected.path) << name;
+        EXPECT_EQ(expected, ReadLink(filesFolder + std::string(name)))
+            << name;
+    }
+    RemoveTree(clickedFolder);
+    RemoveTree(filesFolder);
+    WritePrivateProfileStringA(NULL, NULL, NULL, script.c_str());
+    CoUninitialize();
+}
