@@ -1,11 +1,17 @@
 // The round trip: setup.exe installs media that ship the uninstaller, then
 // "uninstall.exe -s" removes the installation, and drive C: and the
 // software keys of HKLM and HKCU are as they were before; a second
-// installation is then not refused. One installation serves every check.
+// installation, unattended, is then not refused, opens no window of any
+// program, makes the same shortcuts as the clicked one, and is removed as
+// cleanly. One installation of each kind serves every check.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,6 +60,82 @@ std::string Difference(const std::set<std::string> &before,
         if (!after.count(item))
             text += "  gone: " + item.substr(0, 300) + "\n";
     return text;
+}
+
+// Every visible top-level window of any process.
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM windows)
+{
+    if (IsWindowVisible(window))
+        ((std::set<HWND> *)windows)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> VisibleWindows()
+{
+    std::set<HWND> windows;
+    EnumWindows(NoteVisibleWindow, (LPARAM)&windows);
+    return windows;
+}
+
+std::string Describe(HWND window)
+{
+    char name[64] = "", title[128] = "";
+    GetClassNameA(window, name, sizeof(name));
+    GetWindowTextA(window, title, sizeof(title));
+    return std::string(name) + " \"" + title + "\"";
+}
+
+// What the shell reads from a shortcut: target, arguments, working folder.
+std::string ReadLink(const std::string &link)
+{
+    IShellLinkA *shellLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                IID_IShellLinkA, (void **)&shellLink)))
+        return "<no shell link>";
+    std::string fields = "<unreadable>";
+    IPersistFile *file = NULL;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
+                                            (void **)&file)) &&
+        SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char path[MAX_PATH] = "", arguments[MAX_PATH] = "",
+             folder[MAX_PATH] = "";
+        shellLink->GetPath(path, sizeof(path), NULL, 0);
+        shellLink->GetArguments(arguments, sizeof(arguments));
+        shellLink->GetWorkingDirectory(folder, sizeof(folder));
+        fields = std::string(path) + "|" + arguments + "|" + folder;
+    }
+    if (file != NULL)
+        file->Release();
+    shellLink->Release();
+    return fields;
+}
+
+const char *const kShortcuts[] = {"RT Group\\RT Agent.lnk",
+                                  "RT Group\\RT Common.lnk",
+                                  "StartUp\\RT Monitor.lnk"};
+
+// Each shortcut read back, from whichever Programs folder holds it: Wine's
+// Program Manager uses the per-user one whatever the all-users flag says.
+std::map<std::string, std::string> ReadShortcuts()
+{
+    std::map<std::string, std::string> read;
+    const char *shellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    for (const char *shortcut : kShortcuts) {
+        read[shortcut] = "<missing>";
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            std::string link =
+                ReadRegString(root, shellFolders,
+                              root == HKEY_CURRENT_USER ? "Programs"
+                                                        : "Common Programs") +
+                "\\" + shortcut;
+            if (FileExists(link))
+                read[shortcut] = ReadLink(link);
+        }
+    }
+    return read;
 }
 
 class RoundTrip : public testing::Test {
@@ -142,6 +224,31 @@ protected:
         return problem;
     }
 
+    // setup.exe -s; every window of any process that appeared meanwhile,
+    // or within a second after it (a folder window opens late), is noted.
+    int InstallUnattended(std::vector<std::string> *newWindows)
+    {
+        WriteFileBytes(media_ + "\\answers.ini",
+                       "[Setup]\r\nDestination=C:\\Program Files\\RoundTrip\\Kit\r\n"
+                       "Group=RT Group\r\n");
+        std::set<HWND> before = VisibleWindows();
+        std::set<HWND> seen;
+        auto look = [&] {
+            for (HWND window : VisibleWindows())
+                if (!before.count(window) && seen.insert(window).second)
+                    newWindows->push_back(Describe(window));
+            return false;
+        };
+        int code = RunProcessEndedWhen(media_ + "\\setup.exe -s -aanswers.ini",
+                                       media_, look);
+        DWORD end = GetTickCount();
+        while (GetTickCount() - end < 1000) {
+            look();
+            Sleep(20);
+        }
+        return code;
+    }
+
     // The uninstall entry's command, as "Remove" in the list would run it.
     int Uninstall()
     {
@@ -168,6 +275,10 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     ASSERT_EQ("", Install());
     ASSERT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
     ASSERT_TRUE(FileExists(kUninstaller));
+    CoInitialize(NULL);
+    std::map<std::string, std::string> clickedShortcuts = ReadShortcuts();
+    EXPECT_EQ("C:\\Program Files\\RoundTrip\\Kit\\agent.exe||",
+              clickedShortcuts["RT Group\\RT Agent.lnk"]);
 
     EXPECT_EQ(0, Uninstall());
     Snapshot after = TakeSnapshot(scratch_.path());
@@ -175,11 +286,20 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     EXPECT_EQ("", Difference(before.machineKeys, after.machineKeys));
     EXPECT_EQ("", Difference(before.userKeys, after.userKeys));
 
-    // Nothing says "already installed" any more.
-    EXPECT_EQ("", Install());
+    // Nothing says "already installed" any more. The unattended run shows
+    // nothing, and its shortcuts read back as the clicked run's did.
+    std::vector<std::string> windows;
+    EXPECT_EQ(0, InstallUnattended(&windows));
+    EXPECT_EQ(std::vector<std::string>(), windows);
     EXPECT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
+    EXPECT_EQ(clickedShortcuts, ReadShortcuts());
     EXPECT_EQ(0, Uninstall());
     EXPECT_FALSE(FileExists("C:\\Program Files\\RoundTrip"));
+    after = TakeSnapshot(scratch_.path());
+    EXPECT_EQ("", Difference(before.files, after.files));
+    EXPECT_EQ("", Difference(before.machineKeys, after.machineKeys));
+    EXPECT_EQ("", Difference(before.userKeys, after.userKeys));
+    CoUninitialize();
 }
 
 }  // namespace
