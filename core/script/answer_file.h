@@ -1,5 +1,5 @@
-// The answer file of an unattended run: where it lies and whether a
-// profile file is one. No Win32 call, so both are fuzzed.
+// The answer file of an unattended run: where it lies, whether a file is
+// one, and its [Setup] values. No Win32 call, so all are fuzzed.
 #pragma once
 
 #include <stddef.h>
@@ -16,3 +16,18 @@ int ResolveAnswerPath(const char *name, const char *programDirectory,
 // ending in NUL, one after the other, the list ending in an empty name or
 // at size bytes) holds wanted, compared without regard to case.
 bool SectionListHolds(const char *names, size_t size, const char *wanted);
+
+// The length of a UTF-8 byte-order mark at the start of text (3), or 0.
+// Editors put one before the first line; it is no part of "[Setup]".
+size_t ByteOrderMarkLength(const char *text, size_t size);
+
+// Whether the answer file's text (size bytes, a mark at its start
+// skipped) holds a [Setup] section.
+bool HoldsSetupSection(const char *text, size_t size);
+
+// Reads key of the [Setup] section of the answer file's text (size bytes,
+// read as the profile service reads it, a mark at its start skipped) into
+// value (valueSize bytes). Returns 1, 0 when missing or empty, -1 when
+// longer than valueSize - 1; on 0 and -1 value is empty.
+int ReadAnswerValue(const char *text, size_t size, const char *key,
+                    char *value, size_t valueSize);
