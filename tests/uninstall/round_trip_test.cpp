@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <shlobj.h>
-#include <shobjidl.h>
-
 #include <algorithm>
 #include <map>
 #include <set>
@@ -85,33 +82,6 @@ std::string Describe(HWND window)
     return std::string(name) + " \"" + title + "\"";
 }
 
-// What the shell reads from a shortcut: target, arguments, working folder.
-std::string ReadLink(const std::string &link)
-{
-    IShellLinkA *shellLink = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                IID_IShellLinkA, (void **)&shellLink)))
-        return "<no shell link>";
-    std::string fields = "<unreadable>";
-    IPersistFile *file = NULL;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
-                                            (void **)&file)) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char path[MAX_PATH] = "", arguments[MAX_PATH] = "",
-             folder[MAX_PATH] = "";
-        shellLink->GetPath(path, sizeof(path), NULL, 0);
-        shellLink->GetArguments(arguments, sizeof(arguments));
-        shellLink->GetWorkingDirectory(folder, sizeof(folder));
-        fields = std::string(path) + "|" + arguments + "|" + folder;
-    }
-    if (file != NULL)
-        file->Release();
-    shellLink->Release();
-    return fields;
-}
-
 const char *const kShortcuts[] = {"RT Group\\RT Agent.lnk",
                                   "RT Group\\RT Common.lnk",
                                   "StartUp\\RT Monitor.lnk"};
@@ -132,7 +102,7 @@ std::map<std::string, std::string> ReadShortcuts()
                                                         : "Common Programs") +
                 "\\" + shortcut;
             if (FileExists(link))
-                read[shortcut] = ReadLink(link);
+                read[shortcut] = ReadShortcut(link);
         }
     }
     return read;
@@ -275,7 +245,6 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     ASSERT_EQ("", Install());
     ASSERT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
     ASSERT_TRUE(FileExists(kUninstaller));
-    CoInitialize(NULL);
     std::map<std::string, std::string> clickedShortcuts = ReadShortcuts();
     EXPECT_EQ("C:\\Program Files\\RoundTrip\\Kit\\agent.exe||",
               clickedShortcuts["RT Group\\RT Agent.lnk"]);
@@ -299,7 +268,6 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     EXPECT_EQ("", Difference(before.files, after.files));
     EXPECT_EQ("", Difference(before.machineKeys, after.machineKeys));
     EXPECT_EQ("", Difference(before.userKeys, after.userKeys));
-    CoUninitialize();
 }
 
 }  // namespace
