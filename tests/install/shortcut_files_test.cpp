@@ -1,10 +1,9 @@
 // The unattended run's shortcut files: what the shell reads back from
-// them, the entries left out or reported, the link name at its limit, the
-// rollback that removes them without Program Manager, and (with Wine's own
-// Program Manager) equality with the interactive run's shortcuts.
+// them, the entries left out or reported, the link name at its limit, and
+// the rollback that removes them without Program Manager. The round trip
+// compares them with the interactive run's.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 #include <string.h>
 
 #include <string>
@@ -104,53 +103,4 @@ TEST(LinkPath, FitsAtTheLimitAndNotOnePast)
     std::string sjisTitle = kSo + kHyo;
     ASSERT_TRUE(FormLinkPath("C:\\G", sjisTitle.c_str(), link, sizeof(link)));
     EXPECT_EQ("C:\\G\\" + sjisTitle + ".lnk", std::string(link));
-}
-
-// The interactive run's shortcuts come from Wine's Program Manager, the
-// unattended run's from the link object: the shell reads the same back.
-TEST(RealProgman, ShortcutFilesEqualProgramManagersShortcuts)
-{
-    if (GetACP() == 932)
-        GTEST_SKIP() << "Wine's Program Manager is checked in the 1252 run";
-    char userPrograms[MAX_PATH];
-    ASSERT_EQ(S_OK,
-              SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, 0, userPrograms));
-    ScratchDir media;
-    ScratchDir destination;
-    WriteFileBytes(destination.Join("readme.txt"), "read me");
-    std::string script = media.Join("copy_ns.ini");
-    WriteFileBytes(script, "[ShortCut_File]\n"
-                           "Icon000=Note Pad;notepad.exe;@WINDOWSDIR\n"
-                           "Icon001=Read Me;readme.txt\n");
-    strcpy(g_scriptPath, script.c_str());
-    strcpy(g_destinationFolder, destination.path().c_str());
-    g_allUsers = 1;
-    std::string id = std::to_string(GetCurrentProcessId());
-    std::string clicked = "SetupTest Clicked " + id;
-    std::string unattended = "SetupTest Unattended " + id;
-
-    MessageBoxAnswerer boxes;
-    EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", clicked.c_str()));
-    SetUnattendedRun(true);
-    EXPECT_EQ(1,
-              RegisterShortcutSection("ShortCut_File", unattended.c_str()));
-    SetUnattendedRun(false);
-    EXPECT_EQ(0, CountShortcutFailures());
-    EXPECT_TRUE(boxes.seen().empty());
-
-    // Wine's Program Manager puts every group under the per-user Programs
-    // folder; the files follow the all-users rule.
-    char filesFolder[PATH_SIZE];
-    ASSERT_TRUE(FormGroupFolder(unattended.c_str(), 1, filesFolder,
-                                sizeof(filesFolder)));
-    std::string clickedFolder = std::string(userPrograms) + "\\" + clicked;
-    for (const char *name : {"\\Note Pad.lnk", "\\Read Me.lnk"}) {
-        std::string expected = ReadShortcut(clickedFolder + name);
-        EXPECT_NE("<unreadable>", expected) << name;
-        EXPECT_EQ(expected, ReadShortcut(filesFolder + std::string(name)))
-            << name;
-    }
-    RemoveTree(clickedFolder);
-    RemoveTree(filesFolder);
-    WritePrivateProfileStringA(NULL, NULL, NULL, script.c_str());
 }

@@ -59,52 +59,44 @@ std::string Difference(const std::set<std::string> &before,
     return text;
 }
 
-// Every visible top-level window of any process.
+// Every visible top-level window of any process, with its class.
 BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM windows)
 {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
     if (IsWindowVisible(window))
-        ((std::set<HWND> *)windows)->insert(window);
+        (*(std::map<HWND, std::string> *)windows)[window] = name;
     return TRUE;
 }
 
-std::set<HWND> VisibleWindows()
+std::map<HWND, std::string> VisibleWindows()
 {
-    std::set<HWND> windows;
+    std::map<HWND, std::string> windows;
     EnumWindows(NoteVisibleWindow, (LPARAM)&windows);
     return windows;
 }
 
-std::string Describe(HWND window)
+// Both Programs folders: Wine's Program Manager uses the per-user one
+// whatever the all-users flag says; the unattended run follows the flag.
+std::vector<std::string> ProgramsFolders()
 {
-    char name[64] = "", title[128] = "";
-    GetClassNameA(window, name, sizeof(name));
-    GetWindowTextA(window, title, sizeof(title));
-    return std::string(name) + " \"" + title + "\"";
-}
-
-const char *const kShortcuts[] = {"RT Group\\RT Agent.lnk",
-                                  "RT Group\\RT Common.lnk",
-                                  "StartUp\\RT Monitor.lnk"};
-
-// Each shortcut read back, from whichever Programs folder holds it: Wine's
-// Program Manager uses the per-user one whatever the all-users flag says.
-std::map<std::string, std::string> ReadShortcuts()
-{
-    std::map<std::string, std::string> read;
     const char *shellFolders =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    for (const char *shortcut : kShortcuts) {
-        read[shortcut] = "<missing>";
-        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            std::string link =
-                ReadRegString(root, shellFolders,
-                              root == HKEY_CURRENT_USER ? "Programs"
-                                                        : "Common Programs") +
-                "\\" + shortcut;
+    return {ReadRegString(HKEY_CURRENT_USER, shellFolders, "Programs"),
+            ReadRegString(HKEY_LOCAL_MACHINE, shellFolders, "Common Programs")};
+}
+
+// The installation's shortcuts as the shell reads them back.
+std::string ReadShortcuts()
+{
+    std::string read;
+    for (const char *name :
+         {"RT Group\\RT Agent", "RT Group\\RT Common", "StartUp\\RT Monitor"})
+        for (const std::string &programs : ProgramsFolders()) {
+            std::string link = programs + "\\" + name + ".lnk";
             if (FileExists(link))
-                read[shortcut] = ReadShortcut(link);
+                read += std::string(name) + ": " + ReadShortcut(link) + "\n";
         }
-    }
     return read;
 }
 
@@ -124,12 +116,7 @@ protected:
              {"Software\\Veltrane", "Software\\Vorstmark",
               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RoundTripKit"})
             RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-        const char *shellFolders =
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            const char *name =
-                root == HKEY_CURRENT_USER ? "Programs" : "Common Programs";
-            std::string programs = ReadRegString(root, shellFolders, name);
+        for (const std::string &programs : ProgramsFolders()) {
             RemoveTree(programs + "\\RT Group");
             DeleteFileA((programs + "\\StartUp\\RT Monitor.lnk").c_str());
         }
@@ -201,21 +188,20 @@ protected:
         WriteFileBytes(media_ + "\\answers.ini",
                        "[Setup]\r\nDestination=C:\\Program Files\\RoundTrip\\Kit\r\n"
                        "Group=RT Group\r\n");
-        std::set<HWND> before = VisibleWindows();
-        std::set<HWND> seen;
+        std::map<HWND, std::string> before = VisibleWindows(), seen;
         auto look = [&] {
-            for (HWND window : VisibleWindows())
-                if (!before.count(window) && seen.insert(window).second)
-                    newWindows->push_back(Describe(window));
+            for (const auto &window : VisibleWindows())
+                if (!before.count(window.first))
+                    seen.insert(window);
             return false;
         };
         int code = RunProcessEndedWhen(media_ + "\\setup.exe -s -aanswers.ini",
                                        media_, look);
-        DWORD end = GetTickCount();
-        while (GetTickCount() - end < 1000) {
+        for (DWORD end = GetTickCount(); GetTickCount() - end < 1000;
+             Sleep(20))
             look();
-            Sleep(20);
-        }
+        for (const auto &window : seen)
+            newWindows->push_back(window.second);
         return code;
     }
 
@@ -245,9 +231,11 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     ASSERT_EQ("", Install());
     ASSERT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
     ASSERT_TRUE(FileExists(kUninstaller));
-    std::map<std::string, std::string> clickedShortcuts = ReadShortcuts();
-    EXPECT_EQ("C:\\Program Files\\RoundTrip\\Kit\\agent.exe||",
-              clickedShortcuts["RT Group\\RT Agent.lnk"]);
+    std::string clickedShortcuts = ReadShortcuts();
+    EXPECT_NE(std::string::npos,
+              clickedShortcuts.find("RT Agent: C:\\Program Files\\RoundTrip\\"
+                                    "Kit\\agent.exe||\n"))
+        << clickedShortcuts;
 
     EXPECT_EQ(0, Uninstall());
     Snapshot after = TakeSnapshot(scratch_.path());
