@@ -280,6 +280,16 @@ TEST_F(Unattended, AnswersAtTheLimitAndOnePast)
         EXPECT_EQ(1, Run());
         EXPECT_FALSE(FileExists(report_));
     }
+
+    // The whole file is read into ANSWER_FILE_SIZE bytes: one that fills
+    // them is used, one byte more is unreadable.
+    std::string text = Ini().Set("Setup", "Report", report_).Text();
+    text += ";" + std::string(ANSWER_FILE_SIZE - text.size() - 3, 'x') + "\r\n";
+    for (const std::string &more : {std::string(), std::string(" ")}) {
+        DeleteFileA(report_.c_str());
+        WriteFileBytes(media_ + "\\answers.ini", text + more);
+        EXPECT_EQ(more.empty() ? 2 : 1, Run()) << more.size();
+    }
 }
 
 TEST_F(Unattended, MissingGarbageAndForeignAnswerFiles)
