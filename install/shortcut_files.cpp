@@ -9,6 +9,7 @@
 
 #include "common/folders.h"
 #include "core/progman/progman_commands.h"
+#include "core/log/log_reader.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
@@ -157,6 +158,12 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
         ReportShortcutNotMade(title, "the link's name does not fit a path");
         return false;
     }
+    // A title such as "..\x" would lead out of the group, to a file no
+    // rollback or uninstall may remove.
+    if (!IsRemovablePath(link)) {
+        ReportShortcutNotMade(title, "the title leads out of the group");
+        return false;
+    }
     JournalShortcutFile(link);
     if (!FlushJournal()) {
         ReportShortcutNotMade(title, "the journal cannot be written");
@@ -171,9 +178,12 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
     return true;
 }
 
-// Program Manager makes the group even when no item follows.
+// Program Manager makes the group even when no item follows. A folder no
+// rollback may remove ("..", a trailing dot) is not made.
 static bool MakeGroupFolder(const char *folder)
 {
+    if (!IsRemovablePath(folder))
+        return false;
     JournalNewFolders(folder);
     if (!FlushJournal())
         return false;
@@ -183,7 +193,8 @@ static bool MakeGroupFolder(const char *folder)
            (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Every entry that would have been made is reported with reason.
+// Every entry that would have been made is reported with reason; with
+// none, the group, as a failed CreateGroup is in the interactive run.
 static int ReportNoneMade(const ShortcutList *list, const char *reason)
 {
     int count = 0;
@@ -192,7 +203,9 @@ static int ReportNoneMade(const ShortcutList *list, const char *reason)
             ReportShortcutNotMade(list->titles[i], reason);
             count++;
         }
-    return count;
+    if (count == 0)
+        ReportShortcutNotMade(list->groupName, reason);
+    return count > 0 ? count : 1;
 }
 
 int WriteShortcutFiles(const ShortcutList *list, int allUsers)

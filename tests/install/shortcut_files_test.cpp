@@ -57,7 +57,8 @@ TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
                        "Icon000=" + title + ";tool.exe\n"
                        "Icon001=Help;help.exe;C:\\Docs;-h 1\n"
                        "Icon002=Say \"hi\";a.exe\n"
-                       "Icon003=Bad?Name;b.exe\n");
+                       "Icon003=Bad?Name;b.exe\n"
+                       "Icon004=..\\Up;u.exe\n");
     std::string log = media_.logPath();
     BeginTransaction(log.c_str());
     ShortcutSkips skips = {};
@@ -72,10 +73,13 @@ TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
     EXPECT_EQ(1, skips.count);
     EXPECT_FALSE(FileExists(folder + "\\Say \"hi\".lnk"));
     // A title no file can be named after: a report line, and exit code 5.
-    EXPECT_EQ(1, CountShortcutFailures());
+    EXPECT_EQ(2, CountShortcutFailures());
     EXPECT_NE(std::string::npos,
               Report().find("shortcut not made: Bad?Name (error 0x"))
         << Report();
+    EXPECT_NE(std::string::npos,
+              Report().find("shortcut not made: ..\\Up (the title leads out"));
+    EXPECT_FALSE(FileExists(media_.programs() + "\\Up.lnk"));
 
     // The rollback of an unattended run deletes them as files: no
     // conversation, so no ShowGroup and no window.
