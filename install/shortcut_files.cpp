@@ -50,8 +50,9 @@ bool FormLinkPath(const char *folder, const char *title, char *link,
     return true;
 }
 
-// ---- COM, loaded at run time: Windows 95 may lack OLE32.DLL's newer
-// exports, and the import list must stay within what it ships ----
+// ---- COM, loaded at run time: OLE32.DLL is not among the imports known
+// on both Windows 95 and NT 4.0 (scripts/win9x-imports.txt), and only the
+// unattended run needs it ----
 
 typedef HRESULT(WINAPI *CoInitializeCall)(LPVOID);
 typedef void(WINAPI *CoUninitializeCall)(void);
