@@ -6,6 +6,7 @@
 constexpr int PATH_SIZE = 260;           // any path: at most 259 characters
 constexpr int FINAL_PATH_SIZE = 1024;    // a path a handle reaches, past links
 constexpr int COMMAND_LINE_SIZE = 128;   // copy of the command line
+constexpr int ANSWER_FILE_SIZE = 64 * 1024;  // the largest answer file read
 constexpr int LANGUAGE_CODE_SIZE = 36;   // "jpn", "eng", ...
 constexpr int TITLE_TEXT_SIZE = 128;     // title and company texts
 constexpr int SCRIPT_VERSION_SIZE = 64;  // [Application] Version

@@ -1,17 +1,20 @@
-// The answer file's path and section test with fuzzed names, folders,
-// section lists and buffer sizes (0 to 299 bytes), and the recorded text
-// with fuzzed answers (buffers of 0 to 1020 bytes), under the Western and
-// the Shift-JIS code page.
+// The answer file's path, section test and [Setup] values with fuzzed
+// names, folders, section lists, file texts (a byte-order mark or not) and
+// buffer sizes (0 to 299 bytes), and the recorded text with fuzzed answers
+// (buffers of 0 to 1020 bytes), under the Western and the Shift-JIS code
+// page.
 //
-// Input: option byte (bit 0 code page, bit 1 which function, bit 2 the
-// recorded text), size byte, then NUL-separated fields: name, folder
-// (path) or the raw list (section test: the rest of the input, NULs
-// included, with its own size); language, destination and group (text).
+// Input: option byte (bit 0 code page, bits 1 and 2 which function), size
+// byte, then NUL-separated fields: name, folder (path) or the raw list
+// (section test) or the file's text (values; the name is the key), the
+// rest of the input, NULs included, with its own size; or language,
+// destination and group (recorded text).
 #include "core/text/dbcs.h"
 #include "fuzz/fuzz_input.h"
 #include "core/script/answer_file.h"
 #include "core/text/ini_reader.h"
 
+#include <string.h>
 #include <strings.h>
 
 #include <string>
@@ -91,6 +94,26 @@ static void CheckAnswerText(const RecordedAnswers *answers, size_t size)
     free(text);
 }
 
+static void CheckAnswerValue(const uint8_t *text, size_t size,
+                             const char *key, size_t bufferSize)
+{
+    char *value = NewOutputBuffer(bufferSize);
+    int result = ReadAnswerValue((const char *)text, size, key, value,
+                                 bufferSize);
+    FUZZ_CHECK(result == 1 || result == 0 || result == -1);
+    if (bufferSize == 0) {
+        FUZZ_CHECK(result == -1 && MarkerIntact(value));
+    } else {
+        FUZZ_CHECK(TerminatedWithin(value, bufferSize));
+        FUZZ_CHECK((result == 1) == (value[0] != '\0'));
+        // Never a cut value: one that does not fit is refused whole.
+        if (result == 1)
+            FUZZ_CHECK(OnCharBoundary(value, strlen(value)));
+    }
+    HoldsSetupSection((const char *)text, size);
+    free(value);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzReader reader = MakeReader(data, size);
@@ -98,18 +121,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t bufferSize = (TakeByte(&reader) * 300u) / 256u;
     SetDbcsCodePage(CodePageFromByte(options));
     char *first = TakeField(&reader);
-    if (options & 4) {
+    int which = (options >> 1) & 3;
+    if (which == 3) {
         char *destination = TakeField(&reader);
         char *group = TakeField(&reader);
         RecordedAnswers answers = {first, destination, group};
         CheckAnswerText(&answers, bufferSize * 1024u / 300u);
         free(destination);
         free(group);
-    } else if (options & 2) {
+    } else if (which != 0) {
         size_t length;
-        uint8_t *list = TakeRest(&reader, &length);
-        CheckSectionList(list, length, first);
-        free(list);
+        uint8_t *rest = TakeRest(&reader, &length);
+        if (which == 2)
+            CheckAnswerValue(rest, length, first, bufferSize);
+        else
+            CheckSectionList(rest, length, first);
+        free(rest);
     } else {
         char *second = TakeField(&reader);
         CheckResolve(first, second, bufferSize);

@@ -162,3 +162,9 @@ int CountShortcutFailures()
 {
     return g_shortcutFailures;
 }
+
+void ReportShortcutNotMade(const char *title, const char *reason)
+{
+    g_shortcutFailures++;
+    ReportLine("shortcut not made: %s (%s)", title, reason);
+}

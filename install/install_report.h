@@ -49,3 +49,7 @@ void ReportRegistryWrite(HKEY root, const char *key, const char *value,
 void ShowShortcutMessage(HWND owner, const char *text, const char *title,
                          UINT style, const char *command);
 int CountShortcutFailures();
+
+// A shortcut file the unattended run could not make, with the reason; it
+// counts as a shortcut that could not be made.
+void ReportShortcutNotMade(const char *title, const char *reason);

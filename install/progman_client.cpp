@@ -10,6 +10,7 @@
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "install/install_report.h"
+#include "install/shortcut_files.h"
 #include "core/progman/progman_commands.h"
 #include "core/script/script_entry.h"
 
@@ -177,7 +178,11 @@ int RegisterShortcutSection(const char *section, const char *groupName,
         FillShortcutEntry(&list, i, value);
     }
     NoteUncarriedEntries(&list, skips);
-    SendProgmanCommands(g_backgroundWindow, &list, g_allUsers != 0 ? 1 : 0);
+    if (IsUnattendedRun())
+        WriteShortcutFiles(&list, g_allUsers);
+    else
+        SendProgmanCommands(g_backgroundWindow, &list,
+                            g_allUsers != 0 ? 1 : 0);
     FreeShortcutList(&list);
     return 1;
 }

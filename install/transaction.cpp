@@ -234,14 +234,16 @@ static bool UndoFolder(const char *path)
 }
 
 // Shortcuts waiting to be deleted through Program Manager: a run of link
-// steps goes in one conversation.
+// steps goes in one conversation. An unattended run deletes them as files
+// only: ShowGroup, which DeleteItem needs, opens a window on the group.
 static LogValueList s_links;
 
 static bool UndoWaitingLinks()
 {
     if (s_links.count == 0)
         return true;
-    DeleteThroughProgman(&s_links);
+    if (!IsUnattendedRun())
+        DeleteThroughProgman(&s_links);
     bool all = true;
     for (int i = 0; i < s_links.count; i++) {
         const char *link = s_links.values[i];
@@ -252,6 +254,16 @@ static bool UndoWaitingLinks()
     }
     s_links.count = 0;
     return all;
+}
+
+// A shortcut is journaled once ahead of its section and once more as it
+// is made: one removal, and one report line, is enough.
+static bool IsWaitingLink(const char *path)
+{
+    for (int i = 0; i < s_links.count; i++)
+        if (strcmp(s_links.values[i], path) == 0)
+            return true;
+    return false;
 }
 
 struct RollbackState {
@@ -289,7 +301,7 @@ static void UndoJournalLine(void *context, const char *line)
         return;
     }
     if (step.kind == STEP_LINK) {
-        if (IsUsableFilePath(step.path))
+        if (IsUsableFilePath(step.path) && !IsWaitingLink(step.path))
             AddLoggedValue(&s_links, step.path, strlen(step.path));
         return;
     }

@@ -79,8 +79,8 @@ bool IsFolderNewInRun(const char *folder);
 // install/file_replace.h): kept first as its backup when it exists.
 void JournalFilePlacement(const char *target, const char *tag, bool exists);
 
-// Records a shortcut file Program Manager is about to create, unless it
-// exists already.
+// Records a shortcut file Program Manager or the run itself is about to
+// create, unless it exists already.
 void JournalShortcutFile(const char *link);
 
 // Commits: the journal says complete, then the backups and the journal

@@ -29,50 +29,41 @@ struct Answers {
     bool continueOnError;   // OnError=continue
 };
 
-// Reads [Setup] key into value (size bytes). Returns 1, 0 when missing or
-// empty, -1 when longer than size - 1 (value then empty).
-static int ReadAnswer(const char *answerPath, const char *key, char *value,
-                      size_t size)
-{
-    char wide[2 * PATH_SIZE];
-    DWORD length = GetPrivateProfileStringA("Setup", key, "", wide,
-                                            sizeof(wide), answerPath);
-    value[0] = '\0';
-    if (length == 0)
-        return 0;
-    if (length > size - 1)
-        return -1;
-    memcpy(value, wide, length + 1);
-    return 1;
-}
+// The answer file's text, read whole: the profile service would take a
+// byte-order mark for part of the first line and find no [Setup] there.
+struct AnswerText {
+    char text[ANSWER_FILE_SIZE];
+    size_t size;
+};
 
-// An answer file must exist, be readable and hold a [Setup] section; any
-// other file is refused rather than read as "no answers".
-static bool IsAnswerFile(const char *path)
+// Returns false for a file that is missing, a folder, unreadable, or
+// larger than the buffer (read cut, it could give a cut value).
+static bool LoadAnswerFile(const char *path, AnswerText *answer)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
+    answer->size = 0;
     HANDLE file = CreateFileA(path, GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    DWORD got = 0;
+    DWORD more = 0;
+    char probe;
+    bool whole =
+        ReadFile(file, answer->text, sizeof(answer->text), &got, NULL) &&
+        ReadFile(file, &probe, 1, &more, NULL) && more == 0;
     CloseHandle(file);
-    char names[4096];
-    DWORD length = GetPrivateProfileSectionNamesA(names, sizeof(names), path);
-    return SectionListHolds(names, length + 1 < sizeof(names) ? length + 1
-                                                               : sizeof(names),
-                            "Setup");
+    answer->size = got;
+    return whole;
 }
 
 // [Setup] OnError: "rollback" (also when absent) or "continue", in any
 // letter case; any other value makes the answer file unreadable.
-static bool ReadOnError(const char *answerPath, bool *continueOnError)
+static bool ReadOnError(const AnswerText *answer, bool *continueOnError)
 {
     char value[16];
-    int got = ReadAnswer(answerPath, "OnError", value, sizeof(value));
+    int got = ReadAnswerValue(answer->text, answer->size, "OnError", value,
+                              sizeof(value));
     *continueOnError = got == 1 && lstrcmpiA(value, "continue") == 0;
     return got == 0 ||
            (got == 1 && (*continueOnError || lstrcmpiA(value, "rollback") == 0));
@@ -86,21 +77,26 @@ static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
     if (!options->answerGiven)
         return true;
     char path[PATH_SIZE];
+    static AnswerText answer;
     if (ResolveAnswerPath(options->answerFile, g_programDirectory, path,
                           sizeof(path)) != 1 ||
-        !IsAnswerFile(path))
+        !LoadAnswerFile(path, &answer) ||
+        !HoldsSetupSection(answer.text, answer.size))
         return false;
+    const char *text = answer.text;
+    size_t size = answer.size;
     answers->destinationTooLong =
-        ReadAnswer(path, "Destination", answers->destination,
-                   sizeof(answers->destination)) < 0;
+        ReadAnswerValue(text, size, "Destination", answers->destination,
+                        sizeof(answers->destination)) < 0;
     // A report name that does not fit is a report that cannot be written.
-    ReadAnswer(path, "Report", answers->report, sizeof(answers->report));
-    if (!ReadOnError(path, &answers->continueOnError))
+    ReadAnswerValue(text, size, "Report", answers->report,
+                    sizeof(answers->report));
+    if (!ReadOnError(&answer, &answers->continueOnError))
         return false;
-    return ReadAnswer(path, "Group", answers->group, sizeof(answers->group)) >=
-               0 &&
-           ReadAnswer(path, "Language", answers->language,
-                      sizeof(answers->language)) >= 0;
+    return ReadAnswerValue(text, size, "Group", answers->group,
+                           sizeof(answers->group)) >= 0 &&
+           ReadAnswerValue(text, size, "Language", answers->language,
+                           sizeof(answers->language)) >= 0;
 }
 
 // The entry the language dialog would preselect, else, as when the
@@ -236,8 +232,24 @@ static int Install(bool continueOnError)
     return Finish(UNATTENDED_INSTALLED, "installed");
 }
 
+// Nobody is there to answer the system's own boxes, such as "no disk in
+// drive" for an empty media drive: the call fails instead. Looked up by
+// name, so the import list stays within what Windows 95 is known to ship.
+static void SuppressSystemBoxes()
+{
+    typedef UINT(WINAPI * SetErrorModeCall)(UINT);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    SetErrorModeCall setErrorMode =
+        kernel != NULL ? (SetErrorModeCall)(void *)GetProcAddress(
+                             kernel, "SetErrorMode")
+                       : NULL;
+    if (setErrorMode != NULL)
+        setErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 int RunUnattended(const char *commandLine)
 {
+    SuppressSystemBoxes();
     SetUnattendedRun(true);
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
 

@@ -10,8 +10,8 @@
 //                      TAG.tmp in PATH's folder, then renamed over PATH
 //   replace TAG PATH   PATH existed; it is kept as TAG.bak in its folder
 //   folder PATH        a folder the run created
-//   link PATH          a shortcut file the run created through Program
-//                      Manager
+//   link PATH          a shortcut file the run created, through Program
+//                      Manager or as a file of its own
 //   key ROOT HEXKEY    a registry key the run created
 //   value ROOT HEXKEY HEXNAME TYPE HEXDATA
 //                      a registry value before the run changed it; TYPE

@@ -174,3 +174,33 @@ AnswerTextResult BuildAnswerText(const RecordedAnswers *answers, char *text,
     }
     return ANSWER_TEXT_BUILT;
 }
+
+size_t ByteOrderMarkLength(const char *text, size_t size)
+{
+    static const char kMark[] = "\xEF\xBB\xBF";
+    size_t length = sizeof(kMark) - 1;
+    return size >= length && memcmp(text, kMark, length) == 0 ? length : 0;
+}
+
+bool HoldsSetupSection(const char *text, size_t size)
+{
+    size_t skip = ByteOrderMarkLength(text, size);
+    IniLine header;
+    return FindIniSection(text + skip, size - skip, "Setup", &header);
+}
+
+int ReadAnswerValue(const char *text, size_t size, const char *key,
+                    char *value, size_t valueSize)
+{
+    if (valueSize == 0)
+        return -1;
+    size_t skip = ByteOrderMarkLength(text, size);
+    size_t fullLength = 0;
+    size_t length = ReadIniString(text + skip, size - skip, "Setup", key, "",
+                                  value, valueSize, NULL, &fullLength);
+    if (fullLength > valueSize - 1) {
+        value[0] = '\0';
+        return -1;
+    }
+    return length > 0 ? 1 : 0;
+}

@@ -1,6 +1,6 @@
-// The answer file of an unattended run: where it lies, whether a profile
-// file is one, and the text a clicked run records. No Win32 call, so all
-// are fuzzed.
+// The answer file of an unattended run: where it lies, whether a file is
+// one, its [Setup] values, and the text a clicked run records. No Win32
+// call, so all are fuzzed.
 #pragma once
 
 #include <stddef.h>
@@ -46,3 +46,18 @@ enum AnswerTextResult {
 AnswerTextResult BuildAnswerText(const RecordedAnswers *answers, char *text,
                                  size_t size, const char **refusedKey,
                                  int codePage = CURRENT_CODE_PAGE);
+
+// The length of a UTF-8 byte-order mark at the start of text (3), or 0.
+// Editors put one before the first line; it is no part of "[Setup]".
+size_t ByteOrderMarkLength(const char *text, size_t size);
+
+// Whether the answer file's text (size bytes, a mark at its start
+// skipped) holds a [Setup] section.
+bool HoldsSetupSection(const char *text, size_t size);
+
+// Reads key of the [Setup] section of the answer file's text (size bytes,
+// read as the profile service reads it, a mark at its start skipped) into
+// value (valueSize bytes). Returns 1, 0 when missing or empty, -1 when
+// longer than valueSize - 1; on 0 and -1 value is empty.
+int ReadAnswerValue(const char *text, size_t size, const char *key,
+                    char *value, size_t valueSize);

@@ -374,33 +374,6 @@ TEST(DdeErrorText, TableTextsAndUnknownCodes)
 
 // ---- Wine's own Program Manager ----
 
-namespace {
-
-std::string LinkTarget(const std::string &link)
-{
-    IShellLinkA *shellLink = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                IID_IShellLinkA, (void **)&shellLink)))
-        return "<no shell link>";
-    std::string target = "<unreadable>";
-    IPersistFile *file = NULL;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
-                                            (void **)&file))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-            char path[MAX_PATH] = "";
-            if (SUCCEEDED(shellLink->GetPath(path, sizeof(path), NULL, 0)))
-                target = path;
-        }
-        file->Release();
-    }
-    shellLink->Release();
-    return target;
-}
-
-}  // namespace
-
 TEST(RealProgman, CreatesTheGroupFolderAndItsShortcutFiles)
 {
     // Under the Shift-JIS locale Wine's shell did not answer the connect
@@ -430,10 +403,10 @@ TEST(RealProgman, CreatesTheGroupFolderAndItsShortcutFiles)
     std::string folder = std::string(programs) + "\\" + group;
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof(windows));
-    EXPECT_EQ(std::string(windows) + "\\notepad.exe",
-              LinkTarget(folder + "\\Note Pad.lnk"));
-    EXPECT_EQ(destination.Join("readme.txt"),
-              LinkTarget(folder + "\\Read Me.lnk"));
+    EXPECT_EQ(std::string(windows) + "\\notepad.exe||",
+              ReadShortcut(folder + "\\Note Pad.lnk"));
+    EXPECT_EQ(destination.Join("readme.txt") + "||",
+              ReadShortcut(folder + "\\Read Me.lnk"));
     RemoveTree(folder);
     WritePrivateProfileStringA(NULL, NULL, NULL, script.c_str());
     CoUninitialize();

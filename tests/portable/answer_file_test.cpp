@@ -132,3 +132,29 @@ TEST(BuildAnswerText, AtTheWidthsAndOnePast)
     EXPECT_LT(size, (size_t)ANSWER_TEXT_SIZE);
     EXPECT_EQ("too long", Build("eng", "C:\\a", "G", 0));
 }
+
+// An editor's UTF-8 mark before "[Setup]" is skipped, and only there; a
+// value that fills its buffer (a Shift-JIS "ソ" last) is whole, one byte
+// more is refused rather than cut.
+TEST(AnswerValues, MarkSkippedAtTheStartValuesWholeOrRefused)
+{
+    SetDbcsCodePage(932);
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string fits = std::string(13, 'g') + "\x83\x5C";
+    char value[16];
+    for (const std::string &tail : {std::string(), std::string("x")}) {
+        std::string text = mark + "[Setup]\r\nGroup=" + fits + tail + "\nX=1";
+        EXPECT_TRUE(HoldsSetupSection(text.data(), text.size()));
+        int got = ReadAnswerValue(text.data(), text.size(), "group", value,
+                                  sizeof(value));
+        EXPECT_EQ(tail.empty() ? 1 : -1, got);
+        EXPECT_EQ(tail.empty() ? fits : "", std::string(value));
+    }
+    for (const std::string &start : {mark.substr(0, 2), mark + mark}) {
+        std::string text = start + "[Setup]\n";
+        EXPECT_FALSE(HoldsSetupSection(text.data(), text.size()));
+    }
+    EXPECT_EQ(0, ReadAnswerValue("[Setup]\nGroup=\n", 15, "Group", value,
+                                 sizeof(value)));
+    SetDbcsCodePage(0);
+}

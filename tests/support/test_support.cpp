@@ -1,5 +1,8 @@
 #include "tests/support/test_support.h"
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <stdio.h>
 
 static const char kSandboxRoot[] = "Software\\SetupTests";
@@ -373,4 +376,33 @@ int RunProcessEndedWhen(const std::string &commandLine,
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
+}
+
+std::string ReadShortcut(const std::string &link)
+{
+    CoInitialize(NULL);
+    IShellLinkA *shellLink = NULL;
+    IPersistFile *file = NULL;
+    std::string fields = "<unreadable>";
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL,
+                                   CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&shellLink)) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
+                                            (void **)&file)) &&
+        SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char path[MAX_PATH] = "", arguments[MAX_PATH] = "",
+             folder[MAX_PATH] = "";
+        shellLink->GetPath(path, sizeof(path), NULL, 0);
+        shellLink->GetArguments(arguments, sizeof(arguments));
+        shellLink->GetWorkingDirectory(folder, sizeof(folder));
+        fields = std::string(path) + "|" + arguments + "|" + folder;
+    }
+    if (file != NULL)
+        file->Release();
+    if (shellLink != NULL)
+        shellLink->Release();
+    CoUninitialize();
+    return fields;
 }

@@ -35,6 +35,9 @@ void MakeFolders(const std::string &path);
 // folders (the same vector may be given for both). An entry named skip (in
 // any letter case; NULL skips none) is left out with all that is in it.
 // A linked folder is listed but not entered.
+// What the shell reads from a shortcut file: "target|arguments|working
+// folder", or "<unreadable>".
+std::string ReadShortcut(const std::string &link);
 void ListTree(const std::string &folder, std::vector<std::string> *files,
               std::vector<std::string> *folders, const char *skip = nullptr);
 // The build folder that holds setup.exe and the other programs: three

@@ -46,11 +46,13 @@ protected:
     {
         WriteFileBytes(media_ + "\\eng\\copy_ns.ini", script_.Text());
     }
-    // answers.ini beside setup.exe, always asking for the report.
-    void WriteAnswers(Ini answers)
+    // answers.ini beside setup.exe, always asking for the report; mark:
+    // saved by an editor that puts a UTF-8 byte-order mark first.
+    void WriteAnswers(Ini answers, bool mark = false)
     {
         answers.Set("Setup", "Report", report_);
-        WriteFileBytes(media_ + "\\answers.ini", answers.Text());
+        WriteFileBytes(media_ + "\\answers.ini",
+                       (mark ? "\xEF\xBB\xBF" : "") + answers.Text());
     }
 
     // The exit code; a window of the process fails the test.
@@ -108,23 +110,18 @@ protected:
     Ini script_;
 };
 
-// The clean install shares its installation with refusal 3.
+// The clean install, from answers saved with a byte-order mark, shares its
+// installation with refusal 3.
 TEST_F(Unattended, CleanInstallFromAnswersThenRefusedAsInstalled)
 {
     // Blanks always; under code page 932 also characters whose second
     // byte is a backslash, which no command line could carry.
     std::string destination = scratch_.Join("Dest Folder\\Agent");
-    if (GetACP() == 932) {
+    if (GetACP() == 932)
         destination = scratch_.Join("Dest " + kSo + kHyo + "\\Agent " + kHyo);
-        // Wine's Program Manager converts commands with its own process's
-        // code page and refuses a Shift-JIS item path: the shortcut points
-        // outside the destination, so the run can end with 0.
-        script_.Set("ShortCut_File", "Icon000",
-                    "Hostile Agent;notepad.exe;@WINDOWSDIR");
-        WriteScript();
-    }
     WriteAnswers(Ini().Set("Setup", "Destination", destination)
-                     .Set("Setup", "Group", kGroup));
+                     .Set("Setup", "Group", kGroup),
+                 true);
 
     EXPECT_EQ(0, Run());
     std::vector<std::string> lines = Report();
@@ -136,6 +133,9 @@ TEST_F(Unattended, CleanInstallFromAnswersThenRefusedAsInstalled)
     EXPECT_TRUE(Reported("flags: install common files 1, all users "));
     EXPECT_TRUE(Reported("copied: " + destination + "\\readme.txt"));
     EXPECT_TRUE(Reported("section Files_File: 2 copied, 0 not copied"));
+    // The shortcut file, made without Program Manager, into the group.
+    EXPECT_TRUE(Reported("shortcut: " + ProgramsFolder() + "\\" + kGroup +
+                         "\\Hostile Agent.lnk"));
     EXPECT_TRUE(Reported(std::string("registry: HKEY_LOCAL_MACHINE\\") +
                          kFileAgentKey + " \"InstallPath\" written"));
     EXPECT_EQ("result: installed (exit code 0)", lines.back());
@@ -279,6 +279,16 @@ TEST_F(Unattended, AnswersAtTheLimitAndOnePast)
         WriteAnswers(answers);
         EXPECT_EQ(1, Run());
         EXPECT_FALSE(FileExists(report_));
+    }
+
+    // The whole file is read into ANSWER_FILE_SIZE bytes: one that fills
+    // them is used, one byte more is unreadable.
+    std::string text = Ini().Set("Setup", "Report", report_).Text();
+    text += ";" + std::string(ANSWER_FILE_SIZE - text.size() - 3, 'x') + "\r\n";
+    for (const std::string &more : {std::string(), std::string(" ")}) {
+        DeleteFileA(report_.c_str());
+        WriteFileBytes(media_ + "\\answers.ini", text + more);
+        EXPECT_EQ(more.empty() ? 2 : 1, Run()) << more.size();
     }
 }
 

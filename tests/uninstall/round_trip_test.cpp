@@ -1,11 +1,14 @@
 // The round trip: setup.exe installs media that ship the uninstaller, then
 // "uninstall.exe -s" removes the installation, and drive C: and the
 // software keys of HKLM and HKCU are as they were before; a second
-// installation is then not refused. One installation serves every check.
+// installation, unattended, is then not refused, opens no window of any
+// program, makes the same shortcuts as the clicked one, and is removed as
+// cleanly. One installation of each kind serves every check.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,6 +59,47 @@ std::string Difference(const std::set<std::string> &before,
     return text;
 }
 
+// Every visible top-level window of any process, with its class.
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM windows)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (IsWindowVisible(window))
+        (*(std::map<HWND, std::string> *)windows)[window] = name;
+    return TRUE;
+}
+
+std::map<HWND, std::string> VisibleWindows()
+{
+    std::map<HWND, std::string> windows;
+    EnumWindows(NoteVisibleWindow, (LPARAM)&windows);
+    return windows;
+}
+
+// Both Programs folders: Wine's Program Manager uses the per-user one
+// whatever the all-users flag says; the unattended run follows the flag.
+std::vector<std::string> ProgramsFolders()
+{
+    const char *shellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    return {ReadRegString(HKEY_CURRENT_USER, shellFolders, "Programs"),
+            ReadRegString(HKEY_LOCAL_MACHINE, shellFolders, "Common Programs")};
+}
+
+// The installation's shortcuts as the shell reads them back.
+std::string ReadShortcuts()
+{
+    std::string read;
+    for (const char *name :
+         {"RT Group\\RT Agent", "RT Group\\RT Common", "StartUp\\RT Monitor"})
+        for (const std::string &programs : ProgramsFolders()) {
+            std::string link = programs + "\\" + name + ".lnk";
+            if (FileExists(link))
+                read += std::string(name) + ": " + ReadShortcut(link) + "\n";
+        }
+    return read;
+}
+
 class RoundTrip : public testing::Test {
 protected:
     // What a failed earlier run may have left in the prefix.
@@ -72,12 +116,7 @@ protected:
              {"Software\\Veltrane", "Software\\Vorstmark",
               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RoundTripKit"})
             RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-        const char *shellFolders =
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            const char *name =
-                root == HKEY_CURRENT_USER ? "Programs" : "Common Programs";
-            std::string programs = ReadRegString(root, shellFolders, name);
+        for (const std::string &programs : ProgramsFolders()) {
             RemoveTree(programs + "\\RT Group");
             DeleteFileA((programs + "\\StartUp\\RT Monitor.lnk").c_str());
         }
@@ -142,6 +181,30 @@ protected:
         return problem;
     }
 
+    // setup.exe -s; every window of any process that appeared meanwhile,
+    // or within a second after it (a folder window opens late), is noted.
+    int InstallUnattended(std::vector<std::string> *newWindows)
+    {
+        WriteFileBytes(media_ + "\\answers.ini",
+                       "[Setup]\r\nDestination=C:\\Program Files\\RoundTrip\\Kit\r\n"
+                       "Group=RT Group\r\n");
+        std::map<HWND, std::string> before = VisibleWindows(), seen;
+        auto look = [&] {
+            for (const auto &window : VisibleWindows())
+                if (!before.count(window.first))
+                    seen.insert(window);
+            return false;
+        };
+        int code = RunProcessEndedWhen(media_ + "\\setup.exe -s -aanswers.ini",
+                                       media_, look);
+        for (DWORD end = GetTickCount(); GetTickCount() - end < 1000;
+             Sleep(20))
+            look();
+        for (const auto &window : seen)
+            newWindows->push_back(window.second);
+        return code;
+    }
+
     // The uninstall entry's command, as "Remove" in the list would run it.
     int Uninstall()
     {
@@ -177,6 +240,11 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
           "=C:\\Program Files\\RoundTrip\\Kit\\doc\r", "Complete=1"})
         EXPECT_NE(std::string::npos, made.find(folder)) << folder << made;
     EXPECT_EQ(std::string::npos, made.find("=C:\\Program Files\r")) << made;
+    std::string clickedShortcuts = ReadShortcuts();
+    EXPECT_NE(std::string::npos,
+              clickedShortcuts.find("RT Agent: C:\\Program Files\\RoundTrip\\"
+                                    "Kit\\agent.exe||\n"))
+        << clickedShortcuts;
 
     EXPECT_EQ(0, Uninstall());
     Snapshot after = TakeSnapshot(scratch_.path());
@@ -184,11 +252,19 @@ TEST_F(RoundTrip, UninstallLeavesTheMachineAsItWasAndSetupMayRunAgain)
     EXPECT_EQ("", Difference(before.machineKeys, after.machineKeys));
     EXPECT_EQ("", Difference(before.userKeys, after.userKeys));
 
-    // Nothing says "already installed" any more.
-    EXPECT_EQ("", Install());
+    // Nothing says "already installed" any more. The unattended run shows
+    // nothing, and its shortcuts read back as the clicked run's did.
+    std::vector<std::string> windows;
+    EXPECT_EQ(0, InstallUnattended(&windows));
+    EXPECT_EQ(std::vector<std::string>(), windows);
     EXPECT_TRUE(FileExists("C:\\Program Files\\RoundTrip\\Kit\\agent.exe"));
+    EXPECT_EQ(clickedShortcuts, ReadShortcuts());
     EXPECT_EQ(0, Uninstall());
     EXPECT_FALSE(FileExists("C:\\Program Files\\RoundTrip"));
+    after = TakeSnapshot(scratch_.path());
+    EXPECT_EQ("", Difference(before.files, after.files));
+    EXPECT_EQ("", Difference(before.machineKeys, after.machineKeys));
+    EXPECT_EQ("", Difference(before.userKeys, after.userKeys));
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+// The unattended run's shortcut files: what the shell reads back from
+// them, the entries left out or reported, the link name at its limit, and
+// the rollback that removes them without Program Manager. The round trip
+// compares them with the interactive run's.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string.h>
+
+#include <string>
+
+#include "common/setup_state.h"
+#include "core/setup_limits.h"
+#include "install/install_report.h"
+#include "install/journal_writer.h"
+#include "install/progman_client.h"
+#include "install/shortcut_files.h"
+#include "install/transaction.h"
+#include "tests/install/install_media.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+const std::string kSo = "\x83\x5C";   // "ソ": lead byte, then 0x5C
+const std::string kHyo = "\x95\x5C";  // "表"
+
+class ShortcutFiles : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetUnattendedRun(true);
+        OpenInstallReport(report_.Join("report.txt").c_str());
+    }
+    void TearDown() override
+    {
+        CloseInstallReport();
+        SetUnattendedRun(false);
+    }
+    std::string Report() { return ReadFileBytes(report_.Join("report.txt")); }
+
+    InstallMedia media_;
+    ScratchDir report_;
+};
+
+}  // namespace
+
+TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
+{
+    // Under code page 932 the group, a title and the destination hold
+    // characters whose second byte is a backslash.
+    bool sjis = GetACP() == 932;
+    std::string group = sjis ? "Kit " + kSo + kHyo : "Kit";
+    std::string title = sjis ? "Tool " + kHyo : "Tool";
+    std::string destination =
+        media_.destination() + (sjis ? "\\" + kHyo + kSo : "");
+    strcpy(g_destinationFolder, destination.c_str());
+    media_.WriteScript("[ShortCut_File]\n"
+                       "Icon000=" + title + ";tool.exe\n"
+                       "Icon001=Help;help.exe;C:\\Docs;-h 1\n"
+                       "Icon002=Say \"hi\";a.exe\n"
+                       "Icon003=Bad?Name;b.exe\n"
+                       "Icon004=..\\Up;u.exe\n");
+    std::string log = media_.logPath();
+    BeginTransaction(log.c_str());
+    ShortcutSkips skips = {};
+    EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", group.c_str(),
+                                         &skips));
+
+    std::string folder = media_.programs() + "\\" + group;
+    EXPECT_EQ(destination + "\\tool.exe||",
+              ReadShortcut(folder + "\\" + title + ".lnk"));
+    EXPECT_EQ("C:\\Docs\\help.exe|-h 1|", ReadShortcut(folder + "\\Help.lnk"));
+    // Left out as the conversation leaves it out, and noted.
+    EXPECT_EQ(1, skips.count);
+    EXPECT_FALSE(FileExists(folder + "\\Say \"hi\".lnk"));
+    // A title no file can be named after: a report line, and exit code 5.
+    EXPECT_EQ(2, CountShortcutFailures());
+    EXPECT_NE(std::string::npos,
+              Report().find("shortcut not made: Bad?Name (error 0x"))
+        << Report();
+    EXPECT_NE(std::string::npos,
+              Report().find("shortcut not made: ..\\Up (the title leads out"));
+    EXPECT_FALSE(FileExists(media_.programs() + "\\Up.lnk"));
+
+    // The rollback of an unattended run deletes them as files: no
+    // conversation, so no ShowGroup and no window.
+    CloseJournal();
+    EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log.c_str()));
+    EXPECT_FALSE(FileExists(folder)) << Report();
+    EXPECT_TRUE(FileExists(media_.programs()));
+}
+
+TEST(LinkPath, FitsAtTheLimitAndNotOnePast)
+{
+    std::string folder = "C:\\" + std::string(100, 'f');
+    // folder, backslash, title, ".lnk": 259 characters fill PATH_SIZE.
+    std::string title(PATH_SIZE - 1 - folder.size() - 1 - 4, 't');
+    char link[PATH_SIZE];
+    memset(link, '#', sizeof(link));
+    ASSERT_TRUE(FormLinkPath(folder.c_str(), title.c_str(), link,
+                             sizeof(link)));
+    EXPECT_EQ(folder + "\\" + title + ".lnk", link);
+    memset(link, '#', sizeof(link));
+    EXPECT_FALSE(FormLinkPath(folder.c_str(), (title + "t").c_str(), link,
+                              sizeof(link)));
+    EXPECT_STREQ("", link);
+    // The title's trail byte 0x5C is no separator to drop.
+    std::string sjisTitle = kSo + kHyo;
+    ASSERT_TRUE(FormLinkPath("C:\\G", sjisTitle.c_str(), link, sizeof(link)));
+    EXPECT_EQ("C:\\G\\" + sjisTitle + ".lnk", std::string(link));
+}
