@@ -35,6 +35,21 @@ static void CheckLine(const char *text)
     free(line);
 }
 
+// A line appended as an entry reads back whole through its check.
+static void CheckEntry(const char *line)
+{
+    size_t size = strlen(line) + 32;
+    char *entry = NewOutputBuffer(size);
+    int length = FormatJournalEntry(entry, size, 1, line);
+    FUZZ_CHECK(length > 2 && (size_t)length == strlen(entry));
+    entry[length - 2] = '\0';
+    entry[length - 1] = '\0';
+    const char *values[1];
+    FUZZ_CHECK(ListSectionValues(entry, (size_t)length, values, 1) == 1);
+    FUZZ_CHECK(strcmp(values[0], line) == 0);
+    free(entry);
+}
+
 static void CheckValues(const char *buffer, size_t size)
 {
     const char *values[64];
@@ -79,8 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (options & 4)
         buffer[length] = buffer[length + 1] = '\0';
 
-    if (memchr(buffer, '\0', bufferSize) != NULL)
+    if (memchr(buffer, '\0', bufferSize) != NULL) {
         CheckLine(buffer);
+        CheckEntry(buffer);
+    }
     CheckValues(buffer, bufferSize);
     CheckDrop(buffer, bufferSize, source, true);
     CheckDrop(buffer, bufferSize, source, false);

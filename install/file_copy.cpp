@@ -232,9 +232,10 @@ struct PlannedCopy {
     bool isFolder;                // a folder where the file should go
 };
 
-// Entries planned at once: their log entries go to the file in one write,
-// as the batched log list would write them anyway.
-static const int kCopyBatch = 64;
+// Entries planned at once: their log entries and journal lines go to the
+// files in one write each. Each write rewrites the whole log section, so
+// fewer, larger batches cost less.
+static const int kCopyBatch = 256;
 static PlannedCopy s_batch[kCopyBatch];
 
 // The folders the entry creates and its placement go into the journal.
@@ -305,13 +306,10 @@ static CopyResult CopyIntoPlace(const PlannedCopy *plan, DWORD *error)
     FormSidePath(plan->target, plan->tag, ".tmp", temporary,
                  sizeof(temporary));
     FormSidePath(plan->target, plan->tag, ".bak", backup, sizeof(backup));
-    if (!CopyFileA(plan->source, temporary, FALSE)) {
-        *error = GetLastError();
+    if (!CopyToTemporary(plan->source, temporary, error)) {
         DeleteFileA(temporary);
         return COPY_FAILED;
     }
-    // A file from read-only media is read-only; the installed one is not.
-    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
     PlacedFile placed = PlaceNewFile(temporary, plan->target, backup,
                                      plan->exists && !plan->isFolder,
                                      error);
