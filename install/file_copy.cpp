@@ -44,12 +44,61 @@ static void ReadFileEntry(const FileSectionReader *reader, int index,
     SplitFileEntry(value, entry);
 }
 
+// The fields expanded last, with what they gave. Each expansion reads the
+// Startup folder from the registry, and the entries of a section mostly
+// share their source and destination fields. Kept for one section.
+struct ExpandedField {
+    bool used;
+    bool fits;
+    int allUsers;
+    char field[FILE_ENTRY_SIZE];
+    char expanded[PATH_SIZE];
+};
+
+static ExpandedField s_expandedFields[2];
+static int s_expandedNext;
+
+static void ForgetExpandedFields()
+{
+    memset(s_expandedFields, 0, sizeof(s_expandedFields));
+    s_expandedNext = 0;
+}
+
+static const ExpandedField *FindExpandedField(const char *field, int allUsers)
+{
+    for (const ExpandedField &cached : s_expandedFields)
+        if (cached.used && cached.allUsers == allUsers &&
+            strcmp(cached.field, field) == 0)
+            return &cached;
+    return NULL;
+}
+
 // Expands a folder field with this computer's folders for the run's
 // all-users choice (the context); false when it does not fit.
 static bool ExpandFieldHere(void *allUsers, char *expanded, size_t size,
                             const char *field)
 {
-    return ExpandFolderMacros(expanded, size, field, *(int *)allUsers) == 1;
+    int users = *(int *)allUsers;
+    const ExpandedField *cached = FindExpandedField(field, users);
+    if (cached != NULL && size == sizeof(cached->expanded))
+        return CopyText(expanded, size, cached->expanded) ==
+                   strlen(cached->expanded) &&
+               cached->fits;
+    bool fits = ExpandFolderMacros(expanded, size, field, users) == 1;
+    ExpandedField *slot = &s_expandedFields[s_expandedNext];
+    if (size == sizeof(slot->expanded) &&
+        CopyText(slot->field, sizeof(slot->field), field) == strlen(field)) {
+        CopyText(slot->expanded, sizeof(slot->expanded), expanded);
+        slot->allUsers = users;
+        slot->fits = fits;
+        slot->used = true;
+        s_expandedNext = (s_expandedNext + 1) %
+                         (int)(sizeof(s_expandedFields) /
+                               sizeof(s_expandedFields[0]));
+    } else {
+        slot->used = false;
+    }
+    return fits;
 }
 
 // A folder field of an entry resolved against base (see
@@ -579,6 +628,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     // entry is read as it stands at the time.
     FileSectionReader reader;
     OpenFileSection(&reader, scriptPath, fileSection, !logIsScript);
+    ForgetExpandedFields();
     int count = CountEntries(&reader);
     int total = (int)GetPrivateProfileIntA(fileSection, "TotalFiles", count,
                                            scriptPath);
@@ -617,6 +667,7 @@ int SetSectionAttributes(const char *scriptPath,
 {
     FileSectionReader reader;
     OpenFileSection(&reader, scriptPath, fileSection, true);
+    ForgetExpandedFields();
     int count = CountEntries(&reader);
     for (int index = 0; index < count; index++) {
         FileEntry entry;
