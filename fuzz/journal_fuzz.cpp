@@ -1,7 +1,8 @@
 // The install journal: a line read back from a log someone else may have
 // written parses only into a step whose fields fit, and a parsed step
-// written again reads back the same; the journal section's values all lie
-// inside the buffer; the restart-rename lists lose only whole entries and
+// written again reads back the same; a line appended as a checked entry
+// reads back whole; the journal section's values all lie inside the
+// buffer; the restart-rename lists lose only whole entries and
 // a second pass finds nothing more to drop.
 // Input: option byte (bit 0..1: code page; bit 2: close the buffer with
 // two NULs), the source path for the rename filters, then the bytes (the
