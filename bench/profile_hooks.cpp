@@ -19,7 +19,7 @@ namespace {
 enum Category {
     LOG_READ, LOG_WRITE, SCRIPT_READ, COPY_FILE, FILE_ATTRIBUTES,
     FOLDERS, REGISTRY, DDE_CONNECT, DDE_GROUP, DDE_ITEM, DDE_OTHER,
-    PROGRESS_UI,
+    PROGRESS_UI, FILE_DATA, RENAMES, FLUSHES, SEARCHES,
     CATEGORY_COUNT
 };
 
@@ -36,6 +36,10 @@ const char *const kCategoryNames[CATEGORY_COUNT] = {
     "DDE other commands (AddItem, ExitProgman)",
     "DDE set-up and end (DdeInitialize, ...)",
     "progress (SendMessageA, SetWindowTextA)",
+    "file data (CreateFile, Read/WriteFile, close, times)",
+    "renames and deletes (MoveFileA/ExA, DeleteFileA)",
+    "flushes to disk (FlushFileBuffers)",
+    "folder searches (FindFirstFileA)",
 };
 
 struct Tally {
@@ -106,6 +110,16 @@ decltype(&DdeUninitialize) g_ddeUninitialize;
 decltype(&WinExec) g_winExec;
 decltype(&SendMessageA) g_sendMessage;
 decltype(&SetWindowTextA) g_setWindowText;
+decltype(&CreateFileA) g_createFile;
+decltype(&ReadFile) g_readFile;
+decltype(&WriteFile) g_writeFile;
+decltype(&CloseHandle) g_closeHandle;
+decltype(&SetFileTime) g_setFileTime;
+decltype(&MoveFileA) g_moveFile;
+decltype(&MoveFileExA) g_moveFileEx;
+decltype(&DeleteFileA) g_deleteFile;
+decltype(&FlushFileBuffers) g_flushFile;
+decltype(&FindFirstFileA) g_findFirst;
 
 DWORD WINAPI TimedGetString(LPCSTR section, LPCSTR key, LPCSTR fallback,
                             LPSTR value, DWORD size, LPCSTR file)
@@ -150,15 +164,87 @@ BOOL WINAPI TimedWriteString(LPCSTR section, LPCSTR key, LPCSTR value,
 LONGLONG g_firstCopyStart;
 LONGLONG g_lastCopyEnd;
 
+void MarkCopySpan(LONGLONG start)
+{
+    if (g_firstCopyStart == 0)
+        g_firstCopyStart = start;
+    g_lastCopyEnd = Now();
+}
+
 BOOL WINAPI TimedCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists)
 {
     LONGLONG start = Now();
     BOOL result = g_copyFile(from, to, failIfExists);
     Count(COPY_FILE, start);
+    MarkCopySpan(start);
+    return result;
+}
+
+// The engine's own copy reads and writes: the span runs from its first
+// read to its last write, as it does for CopyFileA.
+BOOL WINAPI TimedReadFile(HANDLE file, LPVOID buffer, DWORD size,
+                          LPDWORD got, LPOVERLAPPED overlapped)
+{
+    LONGLONG start = Now();
+    BOOL result = g_readFile(file, buffer, size, got, overlapped);
+    Count(FILE_DATA, start);
     if (g_firstCopyStart == 0)
         g_firstCopyStart = start;
-    g_lastCopyEnd = Now();
     return result;
+}
+
+BOOL WINAPI TimedWriteFile(HANDLE file, LPCVOID buffer, DWORD size,
+                           LPDWORD written, LPOVERLAPPED overlapped)
+{
+    LONGLONG start = Now();
+    BOOL result = g_writeFile(file, buffer, size, written, overlapped);
+    Count(FILE_DATA, start);
+    MarkCopySpan(start);
+    return result;
+}
+
+HANDLE WINAPI TimedCreateFile(LPCSTR path, DWORD access, DWORD share,
+                              LPSECURITY_ATTRIBUTES security, DWORD creation,
+                              DWORD flags, HANDLE copyFrom)
+{
+    return Timed(FILE_DATA, g_createFile, path, access, share, security,
+                 creation, flags, copyFrom);
+}
+
+BOOL WINAPI TimedCloseHandle(HANDLE handle)
+{
+    return Timed(FILE_DATA, g_closeHandle, handle);
+}
+
+BOOL WINAPI TimedSetFileTime(HANDLE file, const FILETIME *created,
+                             const FILETIME *accessed, const FILETIME *written)
+{
+    return Timed(FILE_DATA, g_setFileTime, file, created, accessed, written);
+}
+
+BOOL WINAPI TimedMoveFile(LPCSTR from, LPCSTR to)
+{
+    return Timed(RENAMES, g_moveFile, from, to);
+}
+
+BOOL WINAPI TimedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    return Timed(RENAMES, g_moveFileEx, from, to, flags);
+}
+
+BOOL WINAPI TimedDeleteFile(LPCSTR path)
+{
+    return Timed(RENAMES, g_deleteFile, path);
+}
+
+BOOL WINAPI TimedFlushFile(HANDLE file)
+{
+    return Timed(FLUSHES, g_flushFile, file);
+}
+
+HANDLE WINAPI TimedFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA found)
+{
+    return Timed(SEARCHES, g_findFirst, pattern, found);
 }
 
 BOOL WINAPI TimedSetAttributes(LPCSTR path, DWORD attributes)
@@ -302,6 +388,16 @@ const Hook kHooks[] = {
     {"WinExec", (void *)TimedWinExec, (void **)&g_winExec},
     {"SendMessageA", (void *)TimedSendMessage, (void **)&g_sendMessage},
     {"SetWindowTextA", (void *)TimedSetWindowText, (void **)&g_setWindowText},
+    {"CreateFileA", (void *)TimedCreateFile, (void **)&g_createFile},
+    {"ReadFile", (void *)TimedReadFile, (void **)&g_readFile},
+    {"WriteFile", (void *)TimedWriteFile, (void **)&g_writeFile},
+    {"CloseHandle", (void *)TimedCloseHandle, (void **)&g_closeHandle},
+    {"SetFileTime", (void *)TimedSetFileTime, (void **)&g_setFileTime},
+    {"MoveFileA", (void *)TimedMoveFile, (void **)&g_moveFile},
+    {"MoveFileExA", (void *)TimedMoveFileEx, (void **)&g_moveFileEx},
+    {"DeleteFileA", (void *)TimedDeleteFile, (void **)&g_deleteFile},
+    {"FlushFileBuffers", (void *)TimedFlushFile, (void **)&g_flushFile},
+    {"FindFirstFileA", (void *)TimedFindFirst, (void **)&g_findFirst},
 };
 
 const Hook *FindHook(const char *name)

@@ -126,7 +126,7 @@ def print_profile(results, case, floor_ms):
                                max(0.0, run_ms - total) / 1000))
     span = float(profile.get("copy_span_ms", "0") or 0)
     if span and floor_ms:
-        print("  the copying: first CopyFileA to the end of the last %9.3f s "
+        print("  the copying: first copy to the end of the last      %9.3f s "
               "(%.2f x the floor's median)" % (span / 1000, span / floor_ms))
 
 

@@ -42,6 +42,7 @@ constexpr int DISPLAY_NAME_SIZE = 64;         // [UnInstLog] DispName
 constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>
 constexpr int REPORT_LINE_SIZE = 2048;   // one line of the unattended report,
                                          // its "\r\n" included
+constexpr int COPY_BUFFER_SIZE = 256 * 1024;  // one read and write of a file copy
 constexpr int JOURNAL_TAG_SIZE = 9;        // "~st00001": temporary and backup names
 constexpr int REGISTRY_KEY_SIZE = 512;     // a key path the journal records
 constexpr int REGISTRY_NAME_SIZE = 256;    // a value name: at most 255 bytes
@@ -50,7 +51,7 @@ constexpr int JOURNAL_LINE_SIZE = 4096;    // one journal line, hex fields inclu
 constexpr int ANSWER_TEXT_SIZE = 1024;     // a recorded answer file, whole
 constexpr int CATALOG_BOX_TEXT_SIZE = 1024;  // a message-box text from the catalog
 constexpr int JOURNAL_SECTION_SIZE = 32000;  // one journal section: one section
-                                             // write on Windows 9x
+                                             // read on Windows 9x
 
 // Wizard pages.
 constexpr int WINDOW_CLASS_SIZE = 256;   // class names compared with [WINDOW] WINNAME_F

@@ -1,7 +1,8 @@
 // The install journal: a line read back from a log someone else may have
 // written parses only into a step whose fields fit, and a parsed step
-// written again reads back the same; the journal section's values all lie
-// inside the buffer; the restart-rename lists lose only whole entries and
+// written again reads back the same; a line appended as a checked entry
+// reads back whole; the journal section's values all lie inside the
+// buffer; the restart-rename lists lose only whole entries and
 // a second pass finds nothing more to drop.
 // Input: option byte (bit 0..1: code page; bit 2: close the buffer with
 // two NULs), the source path for the rename filters, then the bytes (the
@@ -33,6 +34,21 @@ static void CheckLine(const char *text)
                small[0] == '\0');
     free(small);
     free(line);
+}
+
+// A line appended as an entry reads back whole through its check.
+static void CheckEntry(const char *line)
+{
+    size_t size = strlen(line) + 32;
+    char *entry = NewOutputBuffer(size);
+    int length = FormatJournalEntry(entry, size, 1, line);
+    FUZZ_CHECK(length > 2 && (size_t)length == strlen(entry));
+    entry[length - 2] = '\0';
+    entry[length - 1] = '\0';
+    const char *values[1];
+    FUZZ_CHECK(ListSectionValues(entry, (size_t)length, values, 1) == 1);
+    FUZZ_CHECK(strcmp(values[0], line) == 0);
+    free(entry);
 }
 
 static void CheckValues(const char *buffer, size_t size)
@@ -79,8 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (options & 4)
         buffer[length] = buffer[length + 1] = '\0';
 
-    if (memchr(buffer, '\0', bufferSize) != NULL)
+    if (memchr(buffer, '\0', bufferSize) != NULL) {
         CheckLine(buffer);
+        CheckEntry(buffer);
+    }
     CheckValues(buffer, bufferSize);
     CheckDrop(buffer, bufferSize, source, true);
     CheckDrop(buffer, bufferSize, source, false);

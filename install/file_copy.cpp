@@ -44,12 +44,61 @@ static void ReadFileEntry(const FileSectionReader *reader, int index,
     SplitFileEntry(value, entry);
 }
 
+// The fields expanded last, with what they gave. Each expansion reads the
+// Startup folder from the registry, and the entries of a section mostly
+// share their source and destination fields. Kept for one section.
+struct ExpandedField {
+    bool used;
+    bool fits;
+    int allUsers;
+    char field[FILE_ENTRY_SIZE];
+    char expanded[PATH_SIZE];
+};
+
+static ExpandedField s_expandedFields[2];
+static int s_expandedNext;
+
+static void ForgetExpandedFields()
+{
+    memset(s_expandedFields, 0, sizeof(s_expandedFields));
+    s_expandedNext = 0;
+}
+
+static const ExpandedField *FindExpandedField(const char *field, int allUsers)
+{
+    for (const ExpandedField &cached : s_expandedFields)
+        if (cached.used && cached.allUsers == allUsers &&
+            strcmp(cached.field, field) == 0)
+            return &cached;
+    return NULL;
+}
+
 // Expands a folder field with this computer's folders for the run's
 // all-users choice (the context); false when it does not fit.
 static bool ExpandFieldHere(void *allUsers, char *expanded, size_t size,
                             const char *field)
 {
-    return ExpandFolderMacros(expanded, size, field, *(int *)allUsers) == 1;
+    int users = *(int *)allUsers;
+    const ExpandedField *cached = FindExpandedField(field, users);
+    if (cached != NULL && size == sizeof(cached->expanded))
+        return CopyText(expanded, size, cached->expanded) ==
+                   strlen(cached->expanded) &&
+               cached->fits;
+    bool fits = ExpandFolderMacros(expanded, size, field, users) == 1;
+    ExpandedField *slot = &s_expandedFields[s_expandedNext];
+    if (size == sizeof(slot->expanded) &&
+        CopyText(slot->field, sizeof(slot->field), field) == strlen(field)) {
+        CopyText(slot->expanded, sizeof(slot->expanded), expanded);
+        slot->allUsers = users;
+        slot->fits = fits;
+        slot->used = true;
+        s_expandedNext = (s_expandedNext + 1) %
+                         (int)(sizeof(s_expandedFields) /
+                               sizeof(s_expandedFields[0]));
+    } else {
+        slot->used = false;
+    }
+    return fits;
 }
 
 // A folder field of an entry resolved against base (see
@@ -232,9 +281,10 @@ struct PlannedCopy {
     bool isFolder;                // a folder where the file should go
 };
 
-// Entries planned at once: their log entries go to the file in one write,
-// as the batched log list would write them anyway.
-static const int kCopyBatch = 64;
+// Entries planned at once: their log entries and journal lines go to the
+// files in one write each. Each write rewrites the whole log section, so
+// fewer, larger batches cost less.
+static const int kCopyBatch = 256;
 static PlannedCopy s_batch[kCopyBatch];
 
 // The folders the entry creates and its placement go into the journal.
@@ -305,13 +355,10 @@ static CopyResult CopyIntoPlace(const PlannedCopy *plan, DWORD *error)
     FormSidePath(plan->target, plan->tag, ".tmp", temporary,
                  sizeof(temporary));
     FormSidePath(plan->target, plan->tag, ".bak", backup, sizeof(backup));
-    if (!CopyFileA(plan->source, temporary, FALSE)) {
-        *error = GetLastError();
+    if (!CopyToTemporary(plan->source, temporary, error)) {
         DeleteFileA(temporary);
         return COPY_FAILED;
     }
-    // A file from read-only media is read-only; the installed one is not.
-    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
     PlacedFile placed = PlaceNewFile(temporary, plan->target, backup,
                                      plan->exists && !plan->isFolder,
                                      error);
@@ -581,6 +628,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     // entry is read as it stands at the time.
     FileSectionReader reader;
     OpenFileSection(&reader, scriptPath, fileSection, !logIsScript);
+    ForgetExpandedFields();
     int count = CountEntries(&reader);
     int total = (int)GetPrivateProfileIntA(fileSection, "TotalFiles", count,
                                            scriptPath);
@@ -619,6 +667,7 @@ int SetSectionAttributes(const char *scriptPath,
 {
     FileSectionReader reader;
     OpenFileSection(&reader, scriptPath, fileSection, true);
+    ForgetExpandedFields();
     int count = CountEntries(&reader);
     for (int index = 0; index < count; index++) {
         FileEntry entry;

@@ -74,6 +74,51 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
     return false;
 }
 
+// One buffer for every copy: large files go in few reads and writes.
+static char s_copyBuffer[COPY_BUFFER_SIZE];
+
+static bool CopyContents(HANDLE from, HANDLE to)
+{
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, s_copyBuffer, sizeof(s_copyBuffer), &got, NULL))
+            return false;
+        if (got == 0)
+            return true;
+        DWORD written = 0;
+        if (!WriteFile(to, s_copyBuffer, got, &written, NULL) ||
+            written != got)
+            return false;
+    }
+}
+
+bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
+{
+    HANDLE from = CreateFileA(source, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (from == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    HANDLE to = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+    if (to == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        CloseHandle(from);
+        return false;
+    }
+    FILETIME written;
+    bool copied = CopyContents(from, to);
+    if (!copied)
+        *error = GetLastError();
+    else if (GetFileTime(from, NULL, NULL, &written))
+        SetFileTime(to, NULL, NULL, &written);
+    CloseHandle(to);
+    CloseHandle(from);
+    return copied;
+}
+
 bool IsFileInUse(const char *path)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ,

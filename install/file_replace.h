@@ -17,6 +17,12 @@ bool FormSidePath(const char *target, const char *tag, const char *extension,
 // free in target's folder. Returns false when none is.
 bool ChooseSideTag(const char *target, char *tag, size_t size);
 
+// Copies source to temporary (created, or emptied when it is there) with
+// the source's times and no attribute: a file from read-only media is
+// installed writable. Returns false with *error set; a failed copy may
+// leave temporary behind for the caller to delete.
+bool CopyToTemporary(const char *source, const char *temporary, DWORD *error);
+
 enum PlacedFile {
     PLACED_NOW,          // the target is the new file
     PLACED_AT_RESTART,   // in use: the temporary file replaces it then

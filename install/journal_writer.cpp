@@ -12,16 +12,17 @@
 static const char kTransactionSection[] = "Transaction";
 static const int kMaxJournalSections = 999;
 
-// The section being filled, in the form a section write takes
-// ("12=file ...", each ending in NUL, one more NUL).
+// The steps not yet in the file, as they are appended to it (see
+// FormatJournalEntry), and the size of the section being filled as a
+// section read gives it back ("N:CHECK=line" and a NUL per entry).
 struct JournalWriter {
     char logPath[PATH_SIZE];
     bool open;
-    int sectionIndex;   // from 1
+    int sectionIndex;   // from 1; 0 before the first step
     int stepNumber;     // key of the next step, over all sections
-    char table[JOURNAL_SECTION_SIZE];
-    size_t tableLength;
-    bool unwritten;
+    size_t sectionLength;
+    char pending[JOURNAL_SECTION_SIZE];
+    size_t pendingLength;
 };
 
 static JournalWriter s_journal;
@@ -157,7 +158,7 @@ TransactionState ReadTransactionState(const char *logPath)
     return ParseTransactionState(state);
 }
 
-void OpenJournal(const char *logPath)
+void OpenJournal(const char *logPath, bool logExisted)
 {
     memset(&s_journal, 0, sizeof(s_journal));
     if (logPath[0] == '\0' ||
@@ -165,12 +166,20 @@ void OpenJournal(const char *logPath)
             strlen(logPath))
         return;
     s_journal.open = true;
-    s_journal.sectionIndex = 1;
     s_journal.stepNumber = 1;
     // A journal left by an earlier run of the same log was rolled back or
     // committed before this one started; its steps must not mix in.
     RemoveJournal(logPath);
-    WriteTransactionState(logPath, kStateInProgress);
+    // Both keys in one replacement of the file: "State=...", NUL,
+    // "LogExisted=1", NUL, NUL.
+    char lines[64];
+    int length = snprintf(lines, sizeof(lines), "State=%s", kStateInProgress);
+    const char existed[] = "LogExisted=1";
+    memset(lines + length, 0, sizeof(lines) - (size_t)length);
+    if (logExisted)
+        memcpy(lines + length + 1, existed, sizeof(existed));
+    SectionChange change = {kTransactionSection, lines};
+    ChangeJournal(logPath, WriteSectionLines, &change);
 }
 
 bool IsJournalOpen()
@@ -183,15 +192,58 @@ const char *JournalLogPath()
     return s_journal.logPath;
 }
 
-static bool WriteCurrentSection()
+// Appends the pending entries to the journal file; with flush, makes
+// them reach the disk before the steps they name are taken.
+static bool AppendPending(bool flush)
 {
-    if (!s_journal.unwritten)
+    char journal[PATH_SIZE];
+    char copy[PATH_SIZE];
+    if (!FormJournalPaths(s_journal.logPath, journal, copy, sizeof(journal)))
+        return false;
+    if (s_journal.pendingLength == 0 && !flush)
         return true;
+    HANDLE file = CreateFileA(journal, GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool whole =
+        SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER &&
+        WriteFile(file, s_journal.pending, (DWORD)s_journal.pendingLength,
+                  &written, NULL) &&
+        written == s_journal.pendingLength;
+    if (whole && flush)
+        whole = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    s_journal.pendingLength = 0;
+    return whole;
+}
+
+static bool AddPending(const char *text, size_t length)
+{
+    bool appended = true;
+    if (s_journal.pendingLength + length > sizeof(s_journal.pending))
+        appended = AppendPending(false);
+    if (length > sizeof(s_journal.pending))
+        return false;
+    memcpy(s_journal.pending + s_journal.pendingLength, text, length);
+    s_journal.pendingLength += length;
+    return appended;
+}
+
+// The header of the next section. The blank line before it ends whatever
+// line the state write left last.
+static bool StartSection()
+{
+    char header[LOG_SECTION_SIZE + 8];
     char name[LOG_SECTION_SIZE];
-    FormatJournalSectionName(name, sizeof(name), s_journal.sectionIndex);
-    s_journal.unwritten = false;
-    SectionChange change = {name, s_journal.table};
-    return ChangeJournal(s_journal.logPath, WriteSectionLines, &change);
+    if (FormatJournalSectionName(name, sizeof(name), s_journal.sectionIndex) <
+        0)
+        return false;
+    int length = snprintf(header, sizeof(header), "\r\n[%s]\r\n", name);
+    s_journal.sectionLength = 0;
+    return length > 0 && (size_t)length < sizeof(header) &&
+           AddPending(header, (size_t)length);
 }
 
 void AddJournalStep(const JournalStep *step)
@@ -199,34 +251,35 @@ void AddJournalStep(const JournalStep *step)
     if (!s_journal.open)
         return;
     char line[JOURNAL_LINE_SIZE];
-    int length = FormatJournalStep(step, line, sizeof(line));
+    if (FormatJournalStep(step, line, sizeof(line)) < 0)
+        return;
+    char entry[JOURNAL_LINE_SIZE + 32];
+    int length = FormatJournalEntry(entry, sizeof(entry), s_journal.stepNumber,
+                                    line);
     if (length < 0)
         return;
-    char entry[JOURNAL_LINE_SIZE + 16];
-    int entryLength = snprintf(entry, sizeof(entry), "%d=%s",
-                               s_journal.stepNumber, line);
-    if (entryLength < 0 || (size_t)entryLength >= sizeof(entry))
-        return;
-    // The section and its closing NUL must fit one section write.
-    if (s_journal.tableLength + (size_t)entryLength + 2 >
-        sizeof(s_journal.table)) {
-        WriteCurrentSection();
+    // A section read gives the entry without its line end, with a NUL; the
+    // section and its closing NUL must fit one section read.
+    size_t readLength = (size_t)length - 2 + 1;
+    bool first = s_journal.sectionIndex == 0;
+    if (first ||
+        s_journal.sectionLength + readLength + 1 > JOURNAL_SECTION_SIZE) {
         if (s_journal.sectionIndex >= kMaxJournalSections)
             return;
         s_journal.sectionIndex++;
-        s_journal.tableLength = 0;
+        if (!StartSection())
+            return;
     }
-    memcpy(s_journal.table + s_journal.tableLength, entry,
-           (size_t)entryLength + 1);
-    s_journal.tableLength += (size_t)entryLength + 1;
-    s_journal.table[s_journal.tableLength] = '\0';
+    AddPending(entry, (size_t)length);
+    s_journal.sectionLength += readLength;
     s_journal.stepNumber++;
-    s_journal.unwritten = true;
 }
 
 bool FlushJournal()
 {
-    return !s_journal.open || WriteCurrentSection();
+    if (!s_journal.open || s_journal.pendingLength == 0)
+        return true;
+    return AppendPending(true);
 }
 
 void CloseJournal()

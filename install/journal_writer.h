@@ -1,18 +1,19 @@
 // Writing the install run's journal (see core/log/journal.h for the
-// lines) into a file of its own beside the uninstall log, "LOG.jnl", which
-// is only ever replaced whole: a run killed while it writes leaves the
-// old journal or the new one, never one cut short. Steps are kept in
-// memory and written a section at a time when the caller flushes, before
-// it takes the steps: the copy flushes once per batch of files, the
-// registry and shortcut steps at once.
+// lines) into a file of its own beside the uninstall log, "LOG.jnl". Its
+// [Transaction] state is changed only by replacing the file whole, so a
+// run killed while it writes leaves the old state or the new one. Steps
+// are kept in memory and appended, each entry with its check, when the
+// caller flushes, before it takes the steps: the copy flushes once per
+// batch of files, the registry and shortcut steps at once. An append cut
+// short leaves a last entry that fails its check and is not read.
 #pragma once
 
 #include "core/log/journal.h"
 
 // Starts the journal of the log at logPath: [Transaction] State=in
-// progress, the first journal section empty. An empty path keeps no
+// progress, and LogExisted=1 when logExisted. An empty path keeps no
 // journal (then nothing can be rolled back).
-void OpenJournal(const char *logPath);
+void OpenJournal(const char *logPath, bool logExisted);
 
 // Whether a journal is being written.
 bool IsJournalOpen();

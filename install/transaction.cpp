@@ -75,9 +75,7 @@ void BeginTransaction(const char *logPath)
                   CopyFileA(logFile, backup, FALSE);
     if (copied)
         SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
-    OpenJournal(logPath);
-    if (IsJournalOpen() && existed)
-        WriteTransactionKey(logPath, "LogExisted", "1");
+    OpenJournal(logPath, existed);
 }
 
 static int FindRecentFolder(const char *folder)
@@ -378,12 +376,14 @@ static void DropBackup(void *, const char *line)
         !IsRemovablePath(step.path))
         return;
     char backup[PATH_SIZE];
-    if (FormSidePath(step.path, step.tag, ".bak", backup, sizeof(backup)) &&
-        IsFile(backup)) {
-        SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(backup))
-            ScheduleDeletion(backup);
-    }
+    if (!FormSidePath(step.path, step.tag, ".bak", backup, sizeof(backup)))
+        return;
+    // Most backups go at the first try; only one that stays is looked at.
+    if (DeleteFileA(backup) || !IsFile(backup))
+        return;
+    SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileA(backup))
+        ScheduleDeletion(backup);
 }
 
 // Once the log says complete: the backups and the journal go, the journal

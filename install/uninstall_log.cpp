@@ -87,7 +87,9 @@ static size_t SectionWriteLimit()
 // Entries written at once when the caller does not flush sooner. The copy
 // flushes each batch of its entries before copying their files, so that a
 // run ended from outside never leaves a file the log does not list.
-static const int kWriteBatch = 64;
+// No smaller than the copy's batch (install/file_copy.cpp), which flushes
+// its own.
+static const int kWriteBatch = 256;
 static const size_t kTableInitialSize = 4096;
 
 static char s_sectionNames[LOG_SECTION_NAMES_SIZE];

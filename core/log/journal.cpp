@@ -307,6 +307,53 @@ int FormatJournalSectionName(char *name, size_t size, int index)
     return length;
 }
 
+// FNV-1a over the line without its trailing blanks, which a profile
+// reader drops: the check then holds for the value as any reader gives it.
+static unsigned long LineCheck(const char *line, size_t length)
+{
+    while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t'))
+        length--;
+    unsigned long hash = 2166136261ul;
+    for (size_t i = 0; i < length; i++)
+        hash = ((hash ^ (unsigned char)line[i]) * 16777619ul) & 0xFFFFFFFFul;
+    return hash;
+}
+
+int FormatJournalEntry(char *entry, size_t size, int number,
+                       const char *line)
+{
+    if (size == 0)
+        return -1;
+    int length = snprintf(entry, size, "%d:%08lX=%s\r\n", number,
+                          LineCheck(line, strlen(line)), line);
+    if (number < 0 || length < 0 || (size_t)length >= size) {
+        entry[0] = '\0';
+        return -1;
+    }
+    return length;
+}
+
+// Whether the key (start to equals) has no check, or one the value
+// (equals + 1 to end) passes.
+static bool PassesCheck(const char *start, const char *equals,
+                        const char *end)
+{
+    const char *colon =
+        (const char *)memchr(start, ':', (size_t)(equals - start));
+    if (colon == NULL)
+        return true;
+    if (equals - colon != 9)
+        return false;
+    unsigned long check = 0;
+    for (const char *p = colon + 1; p < equals; p++) {
+        int digit = HexDigit(*p);
+        if (digit < 0)
+            return false;
+        check = (check << 4) | (unsigned long)digit;
+    }
+    return check == LineCheck(equals + 1, (size_t)(end - equals - 1));
+}
+
 int ListSectionValues(const char *section, size_t size, const char **values,
                       int capacity)
 {
@@ -319,7 +366,7 @@ int ListSectionValues(const char *section, size_t size, const char **values,
             break;   // a line cut by the end of the buffer
         const char *equals =
             (const char *)memchr(line, '=', (size_t)(end - line));
-        if (equals != NULL)
+        if (equals != NULL && PassesCheck(line, equals, end))
             values[count++] = equals + 1;
         at += (size_t)(end - line) + 1;
     }

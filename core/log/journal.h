@@ -65,9 +65,19 @@ bool ParseJournalStep(const char *text, JournalStep *step);
 // length, or -1 when it does not fit.
 int FormatJournalSectionName(char *name, size_t size, int index);
 
+// One journal entry as it is appended to a section: "N:CHECK=line\r\n",
+// CHECK eight hexadecimal digits over the line. A run killed or cut off
+// while it appends leaves a last entry cut short or filled with whatever
+// the disk held; its check tells it from a whole one. Returns the length,
+// or -1 (entry empty) when it does not fit size bytes.
+int FormatJournalEntry(char *entry, size_t size, int number,
+                       const char *line);
+
 // The values of a section buffer ("key=value", each ending in NUL, one
 // more NUL at the end; nothing past size is read) in file order, at most
-// capacity of them. Returns the count.
+// capacity of them. A value whose key carries a check (":CHECK") that it
+// fails is no value; a key without one is an entry of an older setup,
+// which replaced its journal whole. Returns the count.
 int ListSectionValues(const char *section, size_t size, const char **values,
                       int capacity);
 

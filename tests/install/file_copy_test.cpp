@@ -14,6 +14,7 @@
 #include "core/text/dbcs.h"
 #include "common/platform.h"
 #include "common/setup_state.h"
+#include "core/setup_limits.h"
 #include "install/copy_memory.h"
 #include "install/file_copy.h"
 #include "tests/install/install_media.h"
@@ -209,6 +210,39 @@ TEST_F(FileCopy, ExistingFileIsReplacedAndFailedCopiesAreCounted)
     EXPECT_EQ(media_.Dest("missing.txt"),
               media_.LogValue("Files_File", "FILE01"));
     EXPECT_EQ(media_.Dest("taken"), media_.LogValue("Files_File", "FILE02"));
+}
+
+// The copy reads and writes a buffer at a time: a file of exactly one
+// buffer and one of a byte more arrive whole; a read-only source from the
+// media arrives writable, with the source's time.
+TEST_F(FileCopy, FilesAtTheCopyBufferLimitArriveWholeWritableAndDated)
+{
+    std::string exact(COPY_BUFFER_SIZE, 'x');
+    exact[COPY_BUFFER_SIZE - 1] = 'e';
+    std::string past = exact + "p";
+    media_.WriteSource("exact.bin", exact);
+    media_.WriteSource("past.bin", past);
+    std::string source = media_.media() + "\\exact.bin";
+    FILETIME written = {0x12345000u, 0x01B00000u};
+    HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFileTime(file, NULL, NULL, &written);
+    CloseHandle(file);
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
+    Script("[Files_File]\nfile000=exact.bin\nfile001=past.bin\n");
+    Copy("Files_File");
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(0, failures_.count);
+    EXPECT_TRUE(ReadFileBytes(media_.Dest("exact.bin")) == exact);
+    EXPECT_TRUE(ReadFileBytes(media_.Dest("past.bin")) == past);
+    WIN32_FILE_ATTRIBUTE_DATA installed;
+    ASSERT_TRUE(GetFileAttributesExA(media_.Dest("exact.bin").c_str(),
+                                     GetFileExInfoStandard, &installed));
+    EXPECT_EQ(0u, installed.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(written.dwLowDateTime, installed.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(written.dwHighDateTime, installed.ftLastWriteTime.dwHighDateTime);
 }
 
 TEST_F(FileCopy, FolderMacrosInSourceAndDestinationFields)

@@ -101,11 +101,16 @@ TEST_F(Transaction, RollbackLeavesTheMachineAsItWasAndCanBeRunAgain)
     EXPECT_EQ("a", ReadFileBytes(Path("new\\sub\\a.txt")));
     CloseJournal();
     EXPECT_TRUE(IsInterruptedLog(log().c_str()));
-    // Kept as it is just before the last step, to run the rollback again
-    // as after a kill at that point.
+    // A run cut off in the middle of an append leaves a last line that
+    // fails its check: it is skipped, and the rest is undone.
     std::string journal = ReadFileBytes(log() + ".jnl");
+    WriteFileBytes(Path("keep.txt"), "mine");
+    WriteFileBytes(log() + ".jnl",
+                   journal + "99:00000000=file ~st00099 " + Path("keep.txt"));
 
     EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()));
+    EXPECT_EQ("mine", ReadFileBytes(Path("keep.txt")));
+    DeleteFileA(Path("keep.txt").c_str());
     ExpectStateBefore();
     EXPECT_FALSE(FileExists(log() + ".jnl"));
 

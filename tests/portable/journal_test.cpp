@@ -136,6 +136,45 @@ TEST(Journal, SectionValuesInFileOrderAndNothingPastTheBuffer)
     EXPECT_EQ(TRANSACTION_UNKNOWN, ParseTransactionState("In Progress "));
 }
 
+// Appended entries as a section read gives them back: a run cut off while
+// it appended leaves a last entry cut short or overwritten, which its check
+// refuses; an older setup's plain keys still read.
+TEST(Journal, AppendedEntriesPassTheirCheckAndCutOrDamagedOnesDoNot)
+{
+    const char *path = "file ~st00001 C:\\\x83\x5C\\a.txt";   // a path with ソ
+    char entry[JOURNAL_LINE_SIZE + 32];
+    int length = FormatJournalEntry(entry, sizeof(entry), 12, path);
+    ASSERT_GT(length, 0);
+    ASSERT_EQ(std::string("\r\n"), std::string(entry + length - 2));
+    // As a section read gives it: no line end, a NUL, trailing blanks gone.
+    std::string whole(entry, (size_t)length - 2);
+    EXPECT_EQ(0u, whole.find("12:"));
+    std::string section = whole + '\0' + "3=folder C:\\old" + '\0' +
+                          whole.substr(0, whole.size() - 3) + '\0';
+    std::string damaged = whole;
+    damaged[damaged.size() - 5] ^= 1;
+    section += damaged + '\0' + whole.substr(0, whole.find('=')) + '\0' + '\0';
+    const char *values[8];
+    ASSERT_EQ(2, ListSectionValues(section.data(), section.size(), values, 8));
+    EXPECT_STREQ(path, values[0]);
+    EXPECT_STREQ("folder C:\\old", values[1]);
+
+    // A line that ends in a blank keeps its check when a reader trims it.
+    length = FormatJournalEntry(entry, sizeof(entry), 1, "folder C:\\x ");
+    std::string trimmed(entry, (size_t)length - 3);
+    trimmed += '\0';
+    EXPECT_EQ(1, ListSectionValues(trimmed.data(), trimmed.size() + 1, values, 8));
+
+    // Exactly the buffer, then one byte short.
+    length = FormatJournalEntry(entry, sizeof(entry), 7, "folder C:\\y");
+    char exact[64];
+    memset(exact, '#', sizeof(exact));
+    EXPECT_EQ(length, FormatJournalEntry(exact, (size_t)length + 1, 7,
+                                         "folder C:\\y"));
+    EXPECT_EQ(-1, FormatJournalEntry(exact, (size_t)length, 7, "folder C:\\y"));
+    EXPECT_STREQ("", exact);
+}
+
 TEST(Journal, RestartRenamesOfOneSourceGoAndTheOthersStay)
 {
     // Source, then "!"-target (replace) or "" (delete).
