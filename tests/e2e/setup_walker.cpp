@@ -33,7 +33,8 @@ bool SetupProcess::Start(const std::string &folder,
 
 int SetupProcess::WaitForExit(DWORD timeoutMs)
 {
-    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.hProcess, ScaledTimeout(timeoutMs)) !=
+        WAIT_OBJECT_0) {
         TerminateProcess(process_.hProcess, 1);
         WaitForSingleObject(process_.hProcess, 5000);
         return -1;
@@ -161,6 +162,7 @@ static int PageIndex(HWND page)
 
 int WaitForPage(HWND frame, int page, DWORD timeoutMs)
 {
+    timeoutMs = ScaledTimeout(timeoutMs);
     DWORD start = GetTickCount();
     int shown = -1;
     do {
@@ -192,7 +194,7 @@ static std::string ChooseDestination(SetupProcess &setup, HWND page,
     PressButton(browser, IDOK);
     DWORD start = GetTickCount();
     while (IsWindow(browser) && IsWindowVisible(browser) &&
-           GetTickCount() - start < 10000)
+           GetTickCount() - start < ScaledTimeout(10000))
         Sleep(50);
     if (IsWindow(browser) && IsWindowVisible(browser))
         return "the folder browser refused " + choices.destination;
@@ -234,7 +236,7 @@ static int WaitForPageAnsweringBoxes(SetupProcess &setup, HWND frame, int page,
                                      std::vector<std::string> *boxes)
 {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < 60000) {
+    while (GetTickCount() - start < ScaledTimeout(60000)) {
         // An aborted run closes the frame, shows its last box and ends.
         bool ended = !IsWindow(frame) && HasEnded(setup);
         if (WaitForPage(frame, page, 200) == page)
@@ -254,6 +256,19 @@ static int WaitForPageAnsweringBoxes(SetupProcess &setup, HWND frame, int page,
     return -1;
 }
 
+static std::string ChooseLanguage(HWND dialog, const std::string &name)
+{
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    LRESULT row = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1,
+                               (LPARAM)name.c_str());
+    if (row == LB_ERR)
+        return "the language list has no " + name;
+    SendMessageA(list, LB_SETCURSEL, (WPARAM)row, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE_LIST, LBN_SELCHANGE),
+                 (LPARAM)list);
+    return "";
+}
+
 std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
                           const StepHook &step,
                           std::vector<std::string> *boxes)
@@ -261,6 +276,11 @@ std::string WalkWholeRoad(SetupProcess &setup, const RoadChoices &choices,
     HWND language = WaitForLanguageDialog(setup);
     if (language == NULL)
         return "no language dialog";
+    if (!choices.language.empty()) {
+        std::string problem = ChooseLanguage(language, choices.language);
+        if (!problem.empty())
+            return problem;
+    }
     Step(step, "00-language");
     PressButton(language, IDOK);
 

@@ -54,6 +54,7 @@ void SetText(HWND window, const std::string &text);
 typedef std::function<void(const char *name)> StepHook;
 
 struct RoadChoices {
+    std::string language;         // the name picked in the list; empty: its preselection
     std::string destination;      // typed into the folder browser
     std::string group;            // typed after picking from the list
     bool pickFromList = true;

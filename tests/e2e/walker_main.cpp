@@ -1,6 +1,8 @@
-// setup_walker DIST DESTINATION GROUP [SHOTS [--abort | -r<file>]]: runs
-// DIST\setup.exe (with -r<file> on its command line, when given) and walks
-// the whole road. With SHOTS, before each step it writes
+// setup_walker DIST DESTINATION GROUP [SHOTS] [--abort] [-r<file>]
+// [--language=CODE]: runs DIST\setup.exe (with -r<file> on its command
+// line, when given) and walks the whole road, picking the language of
+// DIST\language.ini whose code is CODE (default: the preselected one).
+// With SHOTS, before each step it writes
 // SHOTS\request holding the step's name and waits (at most 30 s) until the
 // file is gone, so a screenshot can be taken from outside. --abort answers
 // the failed-copy box (Abort/Retry/Ignore) with Abort, after its
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "startup/startup_config.h"
 #include "tests/e2e/setup_walker.h"
 #include "tests/support/window_search.h"
 
@@ -23,23 +26,51 @@ static bool IsAbortRetryIgnore(HWND box)
     return GetDlgItem(box, IDABORT) != NULL && GetDlgItem(box, IDRETRY) != NULL;
 }
 
+// The list's name of the language whose code is code, as the dialog shows
+// it; "" when the list has none.
+static std::string LanguageNamed(const std::string &dist, const char *code)
+{
+    std::string list = dist + "\\language.ini";
+    LanguageEntry entry;
+    for (int index = 0; ReadLanguageListEntry(list.c_str(), index, &entry); index++)
+        if (lstrcmpiA(entry.code, code) == 0)
+            return entry.name;
+    return "";
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 4) {
-        fprintf(stderr, "usage: setup_walker DIST DESTINATION GROUP [SHOTS "
-                        "[--abort | -r<file>]]\n");
+        fprintf(stderr, "usage: setup_walker DIST DESTINATION GROUP [SHOTS] "
+                        "[--abort] [-r<file>] [--language=CODE]\n");
         return 2;
     }
-    std::string shots = argc > 4 ? argv[4] : "";
-    bool abort = argc > 5 && strcmp(argv[5], "--abort") == 0;
-    std::string arguments =
-        argc > 5 && strncmp(argv[5], "-r", 2) == 0 ? argv[5] : "";
+    const char kLanguageOption[] = "--language=";
+    std::string shots;
+    std::string arguments;
+    bool abort = false;
+    RoadChoices choices;
+    for (int i = 4; i < argc; i++) {
+        if (strcmp(argv[i], "--abort") == 0) {
+            abort = true;
+        } else if (strncmp(argv[i], kLanguageOption, sizeof(kLanguageOption) - 1) == 0) {
+            const char *code = argv[i] + sizeof(kLanguageOption) - 1;
+            choices.language = LanguageNamed(argv[1], code);
+            if (choices.language.empty()) {
+                fprintf(stderr, "no language %s in %s\\language.ini\n", code, argv[1]);
+                return 2;
+            }
+        } else if (strncmp(argv[i], "-r", 2) == 0) {
+            arguments = argv[i];
+        } else {
+            shots = argv[i];
+        }
+    }
     SetupProcess setup;
     if (!setup.Start(argv[1], arguments)) {
         fprintf(stderr, "cannot start %s\\setup.exe\n", argv[1]);
         return 2;
     }
-    RoadChoices choices;
     choices.destination = argv[2];
     choices.group = argv[3];
     StepHook step;

@@ -9,11 +9,12 @@ static const char kSessionManager[] =
 static const char kPendingRenames[] = "PendingFileRenameOperations";
 
 // Wine's own keys, which its shell and network code write on their own
-// while the programs run, and its font lists, which it writes again when a
-// program starts under another locale (the code page 932 runs).
+// while the programs run; and the font lists, which the first program
+// that draws text under another locale than the last rewrites ("Small
+// Fonts" is jsmalle.fon under Japanese, smalle.fon otherwise).
 static const char *const kWineNoise[] = {
     "\\NetworkCards\\", "Explorer\\Advanced]", "\\Temporary System Parameters",
-    "\\Fonts]", "\\FontSubstitutes]"};
+    "CurrentVersion\\Fonts]", "CurrentVersion\\FontSubstitutes]"};
 
 void ListTree(const std::string &folder, std::set<std::string> *paths)
 {

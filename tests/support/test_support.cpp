@@ -1,4 +1,5 @@
 #include "tests/support/test_support.h"
+#include "tests/support/window_search.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -234,7 +235,7 @@ bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > ScaledTimeout(timeoutMs))
             return done();
         MSG message;
         while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
@@ -333,7 +334,8 @@ int RunProcess(const std::string &commandLine, DWORD timeoutMs)
                         &startup, &process))
         return -1;
     DWORD code = (DWORD)-1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, ScaledTimeout(timeoutMs)) ==
+        WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
     else
         TerminateProcess(process.hProcess, 99);
@@ -357,7 +359,7 @@ int RunProcessEndedWhen(const std::string &commandLine,
         return -1;
     int result = -1;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
+    while (GetTickCount() - start < ScaledTimeout(timeoutMs)) {
         if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
             DWORD code = 0;
             GetExitCodeProcess(process.hProcess, &code);

@@ -1,5 +1,6 @@
 #include "tests/support/window_search.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -31,10 +32,24 @@ HWND FindProcessWindow(DWORD process, const std::function<bool(HWND)> &match)
     return search.found;
 }
 
+DWORD ScaledTimeout(DWORD timeoutMs)
+{
+    static DWORD scale = 0;
+    if (scale == 0) {
+        char text[16] = "";
+        GetEnvironmentVariableA("SETUP_TIMEOUT_SCALE", text, sizeof(text));
+        scale = (DWORD)atoi(text);
+        if (scale < 1 || scale > 100)
+            scale = 1;
+    }
+    return timeoutMs == INFINITE ? INFINITE : timeoutMs * scale;
+}
+
 HWND WaitForProcessWindow(DWORD process,
                           const std::function<bool(HWND)> &match,
                           DWORD timeoutMs)
 {
+    timeoutMs = ScaledTimeout(timeoutMs);
     DWORD start = GetTickCount();
     do {
         HWND found = FindProcessWindow(process, match);

@@ -10,7 +10,12 @@
 // NULL.
 HWND FindProcessWindow(DWORD process, const std::function<bool(HWND)> &match);
 
-// FindProcessWindow, tried every 50 ms until timeoutMs has passed.
+// timeoutMs times SETUP_TIMEOUT_SCALE (a whole number from the
+// environment, default 1): programs run emulated take several times longer
+// to show a window or to end. Every wait of the drivers goes through it.
+DWORD ScaledTimeout(DWORD timeoutMs);
+
+// FindProcessWindow, tried every 50 ms until timeoutMs (scaled) has passed.
 HWND WaitForProcessWindow(DWORD process,
                           const std::function<bool(HWND)> &match,
                           DWORD timeoutMs);
