@@ -9,12 +9,13 @@ static const char kSessionManager[] =
 static const char kPendingRenames[] = "PendingFileRenameOperations";
 
 // Wine's own keys, which its shell and network code write on their own
-// while the programs run; and the font lists, which the first program
-// that draws text under another locale than the last rewrites ("Small
-// Fonts" is jsmalle.fon under Japanese, smalle.fon otherwise).
+// while the programs run; and the font lists and Wine's own font code
+// pages, which the first program that draws text under another locale
+// than the last rewrites ("Small Fonts" is jsmalle.fon under Japanese,
+// smalle.fon otherwise).
 static const char *const kWineNoise[] = {
     "\\NetworkCards\\", "Explorer\\Advanced]", "\\Temporary System Parameters",
-    "CurrentVersion\\Fonts]", "CurrentVersion\\FontSubstitutes]"};
+    "\\Fonts]", "\\FontSubstitutes]"};
 
 void ListTree(const std::string &folder, std::set<std::string> *paths)
 {
