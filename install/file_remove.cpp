@@ -324,7 +324,10 @@ static void ForEachSpelling(const char *path,
     got = GetShortPathNameA(full, other, sizeof(other));
     if (got > 0 && got < sizeof(other))
         name(other, context);
-    static LongPathFunction longPath = (LongPathFunction)(void *)GetProcAddress(
+    // Looked up on each call: a function-local static with a run-time
+    // value would bring in the C++ library's thread-safe initialisation,
+    // whose imports Windows 95 and NT 4.0 lack.
+    LongPathFunction longPath = (LongPathFunction)(void *)GetProcAddress(
         GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
     if (longPath == NULL)
         return;

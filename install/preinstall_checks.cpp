@@ -63,20 +63,32 @@ int ProbeProductVersion(const char *keyPath, char *buffer, size_t size)
     return result;
 }
 
+struct PrefixSearch {
+    const char *prefix;
+    size_t length;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchClassPrefix(HWND window, LPARAM context)
+{
+    PrefixSearch *search = (PrefixSearch *)context;
+    char className[WINDOW_CLASS_SIZE];
+    if (GetClassNameA(window, className, sizeof(className)) == 0 ||
+        strncmp(className, search->prefix, search->length) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 HWND FindWindowByPrefix(const char *prefix)
 {
-    size_t prefixLength = strlen(prefix);
-    // The top window is examined too: the utility the user has just
-    // started is the likeliest window to be in front.
-    for (HWND window = GetTopWindow(GetDesktopWindow()); window != NULL;
-         window = GetWindow(window, GW_HWNDNEXT)) {
-        char className[WINDOW_CLASS_SIZE];
-        if (GetClassNameA(window, className, sizeof(className)) == 0)
-            continue;
-        if (strncmp(className, prefix, prefixLength) == 0)
-            return window;
-    }
-    return NULL;
+    // EnumWindows works on a list taken at the call, so a window that
+    // another program destroys meanwhile cannot cut the search short, as it
+    // can a GetWindow walk. Every top-level window counts, the one in front
+    // too: the utility the user has just started is the likeliest there.
+    PrefixSearch search = {prefix, strlen(prefix), NULL};
+    EnumWindows(MatchClassPrefix, (LPARAM)&search);
+    return search.found;
 }
 
 // Steps 2 to 5: the branded edition or this product refuse; the delivery
