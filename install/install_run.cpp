@@ -16,6 +16,7 @@
 #include "install/progman_client.h"
 #include "install/registry_journal.h"
 #include "install/registry_writers.h"
+#include "install/shortcut_files.h"
 #include "install/transaction.h"
 #include "install/uninstaller_notes.h"
 #include "resources/resource.h"
@@ -223,6 +224,7 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);
+    EndShortcutFiles();
     if (finished)
         return CommitTransaction();
     if (logPath[0] == '\0') {
