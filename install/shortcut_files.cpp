@@ -142,6 +142,27 @@ static HRESULT WriteWholeFile(const char *path, const void *bytes,
     return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
+// What the stream holds, from its start to its position, written as the
+// whole file link.
+static HRESULT WriteStreamBytes(const ShellLinkMaker *maker, IStream *stream,
+                                const char *link)
+{
+    HGLOBAL memory = NULL;
+    ULARGE_INTEGER end = {};
+    LARGE_INTEGER none = {};
+    HRESULT result = maker->getStreamMemory(stream, &memory);
+    if (SUCCEEDED(result))
+        result = stream->Seek(none, STREAM_SEEK_CUR, &end);
+    if (FAILED(result))
+        return result;
+    void *bytes = end.HighPart == 0 ? GlobalLock(memory) : NULL;
+    if (bytes == NULL)
+        return E_OUTOFMEMORY;
+    result = WriteWholeFile(link, bytes, end.LowPart);
+    GlobalUnlock(memory);
+    return result;
+}
+
 // The link's bytes as IPersistFile::Save would write them, written here:
 // under Wine that Save starts a helper program for every link, which made
 // most of an unattended run's time.
@@ -158,22 +179,8 @@ static HRESULT SaveLinkStream(const ShellLinkMaker *maker,
     if (SUCCEEDED(result))
         result = persist->Save(stream, TRUE);
     persist->Release();
-    HGLOBAL memory = NULL;
-    ULARGE_INTEGER end = {};
-    LARGE_INTEGER none = {};
     if (SUCCEEDED(result))
-        result = maker->getStreamMemory(stream, &memory);
-    if (SUCCEEDED(result))
-        result = stream->Seek(none, STREAM_SEEK_CUR, &end);
-    if (SUCCEEDED(result) && end.HighPart != 0)
-        result = E_OUTOFMEMORY;
-    if (SUCCEEDED(result)) {
-        void *bytes = GlobalLock(memory);
-        result = bytes != NULL ? WriteWholeFile(link, bytes, end.LowPart)
-                               : E_OUTOFMEMORY;
-        if (bytes != NULL)
-            GlobalUnlock(memory);
-    }
+        result = WriteStreamBytes(maker, stream, link);
     if (stream != NULL)
         stream->Release();
     return result;
