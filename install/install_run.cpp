@@ -159,8 +159,8 @@ static void WriteUninstallRegistration(const char *logPath)
                                                "DisplayIcon"};
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
     if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
-        for (const char *value : kEntryValues)
-            JournalValueChange(HKEY_LOCAL_MACHINE, entryKey, value);
+        JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
+                            sizeof(kEntryValues) / sizeof(kEntryValues[0]));
     WriteUninstallEntry(keyName, displayName, command, icon);
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
 }
@@ -196,10 +196,12 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     WriteLogEntry(logPath, "Utility", "FileAgent", "1");
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
-    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath");
+    static const char *const kFileAgentValues[] = {"InstallPath", "Version"};
+    JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey, kFileAgentValues,
+                        sizeof(kFileAgentValues) /
+                            sizeof(kFileAgentValues[0]));
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
                      g_destinationFolder);
-    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version");
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
                      g_scriptVersion);
 
