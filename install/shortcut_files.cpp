@@ -260,10 +260,8 @@ static bool FormEntryLink(const char *folder, const char *title, char *link,
     return true;
 }
 
-// Every link of the section is journaled, with one flush, before the
-// first is saved: the rollback of a run killed after any save still finds
-// the file.
-static bool JournalLinks(const char *folder, const ShortcutList *list)
+// Journals every link of the section that may be made (no flush).
+static void JournalLinks(const char *folder, const ShortcutList *list)
 {
     char link[PATH_SIZE];
     for (int i = 0; i < list->count; i++)
@@ -271,7 +269,6 @@ static bool JournalLinks(const char *folder, const ShortcutList *list)
             FormLinkPath(folder, list->titles[i], link, sizeof(link)) &&
             IsRemovablePath(link))
             JournalShortcutFile(link);
-    return FlushJournal();
 }
 
 static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
@@ -291,18 +288,25 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
 }
 
 // Program Manager makes the group even when no item follows. A folder no
-// rollback may remove ("..", a trailing dot) is not made.
-static bool MakeGroupFolder(const char *folder)
+// rollback may remove ("..", a trailing dot) is not made. The folder and
+// the section's links are journaled with one flush before any is made:
+// the rollback of a run killed after any save still finds the file.
+// Returns NULL when the folder is there, else why not.
+static const char *MakeGroupFolder(const char *folder,
+                                   const ShortcutList *list)
 {
     if (!IsRemovablePath(folder))
-        return false;
+        return "the group folder cannot be made";
     JournalNewFolders(folder);
+    JournalLinks(folder, list);
     if (!FlushJournal())
-        return false;
+        return "the journal cannot be written";
     CreateFolderPath(folder);
     DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_DIRECTORY);
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY)
+               ? NULL
+               : "the group folder cannot be made";
 }
 
 // Every entry that would have been made is reported with reason; with
@@ -323,15 +327,15 @@ static int ReportNoneMade(const ShortcutList *list, const char *reason)
 int WriteShortcutFiles(const ShortcutList *list, int allUsers)
 {
     char folder[PATH_SIZE];
-    if (!FormGroupFolder(list->groupName, allUsers, folder, sizeof(folder)) ||
-        !MakeGroupFolder(folder))
+    if (!FormGroupFolder(list->groupName, allUsers, folder, sizeof(folder)))
         return ReportNoneMade(list, "the group folder cannot be made");
+    const char *notMade = MakeGroupFolder(folder, list);
+    if (notMade != NULL)
+        return ReportNoneMade(list, notMade);
     const ShellLinkMaker *maker = UseShellLinkMaker();
     if (maker == NULL)
         return ReportNoneMade(list,
                               "the shell's link object cannot be loaded");
-    if (!JournalLinks(folder, list))
-        return ReportNoneMade(list, "the journal cannot be written");
     int failed = 0;
     for (int i = 0; i < list->count; i++)
         if (IsCarriedEntry(list, i) && !MakeLink(maker, folder, list, i))
