@@ -19,7 +19,7 @@ namespace {
 enum Category {
     LOG_READ, LOG_WRITE, SCRIPT_READ, COPY_FILE, FILE_ATTRIBUTES,
     FOLDERS, REGISTRY, DDE_CONNECT, DDE_GROUP, DDE_ITEM, DDE_OTHER,
-    PROGRESS_UI, FILE_DATA, RENAMES, FLUSHES, SEARCHES,
+    PROGRESS_UI, FILE_DATA, RENAMES, FLUSHES, SEARCHES, LIBRARIES, COM,
     CATEGORY_COUNT
 };
 
@@ -40,6 +40,8 @@ const char *const kCategoryNames[CATEGORY_COUNT] = {
     "renames and deletes (MoveFileA/ExA, DeleteFileA)",
     "flushes to disk (FlushFileBuffers)",
     "folder searches (FindFirstFileA)",
+    "library loads (LoadLibraryA, FreeLibrary)",
+    "COM (CoInitialize, CoCreateInstance, CoUninitialize)",
 };
 
 struct Tally {
@@ -120,6 +122,19 @@ decltype(&MoveFileExA) g_moveFileEx;
 decltype(&DeleteFileA) g_deleteFile;
 decltype(&FlushFileBuffers) g_flushFile;
 decltype(&FindFirstFileA) g_findFirst;
+decltype(&LoadLibraryA) g_loadLibrary;
+decltype(&FreeLibrary) g_freeLibrary;
+decltype(&GetProcAddress) g_getProcAddress;
+
+// OLE32 is loaded at run time (the shell link of an unattended run), so
+// its functions are timed through the addresses GetProcAddress gives.
+typedef HRESULT(WINAPI *CoInitializeCall)(LPVOID);
+typedef void(WINAPI *CoUninitializeCall)(void);
+typedef HRESULT(WINAPI *CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD,
+                                              REFIID, LPVOID *);
+CoInitializeCall g_coInitialize;
+CoUninitializeCall g_coUninitialize;
+CoCreateInstanceCall g_coCreateInstance;
 
 DWORD WINAPI TimedGetString(LPCSTR section, LPCSTR key, LPCSTR fallback,
                             LPSTR value, DWORD size, LPCSTR file)
@@ -349,6 +364,57 @@ BOOL WINAPI TimedSetWindowText(HWND window, LPCSTR text)
     return Timed(PROGRESS_UI, g_setWindowText, window, text);
 }
 
+HMODULE WINAPI TimedLoadLibrary(LPCSTR name)
+{
+    return Timed(LIBRARIES, g_loadLibrary, name);
+}
+
+BOOL WINAPI TimedFreeLibrary(HMODULE module)
+{
+    return Timed(LIBRARIES, g_freeLibrary, module);
+}
+
+HRESULT WINAPI TimedCoInitialize(LPVOID reserved)
+{
+    return Timed(COM, g_coInitialize, reserved);
+}
+
+void WINAPI TimedCoUninitialize()
+{
+    LONGLONG start = Now();
+    g_coUninitialize();
+    Count(COM, start);
+}
+
+HRESULT WINAPI TimedCoCreateInstance(REFCLSID type, LPUNKNOWN outer,
+                                     DWORD context, REFIID iid,
+                                     LPVOID *object)
+{
+    return Timed(COM, g_coCreateInstance, type, outer, context, iid,
+                 object);
+}
+
+// Hands out the COM wrappers in place of the functions they time.
+FARPROC WINAPI TimedGetProcAddress(HMODULE module, LPCSTR name)
+{
+    FARPROC found = g_getProcAddress(module, name);
+    if (found == NULL || ((ULONG_PTR)name >> 16) == 0)
+        return found;
+    if (strcmp(name, "CoInitialize") == 0) {
+        g_coInitialize = (CoInitializeCall)(void *)found;
+        return (FARPROC)(void *)TimedCoInitialize;
+    }
+    if (strcmp(name, "CoUninitialize") == 0) {
+        g_coUninitialize = (CoUninitializeCall)(void *)found;
+        return (FARPROC)(void *)TimedCoUninitialize;
+    }
+    if (strcmp(name, "CoCreateInstance") == 0) {
+        g_coCreateInstance = (CoCreateInstanceCall)(void *)found;
+        return (FARPROC)(void *)TimedCoCreateInstance;
+    }
+    return found;
+}
+
 struct Hook {
     const char *name;
     void *wrapper;
@@ -398,6 +464,10 @@ const Hook kHooks[] = {
     {"DeleteFileA", (void *)TimedDeleteFile, (void **)&g_deleteFile},
     {"FlushFileBuffers", (void *)TimedFlushFile, (void **)&g_flushFile},
     {"FindFirstFileA", (void *)TimedFindFirst, (void **)&g_findFirst},
+    {"LoadLibraryA", (void *)TimedLoadLibrary, (void **)&g_loadLibrary},
+    {"FreeLibrary", (void *)TimedFreeLibrary, (void **)&g_freeLibrary},
+    {"GetProcAddress", (void *)TimedGetProcAddress,
+     (void **)&g_getProcAddress},
 };
 
 const Hook *FindHook(const char *name)

@@ -102,32 +102,75 @@ def seconds(ms):
     return "-" if ms is None else "%.3f" % (ms / 1000.0)
 
 
+def read_profile(path):
+    """The profile's totals and its rows (name, ms, calls)."""
+    totals, rows = {}, []
+    with open(path) as handle:
+        for line in handle:
+            parts = line.strip().split("|")
+            if len(parts) == 3:
+                rows.append((parts[0], float(parts[1]), int(parts[2])))
+            else:
+                key, _, value = line.strip().partition("=")
+                totals[key] = value
+    return totals, rows
+
+
+def print_profile_rows(rows, whole_ms, rest_name):
+    total = 0.0
+    for name, ms, calls in rows:
+        if calls == 0:
+            continue
+        total += ms
+        share = 100.0 * ms / whole_ms if whole_ms else 0.0
+        print("  %-52s %9.3f s %5.1f%% %8d calls" % (name, ms / 1000, share, calls))
+    print("  %-52s %9.3f s" % (rest_name, max(0.0, whole_ms - total) / 1000))
+
+
 def print_profile(results, case, floor_ms):
     path = os.path.join(results, "%s-profile.txt" % case)
     if not os.path.exists(path):
         return
-    profile = read_values(path)
+    profile, rows = read_profile(path)
     run = read_values(os.path.join(results, "%s-profile.report" % case))
     run_ms = float(run.get("run_ms", "0") or 0)
     print()
     print("Where the engine's run goes, %s files (install run %.3f s, "
           "calls timed where the program makes them):" % (case, run_ms / 1000))
-    total = 0.0
-    with open(path) as handle:
-        for line in handle:
-            parts = line.strip().split("|")
-            if len(parts) != 3:
-                continue
-            name, ms, calls = parts[0], float(parts[1]), int(parts[2])
-            total += ms
-            share = 100.0 * ms / run_ms if run_ms else 0.0
-            print("  %-52s %9.3f s %5.1f%% %8d calls" % (name, ms / 1000, share, calls))
-    print("  %-52s %9.3f s" % ("everything else (our own code, the dialog)",
-                               max(0.0, run_ms - total) / 1000))
+    print_profile_rows(rows, run_ms, "everything else (our own code, the dialog)")
     span = float(profile.get("copy_span_ms", "0") or 0)
     if span and floor_ms:
         print("  the copying: first copy to the end of the last      %9.3f s "
               "(%.2f x the floor's median)" % (span / 1000, span / floor_ms))
+
+
+def print_setup_profile(results, case, process_ms):
+    """setup.exe -s timed the same way, from its first static constructor
+    to its exit; what the process takes besides is Wine starting and
+    ending it."""
+    path = os.path.join(results, "%s-setup-profile.txt" % case)
+    if not os.path.exists(path):
+        return
+    profile, rows = read_profile(path)
+    program_ms = float(profile.get("program_ms", "0") or 0)
+    print()
+    print("Where setup.exe -s goes, %s files (program %.3f s of a median "
+          "process %s s):" % (case, program_ms / 1000, seconds(process_ms)))
+    print_profile_rows(rows, program_ms, "everything else (our own code, the "
+                       "shell link's methods)")
+
+
+def print_ratios(table):
+    """The goal: setup.exe -s, whole process, against NSIS with the files
+    embedded, whole process."""
+    print()
+    print("setup.exe -s / NSIS with embedded files (process seconds, medians):")
+    for case, rows in table.items():
+        ours, theirs = rows["setup-s"]["wall"], rows["nsis-file"]["wall"]
+        if ours is None or not theirs:
+            continue
+        print("  %-8s %8s s / %8s s = %.2f" % (
+            case, seconds(ours), seconds(theirs), ours / theirs))
 
 
 def main():
@@ -164,9 +207,11 @@ def main():
             print(line)
     if any(case.endswith("over") for case in cases):
         print("* installed over an earlier installation of the same files")
+    print_ratios(table)
     print_backup_cost(table)
     for case in cases:
         print_profile(results, case, table[case]["floor"]["work"])
+        print_setup_profile(results, case, table[case]["setup-s"]["wall"])
     return 0
 
 

@@ -16,6 +16,7 @@
 #include "install/progman_client.h"
 #include "install/registry_journal.h"
 #include "install/registry_writers.h"
+#include "install/shortcut_files.h"
 #include "install/transaction.h"
 #include "install/uninstaller_notes.h"
 #include "resources/resource.h"
@@ -158,8 +159,8 @@ static void WriteUninstallRegistration(const char *logPath)
                                                "DisplayIcon"};
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
     if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
-        for (const char *value : kEntryValues)
-            JournalValueChange(HKEY_LOCAL_MACHINE, entryKey, value);
+        JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
+                            sizeof(kEntryValues) / sizeof(kEntryValues[0]));
     WriteUninstallEntry(keyName, displayName, command, icon);
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
 }
@@ -195,10 +196,12 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     WriteLogEntry(logPath, "Utility", "FileAgent", "1");
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
-    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath");
+    static const char *const kFileAgentValues[] = {"InstallPath", "Version"};
+    JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey, kFileAgentValues,
+                        sizeof(kFileAgentValues) /
+                            sizeof(kFileAgentValues[0]));
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
                      g_destinationFolder);
-    JournalValueChange(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version");
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
                      g_scriptVersion);
 
@@ -223,6 +226,7 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);
+    EndShortcutFiles();
     if (finished)
         return CommitTransaction();
     if (logPath[0] == '\0') {

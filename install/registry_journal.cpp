@@ -87,18 +87,26 @@ static bool ReadOldValue(HKEY root, const char *key, const char *valueName)
     return true;
 }
 
-void JournalValueChange(HKEY root, const char *key, const char *valueName)
+void JournalValueChanges(HKEY root, const char *key,
+                         const char *const *valueNames, int count)
 {
     if (!IsJournalOpen())
         return;
     JournalMissingKeys(root, key);
-    if (StartStep(STEP_VALUE, root, key) &&
-        ReadOldValue(root, key, valueName))
-        AddJournalStep(&s_step);
-    else
-        ReportLine("rollback: the old value %s of %s cannot be kept", valueName,
-                   key);
+    for (int i = 0; i < count; i++) {
+        if (StartStep(STEP_VALUE, root, key) &&
+            ReadOldValue(root, key, valueNames[i]))
+            AddJournalStep(&s_step);
+        else
+            ReportLine("rollback: the old value %s of %s cannot be kept",
+                       valueNames[i], key);
+    }
     FlushJournal();
+}
+
+void JournalValueChange(HKEY root, const char *key, const char *valueName)
+{
+    JournalValueChanges(root, key, &valueName, 1);
 }
 
 void JournalKeyDeletion(HKEY root, const char *key)

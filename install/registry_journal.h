@@ -12,6 +12,10 @@
 // absent.
 void JournalValueChange(HKEY root, const char *key, const char *valueName);
 
+// The same for count values of one key, with one flush of the journal.
+void JournalValueChanges(HKEY root, const char *key,
+                         const char *const *valueNames, int count);
+
 // Records every value of root\key before the key is deleted.
 void JournalKeyDeletion(HKEY root, const char *key);
 

@@ -23,6 +23,10 @@ bool FormGroupFolder(const char *group, int allUsers, char *folder,
 // number of those.
 int WriteShortcutFiles(const ShortcutList *list, int allUsers);
 
+// Lets go of the shell's link object, which stays loaded from the first
+// section that needs it to the end of the run.
+void EndShortcutFiles();
+
 // The link file of title in folder ("folder\title.lnk") into link (size
 // bytes). Returns false, link empty, when it does not fit.
 bool FormLinkPath(const char *folder, const char *title, char *link,

@@ -8,6 +8,10 @@
 
 #include <string>
 
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include "common/setup_state.h"
 #include "core/setup_limits.h"
 #include "install/install_report.h"
@@ -87,6 +91,55 @@ TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
     EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log.c_str()));
     EXPECT_FALSE(FileExists(folder)) << Report();
     EXPECT_TRUE(FileExists(media_.programs()));
+}
+
+// The link object's own file save, for comparison.
+static std::string SaveWithLinkObject(const std::string &link,
+                                      const char *target,
+                                      const char *arguments)
+{
+    CoInitialize(NULL);
+    IShellLinkA *shellLink = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL,
+                                   CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   (void **)&shellLink)) &&
+        SUCCEEDED(shellLink->SetPath(target)) &&
+        SUCCEEDED(shellLink->SetArguments(arguments)) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile,
+                                            (void **)&file)))
+        file->Save(wide, TRUE);
+    if (file != NULL)
+        file->Release();
+    if (shellLink != NULL)
+        shellLink->Release();
+    CoUninitialize();
+    return ReadFileBytes(link);
+}
+
+// The bytes are written by setup, not by the link object's file save: the
+// same file, to the last byte (a size taken from the memory block, which
+// is rounded up, would add some), over an older link of the same name too.
+TEST_F(ShortcutFiles, BytesEqualTheLinkObjectsOwnSave)
+{
+    media_.WriteScript("[ShortCut_File]\n"
+                       "Icon000=Help;help.exe;C:\\Docs;-h 1\n");
+    std::string folder = media_.programs() + "\\Kit";
+    CreateDirectoryA(media_.programs().c_str(), NULL);
+    CreateDirectoryA(folder.c_str(), NULL);
+    WriteFileBytes(folder + "\\Help.lnk", std::string(4096, 'x'));
+    int failuresBefore = CountShortcutFailures();
+    ShortcutSkips skips = {};
+    EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", "Kit", &skips));
+    std::string ours = ReadFileBytes(folder + "\\Help.lnk");
+    std::string theirs = SaveWithLinkObject(report_.Join("Help.lnk"),
+                                            "C:\\Docs\\help.exe", "-h 1");
+    ASSERT_GT(theirs.size(), 0u);
+    EXPECT_EQ(theirs.size(), ours.size());
+    EXPECT_TRUE(theirs == ours);
+    EXPECT_EQ(failuresBefore, CountShortcutFailures()) << Report();
 }
 
 TEST(LinkPath, FitsAtTheLimitAndNotOnePast)
