@@ -664,6 +664,8 @@ TEST_F(Uninstall, ExitCodesOfTheProgram)
     HWND utility = CreateWindowA("UninstTestUtilityMain", "", WS_OVERLAPPED,
                                  0, 0, 10, 10, NULL, NULL,
                                  GetModuleHandleA(NULL), NULL);
+    ASSERT_NE((HWND)NULL, utility) << "no stand-in utility window: "
+                                   << GetLastError();
     EXPECT_EQ(UNINSTALL_REFUSED, RunUninstaller("-s " + log_));
     DestroyWindow(utility);
     EXPECT_TRUE(Exists("app.exe"));
