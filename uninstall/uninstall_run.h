@@ -6,18 +6,9 @@
 
 #include <windows.h>
 
+#include "core/exit_codes.h"
 #include "core/setup_limits.h"
 #include "install/uninstaller_notes.h"
-
-enum UninstallExitCode {
-    UNINSTALL_REMOVED = 0,
-    UNINSTALL_CANCELLED = 1,
-    UNINSTALL_REFUSED = 2,       // log missing or unreadable, utility running
-    UNINSTALL_PARTIAL = 4,       // removed in part: some listed items could
-                                 // not be removed; the log and the
-                                 // uninstall entry are kept
-    UNINSTALL_RESTART = 3010,    // removed; some files go at the next restart
-};
 
 // The log's [Uninstaller] section. A log without it (an older setup) is
 // still uninstalled, with the safe choices: shared parts kept, no check for
