@@ -6,7 +6,7 @@
 
 #include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
-#include "core/text/device_name.h"
+#include "core/text/target_path.h"
 #include "core/log/log_section.h"
 
 
@@ -172,35 +172,7 @@ void AddLoggedValue(LogValueList *values, const char *value, size_t length)
 
 bool IsRemovablePath(const char *path)
 {
-    char drive = LowerAscii(path[0]);
-    if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\')
-        return false;
-    if (NamesDevice(path))
-        return false;   // C:\app\con.txt opens the console
-    // A component "." or ".." would lead out of the folder the log names;
-    // Windows drops a trailing dot or blank ("Startup." is Startup) and
-    // reads '/' as a separator, so neither gets past a comparison of text.
-    const char *component = path + 3;
-    if (*component == '\0')
-        return false;
-    char last = '\0';
-    for (const char *p = component;; p = NextChar(p)) {
-        if (*p == '/')
-            return false;
-        if (*p == '\\' || *p == '\0') {
-            size_t length = (size_t)(p - component);
-            if (length == 0 && *p == '\\')
-                return false;   // "\\" inside the path
-            if (last == '.' || last == ' ')
-                return false;   // also "." and ".."
-            if (*p == '\0')
-                return true;
-            component = p + 1;
-            last = '\0';
-        } else {
-            last = IsDbcsLead((unsigned char)*p) && p[1] != '\0' ? 'x' : *p;
-        }
-    }
+    return JudgeTargetPath(path) == TARGET_PATH_OK;
 }
 
 bool SamePath(const char *a, const char *b)

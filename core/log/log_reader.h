@@ -69,9 +69,9 @@ void FinishCollecting(NumberedCollector *collector);
 // past the capacity dropped.
 void AddLoggedValue(LogValueList *values, const char *value, size_t length);
 
-// Whether path is an absolute local path ("C:\...") that names no drive
-// root, holds no '/' and no component ending in '.' or ' ' (so neither
-// "." nor ".."), and no device name (NamesDevice).
+// Whether path passes the one judgement of a path setup writes
+// (JudgeTargetPath): a complete local path that names no drive root, no
+// "." or "..", no forbidden character and no device.
 bool IsRemovablePath(const char *path);
 
 // Whether a and b name the same path, ignoring the letter case of
