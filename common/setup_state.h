@@ -50,6 +50,18 @@ extern HWND g_wizardFrame;
 extern HWND g_pageWindows[WIZARD_PAGE_COUNT];
 extern int g_currentPage;
 
+// The rows of the wizard's page table, in its order.
+enum WizardPageIndex {
+    PAGE_WELCOME = 0,
+    PAGE_LICENSE = 1,
+    PAGE_DESTINATION = 2,
+    PAGE_PROGRAM_GROUP = 3,
+    PAGE_FINISH = 4,
+    PAGE_USER_INFO = 5
+};
+static_assert(PAGE_USER_INFO + 1 == WIZARD_PAGE_COUNT,
+              "one index per row of the page table");
+
 // The picture of the current page (written by the wizard frame) and what
 // the bitmap code loaded from it.
 extern char g_picturePath[PATH_SIZE];

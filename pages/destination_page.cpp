@@ -41,10 +41,10 @@ INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam,
             BrowseForDestination(page);
         break;
     case WM_WIZARD_NEXT:
-        g_currentPage = 3;  // the program group page
+        g_currentPage = PAGE_PROGRAM_GROUP;
         break;
     case WM_WIZARD_BACK:
-        g_currentPage = 0;  // the welcome page
+        g_currentPage = PAGE_WELCOME;
         break;
     }
     return 0;

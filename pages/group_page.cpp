@@ -41,7 +41,7 @@ static void InstallIntoGroup(HWND page)
     GetItemText(page, IDC_GROUP_NAME, g_programGroup, sizeof(g_programGroup));
     DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS), page,
                     InstallProgressProc, 0);
-    g_currentPage = 4;  // the finish page
+    g_currentPage = PAGE_FINISH;
 }
 
 INT_PTR CALLBACK ProgramGroupPageProc(HWND page, UINT message, WPARAM wParam,
@@ -59,7 +59,7 @@ INT_PTR CALLBACK ProgramGroupPageProc(HWND page, UINT message, WPARAM wParam,
         InstallIntoGroup(page);
         break;
     case WM_WIZARD_BACK:
-        g_currentPage = 2;  // the destination folder page
+        g_currentPage = PAGE_DESTINATION;
         break;
     }
     return 0;

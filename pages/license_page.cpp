@@ -51,10 +51,10 @@ INT_PTR CALLBACK LicensePageProc(HWND page, UINT message, WPARAM, LPARAM)
         SetFocus(licenseText);
         break;
     case WM_WIZARD_NEXT:
-        g_currentPage = 2;  // YES: the destination folder page
+        g_currentPage = PAGE_DESTINATION;  // YES
         break;
     case WM_WIZARD_BACK:
-        g_currentPage = 0;  // the welcome page
+        g_currentPage = PAGE_WELCOME;
         break;
     }
     return 0;

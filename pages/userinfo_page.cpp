@@ -52,10 +52,10 @@ INT_PTR CALLBACK UserInfoPageProc(HWND page, UINT message, WPARAM, LPARAM)
         StoreUserInfo(page);
         DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_INSTALL_PROGRESS),
                         page, InstallProgressProc, 0);
-        g_currentPage = 4;  // the finish page
+        g_currentPage = PAGE_FINISH;
         break;
     case WM_WIZARD_BACK:
-        g_currentPage = 3;  // the program group page
+        g_currentPage = PAGE_PROGRAM_GROUP;
         break;
     }
     return 0;

@@ -46,7 +46,7 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM)
         RecoverInterruptedRunWithMessage(page);
         break;
     case WM_WIZARD_NEXT:
-        g_currentPage = 2;  // the destination folder page
+        g_currentPage = PAGE_DESTINATION;
         break;
     case WM_WIZARD_ACTIVATE:
         // Also after BACK: the situation may have changed meanwhile.

@@ -183,7 +183,7 @@ static void InitWizardFrame(HWND frame)
         PaintBackground(g_backgroundWindow, 1);
     g_wizardFrame = frame;
     CreateWizardPages(frame);
-    g_currentPage = 0;
+    g_currentPage = PAGE_WELCOME;
     ShowWizardPage(frame, 0);
     CenterWindow(frame);
     if (g_pageWindows[0] != NULL)
