@@ -25,6 +25,9 @@ static const BuiltInText kTexts[] = {
     {"EARLIER_UNDONE",
      "An earlier setup was interrupted. Its changes have been undone.",
      "前回のセットアップは中断されていました。その変更を元に戻しました。"},
+    // The labels of the copy-failure box's two paths (built-in only).
+    {"COPY_SOURCE", "Source: ", "コピー元: "},
+    {"COPY_TARGET", "Destination: ", "コピー先: "},
     {"TITLE_ERROR", "Setup", "セットアップ"},
     {"TITLE_MESSAGE", "Setup", "セットアップ"},
     {"RESTART_NEEDED",
@@ -72,13 +75,30 @@ void ReadTransactionText(const char *key, char *text, size_t size)
     ApplyLineBreaks(text);
 }
 
-CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
-                                      DWORD error)
+// The longest label of BuiltIn's path labels, with room to spare.
+static const size_t kPathLabelSize = 32;
+
+// The box's text: the catalog's intro, the source the file was to be read
+// from (when the entry has one: a missing file on the medium is its
+// fault, not the destination's), the target, and the reason.
+static void FormCopyFailureText(const char *source, const char *file,
+                                const char *reason, char *text, size_t size)
 {
     char intro[CATALOG_BOX_TEXT_SIZE];
+    ReadTransactionText("COPY_FAILED", intro, sizeof(intro));
+    if (source[0] == '\0')
+        snprintf(text, size, "%s\n%s\n%s", intro, file, reason);
+    else
+        snprintf(text, size, "%s\n%s%s\n%s%s\n%s", intro,
+                 BuiltIn("COPY_SOURCE"), source, BuiltIn("COPY_TARGET"),
+                 file, reason);
+}
+
+CopyFailureChoice AskAboutCopyFailure(void *context, const char *source,
+                                      const char *file, DWORD error)
+{
     char caption[CATALOG_BOX_TEXT_SIZE];
     char reason[256];
-    ReadTransactionText("COPY_FAILED", intro, sizeof(intro));
     ReadTransactionText("TITLE_ERROR", caption, sizeof(caption));
     if (error != 0)
         GetErrorText(error, reason, sizeof(reason));
@@ -87,8 +107,9 @@ CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
                  "The name or folder does not fit a path.");
     if (reason[0] == '\0')
         snprintf(reason, sizeof(reason), "Error %lu.", (unsigned long)error);
-    char text[sizeof(intro) + PATH_SIZE + sizeof(reason) + 4];
-    snprintf(text, sizeof(text), "%s\n%s\n%s", intro, file, reason);
+    char text[CATALOG_BOX_TEXT_SIZE + 2 * (kPathLabelSize + PATH_SIZE) +
+              sizeof(reason) + 4];
+    FormCopyFailureText(source, file, reason, text, sizeof(text));
     int answer = MessageBoxA((HWND)context, text, caption,
                              MB_ABORTRETRYIGNORE | MB_ICONERROR);
     if (answer == IDRETRY)

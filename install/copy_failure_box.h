@@ -15,9 +15,10 @@
 void ReadTransactionText(const char *key, char *text, size_t size);
 
 // The copy-failure policy of the progress dialog: one Abort / Retry /
-// Ignore box naming the file and the reason. context is the owner window.
-CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
-                                      DWORD error);
+// Ignore box naming the source on the medium, the target it was meant for
+// and the reason. context is the owner window.
+CopyFailureChoice AskAboutCopyFailure(void *context, const char *source,
+                                      const char *file, DWORD error);
 
 // "Setup was cancelled and nothing was changed" (SETUP_CANCELLED).
 void ShowSetupCancelled(HWND owner);

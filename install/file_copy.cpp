@@ -398,10 +398,12 @@ static bool CopyOrAsk(const PlannedCopy *plan, const char *failedName,
                 NoteRestart(failures, plan->target);
             return true;
         }
-        ReportFileNotCopied(failedName, error);
+        const char *source = plan->usable ? plan->source : "";
+        ReportFileNotCopied(source, failedName, error);
         CopyFailureChoice choice =
-            s_policy != NULL ? s_policy(s_policyContext, failedName, error)
-                             : COPY_FAILURE_IGNORE;
+            s_policy != NULL
+                ? s_policy(s_policyContext, source, failedName, error)
+                : COPY_FAILURE_IGNORE;
         if (choice == COPY_FAILURE_ABORT) {
             ReportLine("aborted at: %s", failedName);
             return false;

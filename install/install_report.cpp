@@ -104,7 +104,7 @@ void GetErrorText(DWORD error, char *text, size_t size)
         text[--end] = '\0';
 }
 
-void ReportFileNotCopied(const char *file, DWORD error)
+void ReportFileNotCopied(const char *source, const char *file, DWORD error)
 {
     g_notCopied++;
     if (error == 0) {
@@ -114,8 +114,12 @@ void ReportFileNotCopied(const char *file, DWORD error)
     }
     char reason[256];
     GetErrorText(error, reason, sizeof(reason));
-    ReportLine("not copied: %s (error %lu: %s)", file, (unsigned long)error,
-               reason);
+    if (source[0] == '\0')
+        ReportLine("not copied: %s (error %lu: %s)", file,
+                   (unsigned long)error, reason);
+    else
+        ReportLine("not copied: %s from %s (error %lu: %s)", file, source,
+                   (unsigned long)error, reason);
 }
 
 void ReportSectionCopied(const char *section)

@@ -32,10 +32,12 @@ void ReportLine(const char *format, ...)
 void GetErrorText(DWORD error, char *text, size_t size);
 
 // The file copier's events; error 0 means that the name or folder did
-// not fit a path. ReportSectionCopied sums up the files reported since its
-// last call.
+// not fit a path. A file not copied is named with the source it was to be
+// read from ("" when there is none) and its target: a file missing from
+// the medium is told apart from one that could not be written.
+// ReportSectionCopied sums up the files reported since its last call.
 void ReportFileCopied(const char *target);
-void ReportFileNotCopied(const char *file, DWORD error);
+void ReportFileNotCopied(const char *source, const char *file, DWORD error);
 void ReportSectionCopied(const char *section);
 
 // A registry value written, or not, by the installation.

@@ -22,9 +22,12 @@ enum CopyFailureChoice {
     COPY_FAILURE_ABORT     // stop and roll the whole run back
 };
 
-// Asked once for each failed copy: file is the target, error the system's
-// error code (0: its name or folder does not fit a path).
+// Asked once for each failed copy: source is the file on the medium ("" when
+// the entry's paths could not be formed), file the target (or the entry's
+// name), error the system's error code (0: its name or folder does not fit
+// a path).
 typedef CopyFailureChoice (*CopyFailurePolicy)(void *context,
+                                               const char *source,
                                                const char *file,
                                                DWORD error);
 

@@ -204,7 +204,8 @@ static void ReportSkippedShortcuts(const ShortcutSkips *skips)
                    skips->count - kept);
 }
 
-static CopyFailureChoice AbortOnFailure(void *, const char *, DWORD)
+static CopyFailureChoice AbortOnFailure(void *, const char *, const char *,
+                                        DWORD)
 {
     return COPY_FAILURE_ABORT;
 }

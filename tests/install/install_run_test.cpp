@@ -341,11 +341,16 @@ TEST_F(InstallRun, ProgressDialogRunsOnceAndReportsFailedCopies)
     EXPECT_EQ("readme", ReadFileBytes(media_.Dest("readme.txt")));
     ASSERT_EQ(3u, boxes.seen().size());
     // The catalog lacks the keys: the built-in Japanese texts (Shift-JIS
-    // in the program), the file and the reason on lines of their own.
+    // in the program), the source on the medium (after "コピー元: "), its
+    // target (after "コピー先: ") and the reason on lines of their own.
     EXPECT_EQ(kSetupShiftJis, boxes.seen()[0].caption);
     EXPECT_NE(std::string::npos,
-              boxes.seen()[0].text.find("\n" + media_.Dest("missing.txt") +
-                                        "\n"))
+              boxes.seen()[0].text.find("\n\x83R\x83s\x81[\x8c\xb3: " +
+                                        media_.media() + "\\missing.txt\n"))
+        << boxes.seen()[0].text;
+    EXPECT_NE(std::string::npos,
+              boxes.seen()[0].text.find("\n\x83R\x83s\x81[\x90\xe6: " +
+                                        media_.Dest("missing.txt") + "\n"))
         << boxes.seen()[0].text;
     EXPECT_GT(boxes.seen()[0].text.size(),
               boxes.seen()[0].text.rfind('\n') + 1);
@@ -391,16 +396,25 @@ TEST_F(InstallRun, RetryCopiesTheFileOnceItIsBack)
     struct Asked {
         InstallMedia *media;
         int count;
-    } asked = {&media_, 0};
-    auto policy = [](void *context, const char *, DWORD) {
+        std::string source, target;
+    } asked = {&media_, 0, "", ""};
+    auto policy = [](void *context, const char *source, const char *target,
+                     DWORD) {
         Asked *state = (Asked *)context;
         state->count++;
+        state->source = source;
+        state->target = target;
         state->media->WriteSource("late.txt", "late");
         return COPY_FAILURE_RETRY;
     };
     EXPECT_EQ(INSTALL_COMMITTED,
               RunInstallation(NULL, NULL, &failures_, policy, &asked));
     EXPECT_EQ(1, asked.count);
+    // The missing file is named where it was looked for, and where it went.
+    EXPECT_EQ(0, lstrcmpiA((media_.media() + "\\late.txt").c_str(),
+                           asked.source.c_str()))
+        << asked.source;
+    EXPECT_EQ(media_.Dest("late.txt"), asked.target);
     EXPECT_EQ(0, failures_.count);
     EXPECT_EQ("late", ReadFileBytes(media_.Dest("late.txt")));
 }

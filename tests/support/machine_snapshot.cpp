@@ -109,6 +109,62 @@ MachineSnapshot TakeMachineSnapshot(const std::string &scratch,
     return snapshot;
 }
 
+static const char kLineBreak[] = "\r\n";
+static const char kKeptLineBreak = '\x1f';
+
+// The items of one kind, each on a line after its tag.
+static void AddItems(const char *tag, const std::set<std::string> &items,
+                     std::string *text)
+{
+    for (std::string item : items) {
+        size_t at = 0;
+        while ((at = item.find(kLineBreak, at)) != std::string::npos)
+            item.replace(at, 2, 1, kKeptLineBreak);
+        *text += std::string(tag) + " " + item + "\n";
+    }
+}
+
+std::string SnapshotText(const MachineSnapshot &snapshot)
+{
+    std::string text;
+    AddItems("file", snapshot.files, &text);
+    AddItems("hklm", snapshot.machineKeys, &text);
+    AddItems("hkcu", snapshot.userKeys, &text);
+    text += "renames " + snapshot.pendingRenames + "\n";
+    return text;
+}
+
+MachineSnapshot SnapshotFromText(const std::string &text)
+{
+    MachineSnapshot snapshot;
+    snapshot.pendingRenames = "<none>";
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        size_t space = line.find(' ');
+        if (space == std::string::npos)
+            continue;
+        std::string tag = line.substr(0, space);
+        std::string item = line.substr(space + 1);
+        size_t at = 0;
+        while ((at = item.find(kKeptLineBreak, at)) != std::string::npos)
+            item.replace(at, 1, kLineBreak);
+        if (tag == "file")
+            snapshot.files.insert(item);
+        else if (tag == "hklm")
+            snapshot.machineKeys.insert(item);
+        else if (tag == "hkcu")
+            snapshot.userKeys.insert(item);
+        else if (tag == "renames")
+            snapshot.pendingRenames = item;
+    }
+    return snapshot;
+}
+
 // A failed case may differ in hundreds of paths: the first few say what
 // went wrong, the count says how much.
 static const size_t kLinesShown = 12;

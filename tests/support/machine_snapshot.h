@@ -36,6 +36,13 @@ MachineSnapshot TakeMachineSnapshot(const std::string &scratch,
 std::string SnapshotDifference(const MachineSnapshot &before,
                                const MachineSnapshot &after);
 
+// The snapshot as text and back, for tools/scripts that compare a machine
+// across processes (tests/support/snapshot_main.cpp): one item a line, a
+// registry section's line breaks kept as "\x1f". The watched files'
+// bytes are not part of it.
+std::string SnapshotText(const MachineSnapshot &snapshot);
+MachineSnapshot SnapshotFromText(const std::string &text);
+
 // Session Manager's PendingFileRenameOperations, its strings joined with
 // "|", or "<none>".
 std::string PendingRenames();

@@ -110,14 +110,16 @@ TEST_F(Failures, MissingSourceRollsBackWithSevenOrGoesOnWithFive)
     EXPECT_EQ("", SnapshotDifference(Before(), Now()));
 
     EXPECT_EQ(5, RunSetup(SmallMedia(), "continue"));
-    EXPECT_TRUE(Reported("not copied: " + Missing() + " (error 2: "));
+    EXPECT_TRUE(Reported("not copied: " + Missing() + " from " +
+                         SourcePath(SmallMedia(), kMissing) + " (error 2: "));
     EXPECT_EQ("complete", LogState());
     EXPECT_EQ(kTxnDataFiles, DataFilesInstalled());
     EXPECT_TRUE(UninstallEntryMade());
 }
 
-// Abort: one Abort/Retry/Ignore box naming the file under the catalog's
-// error caption, the rollback, one box saying nothing was changed, exit 0.
+// Abort: one Abort/Retry/Ignore box naming the missing source and its
+// target under the catalog's error caption, the rollback, one box saying
+// nothing was changed, exit 0.
 TEST_F(Failures, AbortInTheWizardLeavesTheMachineAsItWas)
 {
     TakeSourceAway();
@@ -126,7 +128,9 @@ TEST_F(Failures, AbortInTheWizardLeavesTheMachineAsItWas)
     });
     EXPECT_EQ(1, walked.abortRetryIgnoreBoxes) << walked.problem;
     EXPECT_TRUE(AnyBoxHolds(walked.boxes, "Error: This file could not be copied:"));
-    EXPECT_TRUE(AnyBoxHolds(walked.boxes, kMissing));
+    EXPECT_TRUE(AnyBoxHolds(
+        walked.boxes, "Source: " + SourcePath(SmallMedia(), kMissing) + "\n"));
+    EXPECT_TRUE(AnyBoxHolds(walked.boxes, "Destination: " + Missing() + "\n"));
     EXPECT_TRUE(AnyBoxHolds(walked.boxes,
                             "Setup was cancelled. Nothing was changed."));
     EXPECT_EQ(0, walked.exitCode);

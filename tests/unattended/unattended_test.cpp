@@ -159,8 +159,8 @@ TEST_F(Unattended, CopyAndShortcutFailuresAreNamedAndEndWithFive)
                      .Set("Setup", "Group", kGroup)
                      .Set("Setup", "OnError", "Continue"));
     EXPECT_EQ(5, Run());
-    EXPECT_TRUE(Reported("not copied: " + destination +
-                         "\\missing.txt (error 2: "));
+    EXPECT_TRUE(Reported("not copied: " + destination + "\\missing.txt from " +
+                         media_ + "\\product\\app\\missing.txt (error 2: "));
     EXPECT_TRUE(Reported("section Files_File: 2 copied, 1 not copied"));
     EXPECT_TRUE(Reported("shortcut not made: Bad \"quote (no Program Manager "
                          "command can carry it)"));
