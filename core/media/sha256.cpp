@@ -2,6 +2,12 @@
 
 #include <string.h>
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define SHA256_X86 1
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace {
 
 const uint32_t kRound[64] = {
@@ -76,6 +82,90 @@ void HashBlock(uint32_t state[8], const unsigned char *block)
 
 #undef SHA256_ROUND
 
+#ifdef SHA256_X86
+
+bool ProcessorHasShaExtensions()
+{
+    unsigned a, b, c, d;
+    if (__get_cpuid_max(0, NULL) < 7 || !__get_cpuid(1, &a, &b, &c, &d))
+        return false;
+    bool sse = (c & bit_SSSE3) && (c & bit_SSE4_1);
+    __cpuid_count(7, 0, a, b, c, d);
+    return sse && (b & (1u << 29));   // SHA
+}
+
+// The state kept as the instructions want it (ABEF and CDGH), the 64
+// rounds four at a time; the message schedule is the instructions' own.
+__attribute__((target("sha,sse4.1,ssse3"))) void
+HashBlocksWithInstructions(uint32_t state[8], const unsigned char *data,
+                           size_t blocks)
+{
+    const __m128i byteSwap =
+        _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    __m128i tmp = _mm_shuffle_epi32(
+        _mm_loadu_si128((const __m128i *)&state[0]), 0xB1);   // CDAB
+    __m128i state1 = _mm_shuffle_epi32(
+        _mm_loadu_si128((const __m128i *)&state[4]), 0x1B);   // EFGH
+    __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);         // ABEF
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0);              // CDGH
+    for (; blocks > 0; blocks--, data += 64) {
+        __m128i savedAbef = state0;
+        __m128i savedCdgh = state1;
+        __m128i message[4];
+        for (int group = 0; group < 16; group++) {
+            if (group < 4)
+                message[group] = _mm_shuffle_epi8(
+                    _mm_loadu_si128((const __m128i *)(data + 16 * group)),
+                    byteSwap);
+            __m128i current = message[group & 3];
+            __m128i words = _mm_add_epi32(
+                current, _mm_loadu_si128((const __m128i *)&kRound[4 * group]));
+            state1 = _mm_sha256rnds2_epu32(state1, state0, words);
+            if (group >= 3 && group <= 14) {
+                __m128i &next = message[(group + 1) & 3];
+                next = _mm_add_epi32(
+                    next,
+                    _mm_alignr_epi8(current, message[(group - 1) & 3], 4));
+                next = _mm_sha256msg2_epu32(next, current);
+            }
+            state0 = _mm_sha256rnds2_epu32(state0, state1,
+                                           _mm_shuffle_epi32(words, 0x0E));
+            if (group >= 1 && group <= 12)
+                message[(group - 1) & 3] =
+                    _mm_sha256msg1_epu32(message[(group - 1) & 3], current);
+        }
+        state0 = _mm_add_epi32(state0, savedAbef);
+        state1 = _mm_add_epi32(state1, savedCdgh);
+    }
+    tmp = _mm_shuffle_epi32(state0, 0x1B);                    // FEBA
+    state1 = _mm_shuffle_epi32(state1, 0xB1);                 // DCHG
+    _mm_storeu_si128((__m128i *)&state[0],
+                     _mm_blend_epi16(tmp, state1, 0xF0));     // DCBA
+    _mm_storeu_si128((__m128i *)&state[4],
+                     _mm_alignr_epi8(state1, tmp, 8));        // HGFE
+}
+
+#if defined(__x86_64__)
+bool s_instructionsAllowed = true;
+#else
+bool s_instructionsAllowed = false;
+#endif
+int s_processorHasSha = -1;   // not asked yet
+
+#endif  // SHA256_X86
+
+void HashBlocks(uint32_t state[8], const unsigned char *data, size_t blocks)
+{
+#ifdef SHA256_X86
+    if (UsesSha256Instructions()) {
+        HashBlocksWithInstructions(state, data, blocks);
+        return;
+    }
+#endif
+    for (; blocks > 0; blocks--, data += 64)
+        HashBlock(state, data);
+}
+
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -88,6 +178,26 @@ int HexValue(char c)
 }
 
 }  // namespace
+
+void AllowSha256Instructions(bool allow)
+{
+#ifdef SHA256_X86
+    s_instructionsAllowed = allow;
+#else
+    (void)allow;
+#endif
+}
+
+bool UsesSha256Instructions()
+{
+#ifdef SHA256_X86
+    if (s_processorHasSha < 0)
+        s_processorHasSha = ProcessorHasShaExtensions() ? 1 : 0;
+    return s_instructionsAllowed && s_processorHasSha == 1;
+#else
+    return false;
+#endif
+}
 
 void StartSha256(Sha256 *hash)
 {
@@ -113,12 +223,14 @@ void FeedSha256(Sha256 *hash, const void *data, size_t size)
         size -= take;
         if (hash->held < sizeof(hash->block))
             return;
-        HashBlock(hash->state, hash->block);
+        HashBlocks(hash->state, hash->block, 1);
         hash->held = 0;
     }
     // Whole blocks straight from the caller's buffer: no copy.
-    for (; size >= sizeof(hash->block); p += 64, size -= 64)
-        HashBlock(hash->state, p);
+    size_t blocks = size / sizeof(hash->block);
+    HashBlocks(hash->state, p, blocks);
+    p += blocks * sizeof(hash->block);
+    size -= blocks * sizeof(hash->block);
     memcpy(hash->block, p, size);
     hash->held = size;
 }

@@ -46,12 +46,21 @@ TEST(Sha256, PublishedTestVectors)
         {std::string(1000000, 'a'),
          "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
-    for (const Vector &v : vectors) {
-        SCOPED_TRACE(v.message.substr(0, 20));
-        for (size_t piece : {(size_t)1, (size_t)55, (size_t)64, (size_t)65,
-                             (size_t)262144})
-            EXPECT_EQ(v.digest, HashPieces(v.message, piece)) << piece;
+    // The processor's SHA instructions where it has them, and the plain
+    // rounds.
+    bool instructions = UsesSha256Instructions();
+    for (bool allow : {true, false}) {
+        AllowSha256Instructions(allow);
+        SCOPED_TRACE(UsesSha256Instructions() ? "SHA instructions"
+                                              : "plain rounds");
+        for (const Vector &v : vectors) {
+            SCOPED_TRACE(v.message.substr(0, 20));
+            for (size_t piece : {(size_t)1, (size_t)55, (size_t)64,
+                                 (size_t)65, (size_t)262144})
+                EXPECT_EQ(v.digest, HashPieces(v.message, piece)) << piece;
+        }
     }
+    AllowSha256Instructions(instructions);
 }
 
 TEST(Sha256, HexDigestsParsedOnlyWhole)
