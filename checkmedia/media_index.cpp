@@ -248,9 +248,10 @@ void CheckIniShape(const IniFile *ini, Report *report)
             for (const SectionSeen &seen : sections) {
                 if (seen.folded == current.folded) {
                     AddFinding(report, ini->file, line.number,
-                               SEVERITY_WARNING,
+                               SEVERITY_ERROR,
                                "section [%.*s] repeats line %d; setup reads "
-                               "only the first",
+                               "only the first, and what this one holds is "
+                               "lost",
                                (int)line.nameLength, line.name, seen.line);
                     repeatedSection = true;
                     break;
@@ -345,7 +346,7 @@ static bool IsValidShiftJis(const std::string &text)
     return true;
 }
 
-void CheckNotUtf8(const IniFile *file, Report *report)
+void CheckNotUtf8(const IniFile *file, Severity severity, Report *report)
 {
     const unsigned char *p = (const unsigned char *)file->text.data();
     const unsigned char *end = p + file->text.size();
@@ -355,7 +356,7 @@ void CheckNotUtf8(const IniFile *file, Report *report)
     size_t units = 0;
     bool multiByte = false;
     if (MeasureUtf8(p, end, &units, &multiByte) && multiByte)
-        AddFinding(report, file->file, 0, SEVERITY_WARNING,
+        AddFinding(report, file->file, 0, severity,
                    "the text is UTF-8 with multi-byte characters; setup "
                    "reads it in the ANSI code page, where they come out "
                    "garbled: save it as %s",

@@ -9,6 +9,7 @@
 #include "core/catalog/line_breaks.h"
 #include "core/text/dbcs.h"
 #include "install/install_report.h"
+#include "install/media_sums.h"
 
 struct BuiltInText {
     const char *key;
@@ -87,8 +88,13 @@ CopyFailureChoice AskAboutCopyFailure(void *context, const char *file,
                  "The name or folder does not fit a path.");
     if (reason[0] == '\0')
         snprintf(reason, sizeof(reason), "Error %lu.", (unsigned long)error);
-    char text[sizeof(intro) + PATH_SIZE + sizeof(reason) + 4];
-    snprintf(text, sizeof(text), "%s\n%s\n%s", intro, file, reason);
+    // A damaged file is named on the medium too: the disc to clean.
+    const char *source = error == ERROR_DAMAGED_ON_MEDIUM
+                             ? GetLastDamagedSource()
+                             : "";
+    char text[sizeof(intro) + 2 * PATH_SIZE + sizeof(reason) + 4];
+    snprintf(text, sizeof(text), "%s\n%s\n%s%s%s", intro, file, reason,
+             source[0] != '\0' ? "\n" : "", source);
     int answer = MessageBoxA((HWND)context, text, caption,
                              MB_ABORTRETRYIGNORE | MB_ICONERROR);
     if (answer == IDRETRY)

@@ -99,6 +99,7 @@ public:
                      fs::copy_options::recursive);
         Write("product/app/FileAgent.exe", "MZ");
         Write("product/tools/ckuninst.exe", "MZ");
+        Write("ACLPROBE.DLL", "MZ");
         Write("default.bmp", MakeBitmap(8));
         Write("directory.bmp", MakeBitmap(24));
         Write("startmenu.bmp", MakeBitmap(4));
@@ -255,12 +256,21 @@ std::vector<BrokenMedia> BrokenMediaTable()
                         "");
          },
          {}},
-        {"message key with a built-in text too long",
+        // Read into the boxes' own width, not a page text's.
+        {"message key with a built-in text at its limit",
          [](Media *m) {
-             m->Replace(kCatalog, "EARLIER_UNDONE=An",
-                        "EARLIER_UNDONE=" + kLong);
+             m->Replace(kCatalog, "SETUP_CANCELLED=",
+                        "SETUP_CANCELLED=" + std::string(1023, 'c') + "\n"
+                        "X=");
          },
-         {{kCatalog, 58, E, "setup reads 255"}}},
+         {}},
+        {"message key with a built-in text one past its limit",
+         [](Media *m) {
+             m->Replace(kCatalog, "SETUP_CANCELLED=",
+                        "SETUP_CANCELLED=" + std::string(1024, 'c') + "\n"
+                        "X=");
+         },
+         {{kCatalog, 57, E, "setup reads 1023"}}},
         {"source file missing",
          [](Media *m) {
              m->Replace(kScript, "manual\\index.txt", "manual\\index.htm");
@@ -484,7 +494,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, "[button]\nX=1\n");
          },
          {{kCatalog, 23, W, "key NEXT repeats line 17"},
-          {kCatalog, 63, W, "section [button] repeats line 14"}}},
+          {kCatalog, 63, E, "section [button] repeats line 14"}}},
         {"line without an equals sign",
          [](Media *m) {
              m->Replace(kCatalog, "WELCOME=Welcome", "WELCOME Welcome");
