@@ -8,6 +8,7 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #endif
 
@@ -60,6 +61,39 @@ bool ReadWholeFile(const std::string &path, std::string *bytes)
     bool ok = ferror(file) == 0;
     fclose(file);
     return ok;
+}
+
+bool HostNameInCodePage(const std::string &name, int codePage,
+                        std::string *converted)
+{
+    *converted = name;
+#ifdef _WIN32
+    (void)codePage;
+    return true;
+#else
+    bool ascii = true;
+    for (char c : name)
+        ascii = ascii && (unsigned char)c < 0x80;
+    if (ascii)
+        return true;
+    iconv_t convert = iconv_open(codePage == 932 ? "CP932" : "CP1252",
+                                 "UTF-8");
+    if (convert == (iconv_t)-1)
+        return false;
+    std::string in = name;
+    std::string out(name.size() * 2 + 4, '\0');
+    char *inPointer = &in[0];
+    char *outPointer = &out[0];
+    size_t inLeft = in.size();
+    size_t outLeft = out.size();
+    bool whole = iconv(convert, &inPointer, &inLeft, &outPointer,
+                       &outLeft) != (size_t)-1 &&
+                 inLeft == 0;
+    iconv_close(convert);
+    if (whole)
+        *converted = out.substr(0, out.size() - outLeft);
+    return whole;
+#endif
 }
 
 std::string JoinHostPath(const std::string &folder, const std::string &name)

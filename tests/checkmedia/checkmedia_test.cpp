@@ -167,15 +167,16 @@ const Severity E = SEVERITY_ERROR;
 const Severity W = SEVERITY_WARNING;
 const std::string kLong(300, 'x');
 const std::string kJolietName = "product/" + std::string(61, 'n') + ".txt";
+// ア as the packager's machine names files: UTF-8.
 std::string Katakana(int count)
 {
     std::string text;
     for (int i = 0; i < count; i++)
-        text += "\x83\x41";   // ア
+        text += "\xE3\x82\xA2";
     return text;
 }
 const std::string kKatakana40 = Katakana(40);
-const std::string kShiftJisJolietName = "product/" + Katakana(61) + ".txt";
+const std::string kJapaneseJolietName = "product/" + Katakana(61) + ".txt";
 
 struct BrokenMedia {
     const char *name;
@@ -196,28 +197,39 @@ std::vector<BrokenMedia> BrokenMediaTable()
          },
          {}},
 #ifndef _WIN32
-        // 表 is 0x95 0x5C: its second byte is no folder separator. (On
-        // Windows the test's own file calls would split it under 1252.)
+        // 表 is 0x95 0x5C in the script: its second byte is no folder
+        // separator. The packager's machine names it in UTF-8, as every
+        // Linux tool does; the check compares names as the CD holds them.
+        // (On Windows the test's own file calls would split it under 1252.)
         {"Shift-JIS folder whose second byte is a backslash",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\xE8\xA1\xA8/manual/index.txt", "x");
+         },
+         {}},
+        {"Japanese name stored in raw Shift-JIS bytes on a UTF-8 host",
          [](Media *m) {
              m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
                         "manual\\index.txt;\\product\\\x95\x5C");
              m->Write("product/\x95\x5C/manual/index.txt", "x");
          },
-         {}},
+         {{"product/\x95\x5C", 0, E, "the name is not UTF-8"},
+          {"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
         {"Shift-JIS folder missing its trail byte",
          [](Media *m) {
              m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
                         "manual\\index.txt;\\product\\\x95\x5C");
-             m->Write("product/\x95/manual/index.txt", "x");
+             m->Write("product/\xE8/manual/index.txt", "x");
          },
-         {{"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
-        {"name of 40 Shift-JIS characters counted as 40",
+         {{"product/\xE8", 0, E, "the name is not UTF-8"},
+          {"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
+        {"name of 40 Japanese characters counted as 40",
          [](Media *m) { m->Write("product/" + kKatakana40 + ".txt", "x"); },
          {}},
-        {"Shift-JIS name one past the Joliet limit",
-         [](Media *m) { m->Write(kShiftJisJolietName, "x"); },
-         {{kShiftJisJolietName.c_str(), 0, E, "65 characters"}}},
+        {"Japanese name one past the Joliet limit",
+         [](Media *m) { m->Write(kJapaneseJolietName, "x"); },
+         {{kJapaneseJolietName.c_str(), 0, E, "65 characters"}}},
         // On Windows the test could not write both names.
         {"names that differ only in case",
          [](Media *m) { m->Write("product/app/ReadMe.txt", "x"); },
