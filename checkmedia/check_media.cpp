@@ -43,7 +43,7 @@ static void ReportHiddenLanguages(const IniFile *list, int end,
         AddFinding(report, list->file, line, SEVERITY_ERROR,
                        "%s (%s) is never read: the list ends at the missing "
                        "or empty Lang%02d, so it cannot be chosen",
-                       key, value, end);
+                       key, name, end);
     }
 }
 
@@ -132,7 +132,7 @@ static void CheckDefaultLanguage(const IniFile *list,
 // The folder of a language and its three files.
 static void CheckLanguage(const MediaIndex *index, const Language &language,
                           const std::string &listFile, int systemCodePage,
-                          Report *report)
+                          MediaSources *sources, Report *report)
 {
     std::string folder = language.code;
     std::string actual;
@@ -152,6 +152,7 @@ static void CheckLanguage(const MediaIndex *index, const Language &language,
     ReadMediaFile(index, folder + "/copy_ns.ini", systemCodePage,
                   &files.script);
     files.code = language.code;
+    files.sources = sources;
     files.codePage = LanguageCodePage(index, language.code, systemCodePage);
     IniFile *all[] = {&files.catalog, &files.license, &files.script};
     bool complete = true;
@@ -172,7 +173,18 @@ static void CheckLanguage(const MediaIndex *index, const Language &language,
         CheckLanguageFiles(index, &files, report);
 }
 
-void CheckMedia(const std::string &mediaFolder, Report *report)
+// The checksum list: written, or held against the media.
+static void CheckSumList(const MediaIndex *index, const MediaSources &sources,
+                         bool anyShiftJis, bool writeSums, Report *report)
+{
+    if (writeSums)
+        WriteMediaSumList(index, sources, report);
+    else
+        CheckMediaSumList(index, sources, anyShiftJis ? 932 : 1252, report);
+}
+
+void CheckMedia(const std::string &mediaFolder, Report *report,
+                bool writeSums)
 {
     MediaIndex index;
     if (!IndexMedia(mediaFolder, &index, report))
@@ -194,12 +206,15 @@ void CheckMedia(const std::string &mediaFolder, Report *report)
     if (languages.empty())
         languages.push_back(Language{"", "", 0});
     bool anyShiftJis = false;
+    MediaSources sources;
     for (const Language &language : languages) {
-        CheckLanguage(&index, language, list.file, systemCodePage, report);
+        CheckLanguage(&index, language, list.file, systemCodePage, &sources,
+                      report);
         anyShiftJis = anyShiftJis ||
                       LanguageCodePage(&index, language.code,
                                        systemCodePage) == 932;
     }
+    CheckSumList(&index, sources, anyShiftJis, writeSums, report);
     if (!list.present)
         return;
     // The display names are shown in the system's code page, which is

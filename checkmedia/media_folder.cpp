@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "core/media/sha256.h"
 #include "core/text/dbcs.h"
 
 #ifdef _WIN32
@@ -61,6 +62,36 @@ bool ReadWholeFile(const std::string &path, std::string *bytes)
     bool ok = ferror(file) == 0;
     fclose(file);
     return ok;
+}
+
+bool HashHostFile(const std::string &path, uint64_t *size,
+                  unsigned char digest[32])
+{
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return false;
+    static char chunk[256 * 1024];
+    Sha256 hash;
+    StartSha256(&hash);
+    *size = 0;
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        FeedSha256(&hash, chunk, got);
+        *size += got;
+    }
+    bool ok = ferror(file) == 0;
+    fclose(file);
+    FinishSha256(&hash, digest);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *file = fopen(path.c_str(), "wb");
+    if (file == NULL)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
 }
 
 bool HostNameInCodePage(const std::string &name, int codePage,

@@ -2,6 +2,8 @@
 // regard to case. The only part of the checker that asks the system.
 #pragma once
 
+#include <stdint.h>
+
 #include <string>
 #include <vector>
 
@@ -26,6 +28,14 @@ bool ReadWholeFile(const std::string &path, std::string *bytes);
 // then the name as it is.
 bool HostNameInCodePage(const std::string &name, int codePage,
                         std::string *converted);
+
+// The size and SHA-256 of a whole file, read in pieces; false when it
+// cannot be read.
+bool HashHostFile(const std::string &path, uint64_t *size,
+                  unsigned char digest[32]);
+
+// Writes bytes as the whole file; false when that fails.
+bool WriteWholeFile(const std::string &path, const std::string &bytes);
 
 // Joins a name onto a host path.
 std::string JoinHostPath(const std::string &folder, const std::string &name);

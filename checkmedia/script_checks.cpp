@@ -53,6 +53,7 @@ struct ScriptCheck {
     bool destinationSound;   // false: reported; its files are not judged
     std::string group;       // empty when it is reported
     std::set<std::string> installed;
+    MediaSources *sources;
 };
 
 // The one judgement of a path setup writes, on a path resolved with the
@@ -231,9 +232,15 @@ void CheckSourceFile(ScriptCheck *check, int line, const FileEntry &entry)
     }
     std::string actual;
     if (!FindMediaPath(check->index, source, check->codePage, &actual) ||
-        check->index->isFolder.at(actual))
+        check->index->isFolder.at(actual)) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "source file \\%s is not on the media", source);
+        return;
+    }
+    if (check->sources != NULL)
+        check->sources->insert(std::make_pair(
+            actual, MediaSource{source, actual, check->script->file, line,
+                                check->codePage}));
 }
 
 void CheckFileEntry(ScriptCheck *check, const char *section, int i)
@@ -640,6 +647,7 @@ void CheckInstallScript(const MediaIndex *index, const LanguageFiles *files,
     check.report = report;
     check.code = files->code;
     check.codePage = files->script.codePage;
+    check.sources = files->sources;
     CheckIniShape(&files->script, report);
     CheckNotUtf8(&files->script,
                  check.codePage == 932 ? SEVERITY_ERROR : SEVERITY_WARNING,

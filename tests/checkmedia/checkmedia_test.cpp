@@ -127,11 +127,15 @@ public:
         std::string text = ReadBytes(root_ / file);
         Write(file, text + LineEnds(text, bytes));
     }
-    Report Check() const
+    Report Check(bool writeSums = false) const
     {
         Report report;
-        CheckMedia(root_.string(), &report);
+        CheckMedia(root_.string(), &report, writeSums);
         return report;
+    }
+    std::string Read(const std::string &file) const
+    {
+        return ReadBytes(root_ / file);
     }
 
 private:
@@ -521,7 +525,113 @@ std::vector<BrokenMedia> BrokenMediaTable()
     };
 }
 
+// Mistakes that break an installation on the user's machine, each an
+// error at its file and line.
+std::vector<BrokenMedia> BreakingMistakesTable()
+{
+    return {
+        {"macro in the wrong case",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;@SystemDir");
+         },
+         {{kScript, 16, E, "@SystemDir\\NETLNK32.DLL: not a complete local"}}},
+        {"folder field without a leading backslash",
+         [](Media *m) {
+             m->Replace(kScript, "common;\\Common\nfile001",
+                        "common;Common\nfile001");
+         },
+         {{kScript, 20, E, "target Common\\CKCOMMON.DLL: not a complete"}}},
+        {"folder outside the destination",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;\\..\\Shared");
+         },
+         {{kScript, 16, E, "FileAgent\\..\\Shared\\NETLNK32.DLL: a folder "
+                           "name that is empty"}}},
+        {"device name as a folder",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;\\Aux");
+         },
+         {{kScript, 16, E, "Aux\\NETLNK32.DLL: a device name"}}},
+        {"slash as a separator in a file field",
+         [](Media *m) {
+             m->Replace(kScript, "manual\\index.txt;", "manual/index.txt;");
+         },
+         {{kScript, 27, E, "manual/index.txt: a character no file name"}}},
+#ifndef _WIN32
+        {"colon in a file name",
+         [](Media *m) {
+             m->Write("product/app/manual/a:b.txt", "x");
+             m->Replace(kScript, "manual\\index.txt;", "manual\\a:b.txt;");
+         },
+         {{kScript, 27, E, "a:b.txt: a character no file name"}}},
+#endif
+        {"macro in the uninstall log",
+         [](Media *m) {
+             m->Replace(kScript, "UnInstLog=C:\\windows",
+                        "UnInstLog=@WINDOWSDIR");
+         },
+         {{kScript, 43, E, "UnInstLog (used as written"}}},
+        {"uninstaller given another log",
+         [](Media *m) {
+             m->Replace(kScript, "ckuninst.exe C:\\windows\\CKFileAgent.log",
+                        "ckuninst.exe C:\\windows\\FileAgent.log");
+         },
+         {{kScript, 46, E, "not the uninstall log C:\\windows\\CKFileAgent"}}},
+        {"uninstall key with a backslash",
+         [](Media *m) {
+             m->Replace(kScript, "RegistKey=CaptureKit",
+                        "RegistKey=CaptureKit\\");
+         },
+         {{kScript, 44, E, "is not one key name"}}},
+        {"icon nothing installs",
+         [](Media *m) {
+             m->Replace(kScript, "DispIcon=FileAgent.exe",
+                        "DispIcon=FileAgent.ico");
+         },
+         {{kScript, 47, E, "DispIcon FileAgent.ico: no file section"}}},
+        {"version that does not compare",
+         [](Media *m) { m->Replace(kScript, "Version=1.2.0", "Version=V1.2.0"); },
+         {{kScript, 3, E, "\"V1.2.0\" does not compare as a version"}}},
+        {"section written twice",
+         [](Media *m) {
+             m->Append(kScript, "[Files_File]\nfile004=FileAgent.exe\n");
+         },
+         {{kScript, 48, E, "section [Files_File] repeats line 24"}}},
+        {"gap in the language keys",
+         [](Media *m) {
+             m->Replace("language.ini", "Lang01=English", "Lang02=English");
+         },
+         {{"language.ini", 4, E, "Lang02 (English) is never read"},
+          {"language.ini", 5, W, "begins only a name behind the gap"}}},
+        {"user-access probe missing",
+         [](Media *m) { m->Remove("ACLPROBE.DLL"); },
+         {{"ACLPROBE.DLL", 0, E, "every shortcut then goes to the "
+                                 "installing user only"}}},
+        // The group 表示ソフト, the script's only Japanese text, in UTF-8.
+        {"Japanese script saved as UTF-8",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "\x95\x5C\x8E\xA6\x83\x5C\x83\x74"
+                                           "\x83\x67",
+                        "\xE8\xA1\xA8\xE7\xA4\xBA\xE3\x82\xBD\xE3\x83"
+                        "\x95\xE3\x83\x88");
+         },
+         {{"jpn/copy_ns.ini", 0, E, "UTF-8 with multi-byte characters"}}},
+    };
+}
+
 }  // namespace
+
+TEST(CheckMedia, EachMistakeThatBreaksAnInstallationIsAnError)
+{
+    for (const BrokenMedia &row : BreakingMistakesTable()) {
+        SCOPED_TRACE(row.name);
+        Media media;
+        row.change(&media);
+        Report report = media.Check();
+        ExpectFindings(report, row.expected);
+        EXPECT_EQ(1, ReportExitCode(&report, false));
+    }
+}
 
 TEST(CheckMedia, SampleMediaGiveNoFinding)
 {
