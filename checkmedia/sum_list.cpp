@@ -27,7 +27,8 @@ std::string FormEntry(const MediaSource &source, int index, uint64_t size,
                       const unsigned char *digest, Report *report)
 {
     char line[MEDIA_SUM_LINE_SIZE + 2];
-    int length = FormatMediaSum(line, sizeof(line), index, size, digest,
+    // Read back alone, as the first entry of a list.
+    int length = FormatMediaSum(line, sizeof(line), 0, size, digest,
                                 source.path.c_str());
     std::string probe = std::string(kListHead) + "Count=1\r\n" +
                         (length > 0 ? line : "");
@@ -36,7 +37,9 @@ std::string FormEntry(const MediaSource &source, int index, uint64_t size,
         length < 0 ? MEDIA_SUMS_LINE_TOO_LONG
                    : ReadMediaSums(probe.data(), probe.size(),
                                    source.codePage, NULL, NULL, &at);
-    if (problem == MEDIA_SUMS_OK)
+    if (problem == MEDIA_SUMS_OK &&
+        FormatMediaSum(line, sizeof(line), index, size, digest,
+                       source.path.c_str()) > 0)
         return line;
     AddFinding(report, source.script, source.line, SEVERITY_ERROR,
                "the source %s cannot be listed in %s (%s): setup would "

@@ -689,3 +689,37 @@ TEST(CheckMedia, StrictCountsWarningsAsErrors)
     EXPECT_EQ(0, ReportExitCode(&report, false));
     EXPECT_EQ(1, ReportExitCode(&report, true));
 }
+
+// --write-sums lists every file the scripts copy, once; the check then
+// holds the list against the media.
+TEST(CheckMedia, ChecksumListWrittenThenHeldAgainstTheMedia)
+{
+    Media media;
+    media.Replace(kScript, "[Files_File]\n", "[Files_File]\nCountStart=3\n");
+    Report written = media.Check(true);
+    // Written even with findings: a packager may press media with warnings.
+    ExpectFindings(written, {{kScript, 25, W, "past its range"}});
+    std::string list = media.Read("MEDIA.SUM");
+    EXPECT_NE(std::string::npos, list.find("Count=7\r\n")) << list;
+    EXPECT_NE(std::string::npos,
+              list.find(",product\\app\\manual\\index.txt\r\n")) << list;
+    media.Replace(kScript, "[Files_File]\nCountStart=3\n", "[Files_File]\n");
+    ExpectFindings(media.Check(), {});
+
+    media.Write("product/app/readme.txt", "changed after the list");
+    media.Write("product/tools/extra.txt", "x");
+    media.Replace(kScript, "@WINDOWSDIR\n",
+                  "@WINDOWSDIR\nfile004=extra.txt;\\product\\tools\n");
+    ExpectFindings(media.Check(),
+                   {{"MEDIA.SUM", 10, E, "product\\app\\readme.txt differs"},
+                    {"MEDIA.SUM", 0, E, "product\\tools\\extra.txt is copied "
+                                        "by eng/copy_ns.ini but not in"}});
+
+    // A hostile list is refused whole, never trusted in part.
+    size_t at = list.find(",product\\app\\readme.txt");
+    media.Write("MEDIA.SUM", list.substr(0, at) + ",..\\readme.txt" +
+                                 list.substr(at + 23));
+    ExpectFindings(media.Check(),
+                   {{"MEDIA.SUM", 10, E, "a path that names no file of the "
+                                         "media: setup refuses the whole"}});
+}
