@@ -113,17 +113,17 @@ static bool ByName(const FolderEntry &a, const FolderEntry &b)
 static void CheckHostName(const std::string &path, const std::string &name,
                           Report *report)
 {
+#ifndef _WIN32
     size_t units = 0;
     bool multiByte = false;
     const unsigned char *p = (const unsigned char *)name.data();
-#ifndef _WIN32
     if (!MeasureUtf8(p, p + name.size(), &units, &multiByte))
         AddFinding(report, path, 0, SEVERITY_ERROR,
                    "the name is not UTF-8, as this machine names files: "
                    "raw bytes of another code page do not reach the CD as "
                    "setup names them; name it in UTF-8");
 #else
-    (void)path, (void)p, (void)report;
+    (void)path, (void)name, (void)report;
 #endif
 }
 
