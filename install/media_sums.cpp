@@ -97,6 +97,11 @@ bool ParseList(MediaList *list, const char *path, DWORD size)
     if (problem == MEDIA_SUMS_OK) {
         list->sums = (MediaSum *)malloc(sizeof(MediaSum) * (count + 1));
         list->count = 0;
+        if (list->sums == NULL) {
+            ReportLine("checksum list refused: %s: no memory for %d entries",
+                       path, count);
+            return false;
+        }
         ReadMediaSums(list->text, size, CURRENT_CODE_PAGE, KeepSum, list,
                       &line);
         problem = SortMediaSums(list->sums, list->count, CURRENT_CODE_PAGE,
@@ -111,11 +116,24 @@ bool ParseList(MediaList *list, const char *path, DWORD size)
 
 }  // namespace
 
+// The list of another program directory (an engine run in a test, the
+// engine program) is forgotten.
+static bool IsListOfProgramDirectory(const MediaList *list)
+{
+    char base[PATH_SIZE];
+    CopyText(base, sizeof(base), g_programDirectory);
+    AppendPath(base, sizeof(base), "");
+    return strcmp(base, list->base) == 0;
+}
+
 MediaListState LoadMediaList()
 {
     MediaList *list = &s_list;
-    if (list->read)
+    if (list->read && IsListOfProgramDirectory(list))
         return list->state;
+    free(list->text);
+    free(list->sums);
+    memset(list, 0, sizeof(*list));
     list->read = true;
     list->state = MEDIA_LIST_NONE;
     AllowShaInstructionsWhereSaved();
