@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/media/media_sums.h"
 #include "core/setup_limits.h"
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/test_support.h"
@@ -319,29 +318,6 @@ TEST_F(Unattended, UnwritableReportStopsNothing)
 
 }  // namespace
 
-// The media's checksum list as checkmedia --write-sums writes it, over
-// the given files of the media.
-static std::string SumList(const std::string &media,
-                           const std::vector<std::string> &files)
-{
-    std::string entries;
-    int index = 0;
-    for (const std::string &file : files) {
-        std::string bytes = ReadFileBytes(media + "\\" + file);
-        Sha256 hash;
-        StartSha256(&hash);
-        FeedSha256(&hash, bytes.data(), bytes.size());
-        unsigned char digest[SHA256_DIGEST_SIZE];
-        FinishSha256(&hash, digest);
-        char line[MEDIA_SUM_LINE_SIZE + 2];
-        FormatMediaSum(line, sizeof(line), index++, bytes.size(), digest,
-                       file.c_str());
-        entries += line;
-    }
-    return "[MediaSums]\r\nVersion=1\r\nCount=" + std::to_string(index) +
-           "\r\n" + entries;
-}
-
 // A byte flipped on the medium never reaches the disk: the run is rolled
 // back (exit code 10) naming the file, and -v finds it without installing
 // (exit code 15). A hostile list is never trusted; media without a list
@@ -354,7 +330,7 @@ TEST_F(Unattended, ChecksumListGuardsEveryCopyAndTheMediaCheck)
     EXPECT_EQ(15, Run("-v -aanswers.ini"));
     EXPECT_TRUE(Reported("no checksum list: " + media_ + "\\MEDIA.SUM"));
 
-    std::string list = SumList(
+    std::string list = MediaSumList(
         media_, {"product\\app\\agent.exe", "product\\app\\shared.dll",
                  "product\\app\\common.txt", "product\\app\\readme.txt"});
     WriteFileBytes(media_ + "\\MEDIA.SUM", list);
