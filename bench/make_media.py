@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Generates one benchmark case: a media folder with the files to install,
-the install script for our engine, the file list for the floor program and
+the install script for our engine, its checksum list (MEDIA.SUM.bench), the
+file list for the floor program and
 the NSIS scripts of the two NSIS contenders (and an empty one, whose run
 time is the NSIS start-up cost that is taken off the others).
 
@@ -10,6 +11,7 @@ The contents are pseudo-random (seeded), so the same case is the same
 bytes every time and nothing compresses.
 """
 import argparse
+import hashlib
 import os
 import random
 
@@ -44,6 +46,25 @@ def write_files(out, count, sizes, seed):
     with open(os.path.join(out, "files.txt"), "w") as handle:
         for index in range(count):
             handle.write(file_name(index) + "\n")
+
+
+def write_sum_list(out, count):
+    """The media's checksum list as checkmedia --write-sums writes it, kept
+    aside as MEDIA.SUM.bench: scripts/bench puts it beside setup.exe for
+    the contender that installs with it only."""
+    lines = ["[MediaSums]", "Version=1", "Count=%d" % count]
+    for index in range(count):
+        path = os.path.join(out, "files", file_name(index))
+        digest = hashlib.sha256()
+        with open(path, "rb") as handle:
+            for chunk in iter(lambda: handle.read(1 << 20), b""):
+                digest.update(chunk)
+        lines.append("File%05d=%d,%s,files\\%s" % (
+            index, os.path.getsize(path), digest.hexdigest(),
+            file_name(index)))
+    with open(os.path.join(out, "MEDIA.SUM.bench"), "w",
+              newline="\r\n") as handle:
+        handle.write("\n".join(lines) + "\n")
 
 
 def shortcut_title(index):
@@ -132,6 +153,7 @@ def main():
     os.makedirs(options.out, exist_ok=True)
     write_files(options.out, options.files, sizes, options.seed)
     write_engine_script(options.out, options.files)
+    write_sum_list(options.out, options.files)
     write_nsis(options.out, options.files)
     print("%d files, %.1f MiB" % (options.files, sum(sizes) / 1048576.0))
 

@@ -18,7 +18,8 @@ import os
 import statistics
 import sys
 
-CONTENDERS = ["floor", "engine", "setup-s", "nsis-file", "nsis-copy"]
+CONTENDERS = ["floor", "engine", "setup-s", "setup-sums", "nsis-file",
+              "nsis-copy"]
 FILES = {"large": 5}
 
 
@@ -74,7 +75,7 @@ def summarize_case(results, case):
                 problems.append("%d files arrived" % run["count"])
             wall.append(float(launch["wall_ms"]))
             peak.append(int(launch.get("peak_kb", 0)))
-            if name == "setup-s":
+            if name in ("setup-s", "setup-sums"):
                 work.append(float(launch["wall_ms"]))
             elif name in ("floor", "engine"):
                 if "run_ms" in report:
@@ -171,6 +172,15 @@ def print_ratios(table):
             continue
         print("  %-8s %8s s / %8s s = %.2f" % (
             case, seconds(ours), seconds(theirs), ours / theirs))
+    print()
+    print("What the media's checksum list costs: setup.exe -s with MEDIA.SUM "
+          "against without (process seconds, medians):")
+    for case, rows in table.items():
+        plain, checked = rows["setup-s"]["wall"], rows["setup-sums"]["wall"]
+        if plain and checked:
+            print("  %-8s %8s s / %8s s = %+.1f%%" % (
+                case, seconds(checked), seconds(plain),
+                100.0 * (checked - plain) / plain))
 
 
 def main():

@@ -68,9 +68,10 @@ const CatalogKey kCatalogKeys[] = {
     {"MessageBox", "QUIT_SETUP", CATALOG_TEXT_SIZE, KEY_NEEDED},
     {"MessageBox", "TITLE_MESSAGE", CATALOG_TEXT_SIZE, KEY_NEEDED},
     {"MessageBox", "INPUT_ERROR", CATALOG_TEXT_SIZE, KEY_NEEDED},
-    {"MessageBox", "COPY_FAILED", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
-    {"MessageBox", "SETUP_CANCELLED", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
-    {"MessageBox", "EARLIER_UNDONE", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
+    // The transaction's boxes read these wider (install/copy_failure_box).
+    {"MessageBox", "COPY_FAILED", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},
+    {"MessageBox", "SETUP_CANCELLED", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},
+    {"MessageBox", "EARLIER_UNDONE", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},
     {"WINDOW", "WINNAME_F", CATALOG_TEXT_SIZE, KEY_OPTIONAL},
 };
 
@@ -202,7 +203,10 @@ void CheckCatalog(const MediaIndex *index, const IniFile *catalog,
                   Report *report)
 {
     CheckIniShape(catalog, report);
-    CheckNotUtf8(catalog, report);
+    // Garbled texts in a Shift-JIS catalog are lost content.
+    CheckNotUtf8(catalog,
+                 catalog->codePage == 932 ? SEVERITY_ERROR : SEVERITY_WARNING,
+                 report);
     for (const CatalogKey &key : kCatalogKeys)
         CheckKey(catalog, key.section, key.key, key.size, key.need, report);
     CheckControlTexts(catalog, report);
@@ -242,7 +246,7 @@ void CheckLanguageFiles(const MediaIndex *index, const LanguageFiles *files,
                    files->license.text.size()) != NULL)
             AddFinding(report, files->license.file, 0, SEVERITY_WARNING,
                        "NUL byte: the licence text ends there");
-        CheckNotUtf8(&files->license, report);
+        CheckNotUtf8(&files->license, SEVERITY_WARNING, report);
         if (shiftJis)
             CheckShiftJisText(&files->license, report);
     }

@@ -2,12 +2,14 @@
 
 #include <stdio.h>
 
+#include "core/media/sha256.h"
 #include "core/text/dbcs.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #endif
 
@@ -60,6 +62,69 @@ bool ReadWholeFile(const std::string &path, std::string *bytes)
     bool ok = ferror(file) == 0;
     fclose(file);
     return ok;
+}
+
+bool HashHostFile(const std::string &path, uint64_t *size,
+                  unsigned char digest[32])
+{
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return false;
+    static char chunk[256 * 1024];
+    Sha256 hash;
+    StartSha256(&hash);
+    *size = 0;
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        FeedSha256(&hash, chunk, got);
+        *size += got;
+    }
+    bool ok = ferror(file) == 0;
+    fclose(file);
+    FinishSha256(&hash, digest);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *file = fopen(path.c_str(), "wb");
+    if (file == NULL)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+bool HostNameInCodePage(const std::string &name, int codePage,
+                        std::string *converted)
+{
+    *converted = name;
+#ifdef _WIN32
+    (void)codePage;
+    return true;
+#else
+    bool ascii = true;
+    for (char c : name)
+        ascii = ascii && (unsigned char)c < 0x80;
+    if (ascii)
+        return true;
+    iconv_t convert = iconv_open(codePage == 932 ? "CP932" : "CP1252",
+                                 "UTF-8");
+    if (convert == (iconv_t)-1)
+        return false;
+    std::string in = name;
+    std::string out(name.size() * 2 + 4, '\0');
+    char *inPointer = &in[0];
+    char *outPointer = &out[0];
+    size_t inLeft = in.size();
+    size_t outLeft = out.size();
+    bool whole = iconv(convert, &inPointer, &inLeft, &outPointer,
+                       &outLeft) != (size_t)-1 &&
+                 inLeft == 0;
+    iconv_close(convert);
+    if (whole)
+        *converted = out.substr(0, out.size() - outLeft);
+    return whole;
+#endif
 }
 
 std::string JoinHostPath(const std::string &folder, const std::string &name)

@@ -107,8 +107,46 @@ static bool ByName(const FolderEntry &a, const FolderEntry &b)
     return a.name < b.name;
 }
 
-static void Walk(MediaIndex *index, const std::string &relative, int level,
-                 Report *report)
+// Where the media were made on a host that names files in UTF-8 (every
+// Linux tool does), a name in raw bytes of another code page does not
+// reach the CD as setup names it.
+static void CheckHostName(const std::string &path, const std::string &name,
+                          Report *report)
+{
+#ifndef _WIN32
+    size_t units = 0;
+    bool multiByte = false;
+    const unsigned char *p = (const unsigned char *)name.data();
+    if (!MeasureUtf8(p, p + name.size(), &units, &multiByte))
+        AddFinding(report, path, 0, SEVERITY_ERROR,
+                   "the name is not UTF-8, as this machine names files: "
+                   "raw bytes of another code page do not reach the CD as "
+                   "setup names them; name it in UTF-8");
+#else
+    (void)path, (void)name, (void)report;
+#endif
+}
+
+// A relative path as setup names it in one code page, "/" between names;
+// unnamed when a name on the way has no form in it.
+struct NamedPath {
+    std::string path;
+    bool named;
+};
+
+static NamedPath JoinInCodePage(const NamedPath &relative,
+                                const std::string &name, int codePage)
+{
+    std::string converted;
+    bool named = HostNameInCodePage(name, codePage, &converted);
+    return NamedPath{relative.path.empty() ? converted
+                                           : relative.path + "/" + converted,
+                     relative.named && named};
+}
+
+static void Walk(MediaIndex *index, const std::string &relative,
+                 const NamedPath &shiftJisRelative,
+                 const NamedPath &westernRelative, int level, Report *report)
 {
     std::vector<FolderEntry> entries;
     if (!ListFolder(JoinHostPath(index->root, relative), &entries))
@@ -119,8 +157,16 @@ static void Walk(MediaIndex *index, const std::string &relative, int level,
     for (const FolderEntry &entry : entries) {
         std::string path =
             relative.empty() ? entry.name : relative + "/" + entry.name;
-        index->shiftJisPaths[FoldMediaPath(path, 932)] = path;
-        index->paths[FoldMediaPath(path, 1252)] = path;
+        // Named as setup will name them: in each code page.
+        NamedPath shiftJisPath =
+            JoinInCodePage(shiftJisRelative, entry.name, 932);
+        NamedPath westernPath =
+            JoinInCodePage(westernRelative, entry.name, 1252);
+        if (shiftJisPath.named)
+            index->shiftJisPaths[FoldMediaPath(shiftJisPath.path, 932)] = path;
+        if (westernPath.named)
+            index->paths[FoldMediaPath(westernPath.path, 1252)] = path;
+        CheckHostName(path, entry.name, report);
         index->isFolder[path] = entry.isFolder;
         auto twin = seen.insert(std::make_pair(FoldBoth(entry.name),
                                                entry.name));
@@ -139,7 +185,7 @@ static void Walk(MediaIndex *index, const std::string &relative, int level,
                        "folder nested %d levels deep; ISO 9660 allows %d",
                        level + 1, kIsoFolderLevels);
         if (entry.isFolder)
-            Walk(index, path, level + 1, report);
+            Walk(index, path, shiftJisPath, westernPath, level + 1, report);
     }
 }
 
@@ -155,7 +201,8 @@ bool IndexMedia(const std::string &root, MediaIndex *index, Report *report)
                    "the media folder cannot be read");
         return false;
     }
-    Walk(index, "", 1, report);
+    NamedPath top = {"", true};
+    Walk(index, "", top, top, 1, report);
     return true;
 }
 
@@ -248,9 +295,10 @@ void CheckIniShape(const IniFile *ini, Report *report)
             for (const SectionSeen &seen : sections) {
                 if (seen.folded == current.folded) {
                     AddFinding(report, ini->file, line.number,
-                               SEVERITY_WARNING,
+                               SEVERITY_ERROR,
                                "section [%.*s] repeats line %d; setup reads "
-                               "only the first",
+                               "only the first, and what this one holds is "
+                               "lost",
                                (int)line.nameLength, line.name, seen.line);
                     repeatedSection = true;
                     break;
@@ -345,7 +393,7 @@ static bool IsValidShiftJis(const std::string &text)
     return true;
 }
 
-void CheckNotUtf8(const IniFile *file, Report *report)
+void CheckNotUtf8(const IniFile *file, Severity severity, Report *report)
 {
     const unsigned char *p = (const unsigned char *)file->text.data();
     const unsigned char *end = p + file->text.size();
@@ -355,7 +403,7 @@ void CheckNotUtf8(const IniFile *file, Report *report)
     size_t units = 0;
     bool multiByte = false;
     if (MeasureUtf8(p, end, &units, &multiByte) && multiByte)
-        AddFinding(report, file->file, 0, SEVERITY_WARNING,
+        AddFinding(report, file->file, 0, severity,
                    "the text is UTF-8 with multi-byte characters; setup "
                    "reads it in the ANSI code page, where they come out "
                    "garbled: save it as %s",

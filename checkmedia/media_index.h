@@ -52,7 +52,7 @@ void CheckIniShape(const IniFile *ini, Report *report);
 // Reports every line of a text that is not valid Shift-JIS.
 void CheckShiftJisText(const IniFile *file, Report *report);
 
-// Warns when a text is valid UTF-8 with multi-byte characters: setup
+// Reports a text that is valid UTF-8 with multi-byte characters: setup
 // reads it in the ANSI code page, where those come out garbled (a
 // Japanese text saved as UTF-8 may even pass for Shift-JIS).
-void CheckNotUtf8(const IniFile *file, Report *report);
+void CheckNotUtf8(const IniFile *file, Severity severity, Report *report);

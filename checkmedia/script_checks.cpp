@@ -20,6 +20,8 @@
 #include "core/text/dbcs.h"
 #include "core/text/ini_reader.h"
 #include "core/text/path_join.h"
+#include "core/text/target_path.h"
+#include "core/text/version.h"
 
 namespace {
 
@@ -30,6 +32,8 @@ const char kSystemDirStandIn[] = "C:\\WINDOWS\\SYSTEM32";
 const char kWindowsDirStandIn[] = "C:\\WINDOWS";
 const char kStartupDirStandIn[] =
     "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup";
+const char kProgramsDirStandIn[] =
+    "C:\\Documents and Settings\\All Users\\Start Menu\\Programs";
 
 const char *const kFileSections[] = {"Files_DLL", "Files_Common",
                                      "Files_File"};
@@ -46,8 +50,34 @@ struct ScriptCheck {
     std::string code;
     int codePage;   // of the script's texts
     char destination[PATH_SIZE];
+    bool destinationSound;   // false: reported; its files are not judged
+    std::string group;       // empty when it is reported
     std::set<std::string> installed;
+    MediaSources *sources;
 };
+
+// The one judgement of a path setup writes, on a path resolved with the
+// stand-ins: an error at the entry's line naming the path and the reason.
+// Returns whether it passed.
+bool JudgeTarget(ScriptCheck *check, int line, const char *what,
+                 const char *path)
+{
+    TargetPathVerdict verdict = JudgeTargetPath(path, check->codePage);
+    if (verdict == TARGET_PATH_OK)
+        return true;
+    // "@SystemDir" is no macro: macros are written in capitals.
+    bool lowerMacro = verdict == TARGET_PATH_NOT_COMPLETE &&
+                      strchr(path, '@') != NULL;
+    AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+               "%s: setup refuses the target %s: %s%s", what, path,
+               DescribeTargetPathVerdict(verdict),
+               lowerMacro ? " (the macros are @SYSTEMDIR, @WINDOWSDIR, "
+                            "@LANGDIR and @STARTUPDIR, in capitals; a "
+                            "folder of the destination begins with a "
+                            "backslash)"
+                          : "");
+    return false;
+}
 
 std::string FoldPath(const ScriptCheck *check, const char *path)
 {
@@ -202,9 +232,15 @@ void CheckSourceFile(ScriptCheck *check, int line, const FileEntry &entry)
     }
     std::string actual;
     if (!FindMediaPath(check->index, source, check->codePage, &actual) ||
-        check->index->isFolder.at(actual))
+        check->index->isFolder.at(actual)) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "source file \\%s is not on the media", source);
+        return;
+    }
+    if (check->sources != NULL)
+        check->sources->insert(std::make_pair(
+            actual, MediaSource{source, actual, check->script->file, line,
+                                check->codePage}));
 }
 
 void CheckFileEntry(ScriptCheck *check, const char *section, int i)
@@ -243,7 +279,10 @@ void CheckFileEntry(ScriptCheck *check, const char *section, int i)
                    section, key, PATH_SIZE - 1, check->destination);
         return;
     }
-    check->installed.insert(FoldPath(check, target));
+    char what[LOG_SECTION_SIZE + LOG_KEY_SIZE + 4];
+    snprintf(what, sizeof(what), "[%s] %s", section, key);
+    if (!check->destinationSound || JudgeTarget(check, line, what, target))
+        check->installed.insert(FoldPath(check, target));
 }
 
 void CheckFileSection(ScriptCheck *check, const char *section)
@@ -307,6 +346,22 @@ const char *FindBadNameChar(const char *name, int codePage)
     return NULL;
 }
 
+// The link file the entry becomes: in the group below Programs, or in
+// StartUp for a startup section ("CON", "Notes." name no file).
+void JudgeLink(ScriptCheck *check, const char *section, const char *key,
+               int line, const char *title)
+{
+    bool startup = strncmp(section, "StartUp", 7) == 0;
+    std::string link = startup ? kStartupDirStandIn
+                               : std::string(kProgramsDirStandIn) + "\\" +
+                                     check->group;
+    link += std::string("\\") + title + ".lnk";
+    char what[LOG_SECTION_SIZE + LOG_KEY_SIZE + 4];
+    snprintf(what, sizeof(what), "[%s] %s", section, key);
+    if (startup || !check->group.empty())
+        JudgeTarget(check, line, what, link.c_str());
+}
+
 void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
 {
     char key[LOG_KEY_SIZE];
@@ -338,6 +393,8 @@ void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
                    "[%s] %s: the title holds '%c', which a file name cannot "
                    "hold",
                    section, key, *bad >= 0x20 ? *bad : '?');
+    else
+        JudgeLink(check, section, key, line, entry.title);
     CheckMacros(check, line, key, entry.folder);
     char path[PATH_SIZE];
     bool fits = entry.folder[0] != '\0'
@@ -385,6 +442,8 @@ void CheckGroup(ScriptCheck *check)
     if (line == 0)
         return;
     const char *file = check->script->file.c_str();
+    if (FindBadNameChar(group.c_str(), check->codePage) == NULL)
+        check->group = group;
     if (group.empty())
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "the program group name is empty");
@@ -402,40 +461,43 @@ void CheckGroup(ScriptCheck *check)
                    "program group");
 }
 
-bool IsInstalled(const ScriptCheck *check, const char *path)
+// The length of the installed program that command begins with (it may
+// carry arguments behind it), or 0 when no file section installs one.
+size_t InstalledProgramLength(const ScriptCheck *check, const char *command)
 {
-    // A command may carry arguments behind its program.
-    std::string command = path;
-    for (size_t end = command.size(); end != std::string::npos;
-         end = end == 0 ? std::string::npos : command.rfind(' ', end - 1)) {
+    std::string text = command;
+    size_t end = text.size();
+    while (end > 0) {
         if (check->installed.count(
-                FoldPath(check, command.substr(0, end).c_str())))
-            return true;
-        if (end == 0)
+                FoldPath(check, text.substr(0, end).c_str())))
+            return end;
+        size_t blank = text.rfind(' ', end - 1);
+        if (blank == std::string::npos)
             break;
+        end = blank;
     }
-    return false;
+    return 0;
 }
 
-void CheckUninstallLog(ScriptCheck *check)
+// The arguments behind the program, blanks and enclosing quotes off.
+std::string CommandArguments(const char *command, size_t programLength)
+{
+    std::string rest = command + programLength;
+    size_t first = rest.find_first_not_of(' ');
+    size_t last = rest.find_last_not_of(' ');
+    rest = first == std::string::npos ? "" : rest.substr(first,
+                                                         last - first + 1);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
+        rest = rest.substr(1, rest.size() - 2);
+    return rest;
+}
+
+// ExeFile: the uninstaller a file section installs, given the log setup
+// writes; the registered command of anything else removes nothing.
+void CheckUninstallCommand(ScriptCheck *check, const std::string &log)
 {
     const char *file = check->script->file.c_str();
     int line = 0;
-    std::string log = ReadOptional(check->script, "UnInstLog", "UnInstLog",
-                                   PATH_SIZE, check->report, &line);
-    IniLine header;
-    if (line == 0 && FindIniSection(check->script->text.data(),
-                                    check->script->text.size(), "UnInstLog",
-                                    &header, check->codePage))
-        line = header.number;
-    if (log.empty())
-        AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[UnInstLog] UnInstLog is missing: no uninstall log is "
-                   "kept, so the product cannot be uninstalled");
-    ReadRequired(check->script, "UnInstLog", "RegistKey",
-                 UNINSTALL_KEY_NAME_SIZE, SEVERITY_ERROR, check->report, NULL);
-    ReadRequired(check->script, "UnInstLog", "DispName", DISPLAY_NAME_SIZE,
-                 SEVERITY_ERROR, check->report, NULL);
     std::string command =
         ReadRequired(check->script, "UnInstLog", "ExeFile", PATH_SIZE,
                      SEVERITY_ERROR, check->report, &line);
@@ -444,10 +506,103 @@ void CheckUninstallLog(ScriptCheck *check)
     CheckMacros(check, line, "ExeFile", command.c_str());
     char expanded[PATH_SIZE];
     Expand(check, expanded, sizeof(expanded), command.c_str());
-    if (!IsInstalled(check, expanded))
+    size_t program = InstalledProgramLength(check, expanded);
+    if (program == 0) {
         AddFinding(check->report, file, line, SEVERITY_ERROR,
                    "the uninstaller %s is installed by no file section",
                    expanded);
+        return;
+    }
+    std::string argument = CommandArguments(expanded, program);
+    if (!log.empty() &&
+        !EqualsAsciiNoCase(argument.c_str(), log.c_str(), check->codePage))
+        AddFinding(check->report, file, line, SEVERITY_ERROR,
+                   "ExeFile passes the uninstaller \"%s\", not the "
+                   "uninstall log %s: the registered command removes "
+                   "nothing",
+                   argument.c_str(), log.c_str());
+}
+
+// RegistKey names the entry below the Uninstall key: one key name.
+void CheckUninstallKey(ScriptCheck *check)
+{
+    int line = 0;
+    std::string key =
+        ReadRequired(check->script, "UnInstLog", "RegistKey",
+                     UNINSTALL_KEY_NAME_SIZE, SEVERITY_ERROR, check->report,
+                     &line);
+    if (line == 0)
+        return;
+    if (key.empty() || key.find('\\') != std::string::npos)
+        AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+                   "RegistKey \"%s\" is not one key name: the uninstall "
+                   "entry lands where Add/Remove Programs does not list it",
+                   key.c_str());
+}
+
+// DispIcon is joined onto the destination: a file the script installs.
+void CheckDisplayIcon(ScriptCheck *check)
+{
+    int line = 0;
+    std::string icon =
+        ReadRequired(check->script, "UnInstLog", "DispIcon", PATH_SIZE,
+                     SEVERITY_ERROR, check->report, &line);
+    if (line == 0)
+        return;
+    char path[PATH_SIZE];
+    CopyText(path, sizeof(path), check->destination, check->codePage);
+    if (AppendPath(path, sizeof(path), icon.c_str(), check->codePage) < 0 ||
+        check->installed.count(FoldPath(check, path)) == 0)
+        AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+                   "DispIcon %s: no file section installs %s", icon.c_str(),
+                   path);
+}
+
+// The uninstall registration as a whole: a log setup writes, the
+// uninstaller given that log, one key name and an icon that is installed.
+void CheckUninstallLog(ScriptCheck *check)
+{
+    const char *file = check->script->file.c_str();
+    int line = 0;
+    std::string log = ReadOptional(check->script, "UnInstLog", "UnInstLog",
+                                   PATH_SIZE, check->report, &line);
+    IniLine header;
+    int logLine = line;
+    if (line == 0 && FindIniSection(check->script->text.data(),
+                                    check->script->text.size(), "UnInstLog",
+                                    &header, check->codePage))
+        line = header.number;
+    if (log.empty())
+        AddFinding(check->report, file, line, SEVERITY_ERROR,
+                   "[UnInstLog] UnInstLog is missing: no uninstall log is "
+                   "kept, so the product cannot be uninstalled");
+    else if (!JudgeTarget(check, logLine, "[UnInstLog] UnInstLog (used "
+                          "as written; no log is kept, so the product "
+                          "cannot be uninstalled)", log.c_str()))
+        log.clear();
+    CheckUninstallKey(check);
+    ReadRequired(check->script, "UnInstLog", "DispName", DISPLAY_NAME_SIZE,
+                 SEVERITY_ERROR, check->report, NULL);
+    CheckUninstallCommand(check, log);
+    CheckDisplayIcon(check);
+}
+
+// A version setup compares with another: a letter or a fourth part is
+// silently taken as 0 or left out, and the shared files are skipped.
+void CheckVersion(ScriptCheck *check, const char *section, size_t size,
+                  bool required)
+{
+    int line = 0;
+    std::string version =
+        required ? ReadRequired(check->script, section, "Version", size,
+                                SEVERITY_WARNING, check->report, &line)
+                 : ReadOptional(check->script, section, "Version", size,
+                                check->report, &line);
+    if (line != 0 && !IsPlainVersion(version.c_str()))
+        AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+                   "[%s] Version \"%s\" does not compare as a version "
+                   "(one to three numbers with dots, such as 1.2.0)",
+                   section, version.c_str());
 }
 
 // The default destination: the program files folder and the product
@@ -463,16 +618,22 @@ void FormDestination(ScriptCheck *check)
     CopyText(check->destination, sizeof(check->destination),
              kProgramFilesStandIn, check->codePage);
     const char *relative = ProductFolderBelowProgramFiles(product.c_str());
-    if (line != 0 && strchr(relative, ':') != NULL)
+    check->destinationSound = line == 0 || strchr(relative, ':') == NULL;
+    if (!check->destinationSound)
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "DstDirectry %s is a full path not below c:\\Program "
                    "Files\\; setup joins it onto the program files folder",
                    product.c_str());
     if (AppendPath(check->destination, sizeof(check->destination), relative,
-                   check->codePage) < 0)
+                   check->codePage) < 0) {
         AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
                    "the default destination is longer than %d characters",
                    PATH_SIZE - 1);
+        check->destinationSound = false;
+    } else if (check->destinationSound) {
+        check->destinationSound =
+            JudgeTarget(check, line, "DstDirectry", check->destination);
+    }
 }
 
 }  // namespace
@@ -486,12 +647,13 @@ void CheckInstallScript(const MediaIndex *index, const LanguageFiles *files,
     check.report = report;
     check.code = files->code;
     check.codePage = files->script.codePage;
+    check.sources = files->sources;
     CheckIniShape(&files->script, report);
-    CheckNotUtf8(&files->script, report);
-    ReadRequired(&files->script, "Application", "Version",
-                 SCRIPT_VERSION_SIZE, SEVERITY_WARNING, report, NULL);
-    ReadOptional(&files->script, "Files_DLL", "Version", NETLIB_VERSION_SIZE,
-                 report, NULL);
+    CheckNotUtf8(&files->script,
+                 check.codePage == 932 ? SEVERITY_ERROR : SEVERITY_WARNING,
+                 report);
+    CheckVersion(&check, "Application", SCRIPT_VERSION_SIZE, true);
+    CheckVersion(&check, "Files_DLL", NETLIB_VERSION_SIZE, false);
     ReadOptional(&files->script, "Files_DLL", "AppName", APP_NAME_SIZE,
                  report, NULL);
     FormDestination(&check);

@@ -60,3 +60,11 @@ constexpr int USER_INFO_LIMIT = 256;     // characters each of those boxes accep
 constexpr int LOG_SNAPSHOT_SIZE = 512 * 1024;  // one whole log section
 constexpr int LOG_SNAPSHOT_MAX_INDEX = 4096;   // numbered keys it tracks
 constexpr int LOG_SECTION_NAMES_SIZE = 16 * 1024;  // the section names of one log
+
+// The media's checksum list (MEDIA.SUM beside setup.exe).
+constexpr int MEDIA_SUM_PATH_MAX = PATH_SIZE - 4;  // a listed path: it
+                                                   // still fits below "X:\"
+constexpr int MEDIA_SUM_LINE_SIZE =   // "File00000=" size "," sha256 "," path
+    10 + 20 + 1 + 64 + 1 + MEDIA_SUM_PATH_MAX + 1;   // with a NUL, no line end
+constexpr int MEDIA_SUM_MAX_FILES = 16384;      // entries of one list
+constexpr int MEDIA_SUM_FILE_SIZE = 8 * 1024 * 1024;  // the whole list

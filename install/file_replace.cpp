@@ -7,6 +7,7 @@
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 #include "install/file_remove.h"
+#include "install/media_sums.h"
 
 bool FormSidePath(const char *target, const char *tag, const char *extension,
                   char *path, size_t size)
@@ -77,7 +78,9 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
 // One buffer for every copy: large files go in few reads and writes.
 static char s_copyBuffer[COPY_BUFFER_SIZE];
 
-static bool CopyContents(HANDLE from, HANDLE to)
+// Each buffer read is also hashed for the media's checksum list, so the
+// file is read once.
+static bool CopyContents(HANDLE from, HANDLE to, MediaFileCheck *check)
 {
     for (;;) {
         DWORD got = 0;
@@ -85,6 +88,7 @@ static bool CopyContents(HANDLE from, HANDLE to)
             return false;
         if (got == 0)
             return true;
+        FeedMediaFileCheck(check, s_copyBuffer, got);
         DWORD written = 0;
         if (!WriteFile(to, s_copyBuffer, got, &written, NULL) ||
             written != got)
@@ -109,9 +113,13 @@ bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
         return false;
     }
     FILETIME written;
-    bool copied = CopyContents(from, to);
+    MediaFileCheck check;
+    BeginMediaFileCheck(&check, source);
+    bool copied = CopyContents(from, to, &check);
     if (!copied)
         *error = GetLastError();
+    else if ((*error = EndMediaFileCheck(&check, source)) != 0)
+        copied = false;   // damaged on the medium: never put in place
     else if (GetFileTime(from, NULL, NULL, &written))
         SetFileTime(to, NULL, NULL, &written);
     CloseHandle(to);

@@ -93,6 +93,19 @@ void ReportFileCopied(const char *target)
 void GetErrorText(DWORD error, char *text, size_t size)
 {
     text[0] = '\0';
+    if (error == ERROR_DAMAGED_ON_MEDIUM) {
+        CopyText(text, size,
+                 "damaged on the medium: its size or SHA-256 differs from "
+                 "the media's checksum list (MEDIA.SUM), or the list does "
+                 "not name it");
+        return;
+    }
+    if (error == ERROR_MEDIA_LIST_DAMAGED) {
+        CopyText(text, size,
+                 "the media's checksum list (MEDIA.SUM) is damaged, so no "
+                 "file of the media can be trusted");
+        return;
+    }
     DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
         error, 0, text, (DWORD)size, NULL);

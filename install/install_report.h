@@ -27,8 +27,15 @@ void ReportLine(const char *format, ...)
 #endif
     ;
 
-// The system's text for an error code (size bytes), for the report lines
-// and the boxes that name a reason.
+// A copy that failed because the media's checksum list says so (bit 29:
+// an application's own code): the file differs from the list or is not in
+// it; or the list itself is damaged, so nothing of the media is trusted.
+constexpr DWORD ERROR_DAMAGED_ON_MEDIUM = 0x20000000 | 0x5301;
+constexpr DWORD ERROR_MEDIA_LIST_DAMAGED = 0x20000000 | 0x5302;
+
+// The system's text for an error code (size bytes), or the engine's own
+// for the codes above, for the report lines and the boxes that name a
+// reason.
 void GetErrorText(DWORD error, char *text, size_t size);
 
 // The file copier's events; error 0 means that the name or folder did

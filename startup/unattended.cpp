@@ -11,6 +11,7 @@
 #include "core/text/text_split.h"
 #include "install/install_report.h"
 #include "install/install_run.h"
+#include "install/media_sums.h"
 #include "install/transaction.h"
 #include "install/destination_folder.h"
 #include "install/preinstall_checks.h"
@@ -29,16 +30,7 @@ struct Answers {
     bool continueOnError;   // OnError=continue
 };
 
-// The answer file's text, read whole: the profile service would take a
-// byte-order mark for part of the first line and find no [Setup] there.
-struct AnswerText {
-    char text[ANSWER_FILE_SIZE];
-    size_t size;
-};
-
-// Returns false for a file that is missing, a folder, unreadable, or
-// larger than the buffer (read cut, it could give a cut value).
-static bool LoadAnswerFile(const char *path, AnswerText *answer)
+bool LoadAnswerFile(const char *path, AnswerText *answer)
 {
     answer->size = 0;
     HANDLE file = CreateFileA(path, GENERIC_READ,
@@ -216,6 +208,10 @@ static int Install(bool continueOnError)
     memset(&failures, 0, sizeof(failures));
     InstallOutcome outcome = RunInstallation(
         NULL, NULL, &failures, continueOnError ? NULL : AbortOnFailure, NULL);
+    if (outcome == INSTALL_ROLLED_BACK && WasMediaDamageFound())
+        return Finish(UNATTENDED_MEDIA_DAMAGED,
+                      "failed, a file is damaged on the medium; the "
+                      "machine is as it was");
     if (outcome == INSTALL_ROLLED_BACK)
         return Finish(UNATTENDED_ROLLED_BACK,
                       "failed, the machine is as it was");

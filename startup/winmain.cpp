@@ -7,6 +7,7 @@
 #include "common/setup_state.h"
 #include "core/text/text_split.h"
 #include "startup/main_window.h"
+#include "startup/media_verify.h"
 #include "startup/unattended.h"
 
 typedef BOOL(WINAPI *SetDllDirectoryFunction)(LPCSTR);
@@ -54,6 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
     // A longer command line is cut to the copy's width.
     CopyText(g_commandLine, sizeof(g_commandLine),
              commandLine != NULL ? commandLine : "");
+    if (AsksForMediaCheck(g_commandLine))
+        return RunMediaVerify(g_commandLine);
     if (AsksForUnattendedRun(g_commandLine))
         return RunUnattended(g_commandLine);
 

@@ -41,7 +41,10 @@ TargetPathVerdict JudgeComponents(const char *component, int codePage)
             continue;
         }
         if (IsDbcsLead(c, codePage)) {
-            if (p[1] == '\0')
+            // No double-byte code page has a second byte below 0x40: the
+            // system reads such a lead byte alone, and a '/' or ':' behind
+            // it as itself.
+            if (p[1] == '\0' || (unsigned char)p[1] < 0x40)
                 return TARGET_PATH_BROKEN_CHAR;
             last = 'x';
         } else {

@@ -57,6 +57,8 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
             options.noLicense = true;
         if (CompareAsciiNoCase(token, "-s") == 0)
             options.unattended = true;
+        if (CompareAsciiNoCase(token, "-v") == 0)
+            options.verifyMedia = true;
         if (StartsWithNoCase(token, "-a")) {
             CopyText(options.answerFile, sizeof(options.answerFile),
                      token + 2);

@@ -18,6 +18,7 @@ struct CommandLineOptions {
     bool languageGiven;       // a "-l" token was seen
     bool noLicense;           // a "NoLic" token was seen
     bool unattended;          // a "-s" token was seen
+    bool verifyMedia;         // a "-v" token was seen
     bool answerGiven;         // a "-a" token was seen
     char answerFile[COMMAND_LINE_SIZE];  // the last "-a" token's rest
     bool recordGiven;         // a "-r" token was seen
@@ -30,7 +31,8 @@ struct CommandLineOptions {
 // characters). "-l<code>" (any case of the l) sets the language code, the
 // last one winning; a token beginning with "NoLic" (any case) sets the
 // no-licence flag. The token "-s" (either case) asks for an unattended
-// run, "-a<file>" (any case of the a) names its answer file and
+// run, "-v" (either case) for a check of the media against their checksum
+// list, "-a<file>" (any case of the a) names its answer file and
 // "-r<file>" (any case of the r) the file an interactive run records its
 // answers in, the last one winning. The code is cut to codeSize - 1 bytes.
 CommandLineOptions ParseCommandLine(const char *commandLine,

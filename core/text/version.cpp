@@ -68,3 +68,21 @@ int CompareVersions(const char *a, const char *b)
     }
     return 0;
 }
+
+bool IsPlainVersion(const char *text)
+{
+    int parts = 0;
+    for (const char *p = text;; p++) {
+        int digits = 0;
+        while (*p >= '0' && *p <= '9') {
+            digits++;
+            p++;
+        }
+        if (digits == 0 || digits > 9 || ++parts > 3)
+            return false;
+        if (*p == '\0')
+            return true;
+        if (*p != '.')
+            return false;
+    }
+}

@@ -99,6 +99,7 @@ public:
                      fs::copy_options::recursive);
         Write("product/app/FileAgent.exe", "MZ");
         Write("product/tools/ckuninst.exe", "MZ");
+        Write("ACLPROBE.DLL", "MZ");
         Write("default.bmp", MakeBitmap(8));
         Write("directory.bmp", MakeBitmap(24));
         Write("startmenu.bmp", MakeBitmap(4));
@@ -126,11 +127,15 @@ public:
         std::string text = ReadBytes(root_ / file);
         Write(file, text + LineEnds(text, bytes));
     }
-    Report Check() const
+    Report Check(bool writeSums = false) const
     {
         Report report;
-        CheckMedia(root_.string(), &report);
+        CheckMedia(root_.string(), &report, writeSums);
         return report;
+    }
+    std::string Read(const std::string &file) const
+    {
+        return ReadBytes(root_ / file);
     }
 
 private:
@@ -166,15 +171,16 @@ const Severity E = SEVERITY_ERROR;
 const Severity W = SEVERITY_WARNING;
 const std::string kLong(300, 'x');
 const std::string kJolietName = "product/" + std::string(61, 'n') + ".txt";
+// ア as the packager's machine names files: UTF-8.
 std::string Katakana(int count)
 {
     std::string text;
     for (int i = 0; i < count; i++)
-        text += "\x83\x41";   // ア
+        text += "\xE3\x82\xA2";
     return text;
 }
 const std::string kKatakana40 = Katakana(40);
-const std::string kShiftJisJolietName = "product/" + Katakana(61) + ".txt";
+const std::string kJapaneseJolietName = "product/" + Katakana(61) + ".txt";
 
 struct BrokenMedia {
     const char *name;
@@ -195,28 +201,39 @@ std::vector<BrokenMedia> BrokenMediaTable()
          },
          {}},
 #ifndef _WIN32
-        // 表 is 0x95 0x5C: its second byte is no folder separator. (On
-        // Windows the test's own file calls would split it under 1252.)
+        // 表 is 0x95 0x5C in the script: its second byte is no folder
+        // separator. The packager's machine names it in UTF-8, as every
+        // Linux tool does; the check compares names as the CD holds them.
+        // (On Windows the test's own file calls would split it under 1252.)
         {"Shift-JIS folder whose second byte is a backslash",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
+                        "manual\\index.txt;\\product\\\x95\x5C");
+             m->Write("product/\xE8\xA1\xA8/manual/index.txt", "x");
+         },
+         {}},
+        {"Japanese name stored in raw Shift-JIS bytes on a UTF-8 host",
          [](Media *m) {
              m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
                         "manual\\index.txt;\\product\\\x95\x5C");
              m->Write("product/\x95\x5C/manual/index.txt", "x");
          },
-         {}},
+         {{"product/\x95\x5C", 0, E, "the name is not UTF-8"},
+          {"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
         {"Shift-JIS folder missing its trail byte",
          [](Media *m) {
              m->Replace("jpn/copy_ns.ini", "manual\\index.txt;\\product\\app",
                         "manual\\index.txt;\\product\\\x95\x5C");
-             m->Write("product/\x95/manual/index.txt", "x");
+             m->Write("product/\xE8/manual/index.txt", "x");
          },
-         {{"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
-        {"name of 40 Shift-JIS characters counted as 40",
+         {{"product/\xE8", 0, E, "the name is not UTF-8"},
+          {"jpn/copy_ns.ini", 27, E, "is not on the media"}}},
+        {"name of 40 Japanese characters counted as 40",
          [](Media *m) { m->Write("product/" + kKatakana40 + ".txt", "x"); },
          {}},
-        {"Shift-JIS name one past the Joliet limit",
-         [](Media *m) { m->Write(kShiftJisJolietName, "x"); },
-         {{kShiftJisJolietName.c_str(), 0, E, "65 characters"}}},
+        {"Japanese name one past the Joliet limit",
+         [](Media *m) { m->Write(kJapaneseJolietName, "x"); },
+         {{kJapaneseJolietName.c_str(), 0, E, "65 characters"}}},
         // On Windows the test could not write both names.
         {"names that differ only in case",
          [](Media *m) { m->Write("product/app/ReadMe.txt", "x"); },
@@ -255,12 +272,21 @@ std::vector<BrokenMedia> BrokenMediaTable()
                         "");
          },
          {}},
-        {"message key with a built-in text too long",
+        // Read into the boxes' own width, not a page text's.
+        {"message key with a built-in text at its limit",
          [](Media *m) {
-             m->Replace(kCatalog, "EARLIER_UNDONE=An",
-                        "EARLIER_UNDONE=" + kLong);
+             m->Replace(kCatalog, "SETUP_CANCELLED=",
+                        "SETUP_CANCELLED=" + std::string(1023, 'c') + "\n"
+                        "X=");
          },
-         {{kCatalog, 58, E, "setup reads 255"}}},
+         {}},
+        {"message key with a built-in text one past its limit",
+         [](Media *m) {
+             m->Replace(kCatalog, "SETUP_CANCELLED=",
+                        "SETUP_CANCELLED=" + std::string(1024, 'c') + "\n"
+                        "X=");
+         },
+         {{kCatalog, 57, E, "setup reads 1023"}}},
         {"source file missing",
          [](Media *m) {
              m->Replace(kScript, "manual\\index.txt", "manual\\index.htm");
@@ -484,7 +510,7 @@ std::vector<BrokenMedia> BrokenMediaTable()
              m->Append(kCatalog, "[button]\nX=1\n");
          },
          {{kCatalog, 23, W, "key NEXT repeats line 17"},
-          {kCatalog, 63, W, "section [button] repeats line 14"}}},
+          {kCatalog, 63, E, "section [button] repeats line 14"}}},
         {"line without an equals sign",
          [](Media *m) {
              m->Replace(kCatalog, "WELCOME=Welcome", "WELCOME Welcome");
@@ -499,7 +525,113 @@ std::vector<BrokenMedia> BrokenMediaTable()
     };
 }
 
+// Mistakes that break an installation on the user's machine, each an
+// error at its file and line.
+std::vector<BrokenMedia> BreakingMistakesTable()
+{
+    return {
+        {"macro in the wrong case",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;@SystemDir");
+         },
+         {{kScript, 16, E, "@SystemDir\\NETLNK32.DLL: not a complete local"}}},
+        {"folder field without a leading backslash",
+         [](Media *m) {
+             m->Replace(kScript, "common;\\Common\nfile001",
+                        "common;Common\nfile001");
+         },
+         {{kScript, 20, E, "target Common\\CKCOMMON.DLL: not a complete"}}},
+        {"folder outside the destination",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;\\..\\Shared");
+         },
+         {{kScript, 16, E, "FileAgent\\..\\Shared\\NETLNK32.DLL: a folder "
+                           "name that is empty"}}},
+        {"device name as a folder",
+         [](Media *m) {
+             m->Replace(kScript, "shared;\\Shared", "shared;\\Aux");
+         },
+         {{kScript, 16, E, "Aux\\NETLNK32.DLL: a device name"}}},
+        {"slash as a separator in a file field",
+         [](Media *m) {
+             m->Replace(kScript, "manual\\index.txt;", "manual/index.txt;");
+         },
+         {{kScript, 27, E, "manual/index.txt: a character no file name"}}},
+#ifndef _WIN32
+        {"colon in a file name",
+         [](Media *m) {
+             m->Write("product/app/manual/a:b.txt", "x");
+             m->Replace(kScript, "manual\\index.txt;", "manual\\a:b.txt;");
+         },
+         {{kScript, 27, E, "a:b.txt: a character no file name"}}},
+#endif
+        {"macro in the uninstall log",
+         [](Media *m) {
+             m->Replace(kScript, "UnInstLog=C:\\windows",
+                        "UnInstLog=@WINDOWSDIR");
+         },
+         {{kScript, 43, E, "UnInstLog (used as written"}}},
+        {"uninstaller given another log",
+         [](Media *m) {
+             m->Replace(kScript, "ckuninst.exe C:\\windows\\CKFileAgent.log",
+                        "ckuninst.exe C:\\windows\\FileAgent.log");
+         },
+         {{kScript, 46, E, "not the uninstall log C:\\windows\\CKFileAgent"}}},
+        {"uninstall key with a backslash",
+         [](Media *m) {
+             m->Replace(kScript, "RegistKey=CaptureKit",
+                        "RegistKey=CaptureKit\\");
+         },
+         {{kScript, 44, E, "is not one key name"}}},
+        {"icon nothing installs",
+         [](Media *m) {
+             m->Replace(kScript, "DispIcon=FileAgent.exe",
+                        "DispIcon=FileAgent.ico");
+         },
+         {{kScript, 47, E, "DispIcon FileAgent.ico: no file section"}}},
+        {"version that does not compare",
+         [](Media *m) { m->Replace(kScript, "Version=1.2.0", "Version=V1.2.0"); },
+         {{kScript, 3, E, "\"V1.2.0\" does not compare as a version"}}},
+        {"section written twice",
+         [](Media *m) {
+             m->Append(kScript, "[Files_File]\nfile004=FileAgent.exe\n");
+         },
+         {{kScript, 48, E, "section [Files_File] repeats line 24"}}},
+        {"gap in the language keys",
+         [](Media *m) {
+             m->Replace("language.ini", "Lang01=English", "Lang02=English");
+         },
+         {{"language.ini", 4, E, "Lang02 (English) is never read"},
+          {"language.ini", 5, W, "begins only a name behind the gap"}}},
+        {"user-access probe missing",
+         [](Media *m) { m->Remove("ACLPROBE.DLL"); },
+         {{"ACLPROBE.DLL", 0, E, "every shortcut then goes to the "
+                                 "installing user only"}}},
+        // The group 表示ソフト, the script's only Japanese text, in UTF-8.
+        {"Japanese script saved as UTF-8",
+         [](Media *m) {
+             m->Replace("jpn/copy_ns.ini", "\x95\x5C\x8E\xA6\x83\x5C\x83\x74"
+                                           "\x83\x67",
+                        "\xE8\xA1\xA8\xE7\xA4\xBA\xE3\x82\xBD\xE3\x83"
+                        "\x95\xE3\x83\x88");
+         },
+         {{"jpn/copy_ns.ini", 0, E, "UTF-8 with multi-byte characters"}}},
+    };
+}
+
 }  // namespace
+
+TEST(CheckMedia, EachMistakeThatBreaksAnInstallationIsAnError)
+{
+    for (const BrokenMedia &row : BreakingMistakesTable()) {
+        SCOPED_TRACE(row.name);
+        Media media;
+        row.change(&media);
+        Report report = media.Check();
+        ExpectFindings(report, row.expected);
+        EXPECT_EQ(1, ReportExitCode(&report, false));
+    }
+}
 
 TEST(CheckMedia, SampleMediaGiveNoFinding)
 {
@@ -556,4 +688,38 @@ TEST(CheckMedia, StrictCountsWarningsAsErrors)
     Report report = media.Check();
     EXPECT_EQ(0, ReportExitCode(&report, false));
     EXPECT_EQ(1, ReportExitCode(&report, true));
+}
+
+// --write-sums lists every file the scripts copy, once; the check then
+// holds the list against the media.
+TEST(CheckMedia, ChecksumListWrittenThenHeldAgainstTheMedia)
+{
+    Media media;
+    media.Replace(kScript, "[Files_File]\n", "[Files_File]\nCountStart=3\n");
+    Report written = media.Check(true);
+    // Written even with findings: a packager may press media with warnings.
+    ExpectFindings(written, {{kScript, 25, W, "past its range"}});
+    std::string list = media.Read("MEDIA.SUM");
+    EXPECT_NE(std::string::npos, list.find("Count=7\r\n")) << list;
+    EXPECT_NE(std::string::npos,
+              list.find(",product\\app\\manual\\index.txt\r\n")) << list;
+    media.Replace(kScript, "[Files_File]\nCountStart=3\n", "[Files_File]\n");
+    ExpectFindings(media.Check(), {});
+
+    media.Write("product/app/readme.txt", "changed after the list");
+    media.Write("product/tools/extra.txt", "x");
+    media.Replace(kScript, "@WINDOWSDIR\n",
+                  "@WINDOWSDIR\nfile004=extra.txt;\\product\\tools\n");
+    ExpectFindings(media.Check(),
+                   {{"MEDIA.SUM", 10, E, "product\\app\\readme.txt differs"},
+                    {"MEDIA.SUM", 0, E, "product\\tools\\extra.txt is copied "
+                                        "by eng/copy_ns.ini but not in"}});
+
+    // A hostile list is refused whole, never trusted in part.
+    size_t at = list.find(",product\\app\\readme.txt");
+    media.Write("MEDIA.SUM", list.substr(0, at) + ",..\\readme.txt" +
+                                 list.substr(at + 23));
+    ExpectFindings(media.Check(),
+                   {{"MEDIA.SUM", 10, E, "a path that names no file of the "
+                                         "media: setup refuses the whole"}});
 }

@@ -51,6 +51,8 @@ TEST(TargetPath, ShiftJisTrailBytesArePartOfTheName)
     EXPECT_EQ(TARGET_PATH_FORBIDDEN_CHAR,
               JudgeTargetPath("C:\\a\x83\x7C", 1252));
     EXPECT_EQ(TARGET_PATH_BROKEN_CHAR, JudgeTargetPath("C:\\a\x83", 932));
+    // A lead byte before a byte no character ends in: '/' stays '/'.
+    EXPECT_EQ(TARGET_PATH_BROKEN_CHAR, JudgeTargetPath("C:\\a\xE5/b", 932));
 }
 
 TEST(TargetPath, TheLongestPathIsUsedWholeAndOneMoreIsRefused)

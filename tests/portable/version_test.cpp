@@ -37,3 +37,12 @@ TEST(CompareVersions, HugeNumbersAndLongTextsAreSafe)
     std::string longText(5000, '9');
     EXPECT_EQ(0, CompareVersions(longText.c_str(), longText.c_str()));
 }
+
+TEST(IsPlainVersion, OnlyDigitsAndDotsInOneToThreeParts)
+{
+    for (const char *good : {"1", "1.2", "1.2.0", "123456789.0.10"})
+        EXPECT_TRUE(IsPlainVersion(good)) << good;
+    for (const char *bad : {"", "V1.2.0", "1.2.0.4", "1..2", "1.2.", ".1",
+                            " 1.2", "1.2 ", "1.-2", "1234567890", "1,2"})
+        EXPECT_FALSE(IsPlainVersion(bad)) << bad;
+}

@@ -1,4 +1,7 @@
 #include "tests/support/test_support.h"
+
+#include "core/media/media_sums.h"
+#include "core/setup_limits.h"
 #include "tests/support/window_search.h"
 
 #include <shlobj.h>
@@ -38,6 +41,50 @@ void WriteFileBytes(const std::string &path, const std::string &bytes)
         return;
     fwrite(bytes.data(), 1, bytes.size(), file);
     fclose(file);
+}
+
+static void ListFilesBelow(const std::string &media,
+                           const std::string &relative,
+                           std::vector<std::string> *files)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search =
+        FindFirstFileA((media + "\\" + relative + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFilesBelow(media, relative + "\\" + name, files);
+        else
+            files->push_back(relative + "\\" + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string MediaSumList(const std::string &media,
+                         std::vector<std::string> files)
+{
+    if (files.empty())
+        ListFilesBelow(media, "product", &files);
+    std::string entries;
+    int index = 0;
+    for (const std::string &file : files) {
+        std::string bytes = ReadFileBytes(media + "\\" + file);
+        Sha256 hash;
+        StartSha256(&hash);
+        FeedSha256(&hash, bytes.data(), bytes.size());
+        unsigned char digest[SHA256_DIGEST_SIZE];
+        FinishSha256(&hash, digest);
+        char line[MEDIA_SUM_LINE_SIZE + 2];
+        FormatMediaSum(line, sizeof(line), index++, bytes.size(), digest,
+                       file.c_str());
+        entries += line;
+    }
+    return "[MediaSums]\r\nVersion=1\r\nCount=" + std::to_string(index) +
+           "\r\n" + entries;
 }
 
 std::string ReadFileBytes(const std::string &path)

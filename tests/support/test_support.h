@@ -28,6 +28,12 @@ private:
 
 void WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
+
+// The media's checksum list (MEDIA.SUM) as checkmedia --write-sums writes
+// it, over the given files of the media (relative, "\" between names);
+// without files, over every file below media\product.
+std::string MediaSumList(const std::string &media,
+                         std::vector<std::string> files = {});
 bool FileExists(const std::string &path);
 void RemoveTree(const std::string &path);
 void MakeFolders(const std::string &path);

@@ -153,6 +153,30 @@ TEST_F(Failures, RetryAfterTheFileReappearsGoesOn)
     EXPECT_EQ("complete", LogState());
 }
 
+// A file damaged on the medium is a failed copy like any other: the box
+// names it "damaged on the medium" with its place on the medium, and Retry
+// reads it again (a disc cleaned or reseated) and goes on.
+TEST_F(Failures, DamagedOnTheMediumRetriedAfterTheDiscIsCleaned)
+{
+    std::string list = SmallMedia().folder + "\\MEDIA.SUM";
+    WriteFileBytes(list, MediaSumList(SmallMedia().folder));
+    WriteFileBytes(SourcePath(SmallMedia(), kMissing), "readme.tx+");
+    Walked walked = WalkWizard([this](bool abortRetryIgnore) {
+        if (!abortRetryIgnore)
+            return IDOK;
+        WriteFileBytes(SourcePath(SmallMedia(), kMissing), kMissing);
+        return IDRETRY;
+    });
+    DeleteFileA(list.c_str());
+    EXPECT_EQ("", walked.problem);
+    EXPECT_EQ(1, walked.abortRetryIgnoreBoxes);
+    EXPECT_TRUE(AnyBoxHolds(walked.boxes, "damaged on the medium"));
+    EXPECT_TRUE(AnyBoxHolds(walked.boxes, SourcePath(SmallMedia(), kMissing)));
+    EXPECT_EQ(0, walked.exitCode);
+    EXPECT_EQ(kMissing, ReadFileBytes(Missing()));
+    EXPECT_EQ("complete", LogState());
+}
+
 // The pair of PendingFileRenameOperations that replaces the library at the
 // restart: its source (the new file's temporary name), or "".
 std::string PendingReplacementOf(const std::string &target)

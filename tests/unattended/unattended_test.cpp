@@ -317,3 +317,57 @@ TEST_F(Unattended, UnwritableReportStopsNothing)
 }
 
 }  // namespace
+
+// A byte flipped on the medium never reaches the disk: the run is rolled
+// back (exit code 10) naming the file, and -v finds it without installing
+// (exit code 15). A hostile list is never trusted; media without a list
+// install as before.
+TEST_F(Unattended, ChecksumListGuardsEveryCopyAndTheMediaCheck)
+{
+    std::string destination = scratch_.Join("Dest");
+    WriteAnswers(Ini().Set("Setup", "Destination", destination)
+                     .Set("Setup", "Group", kGroup));
+    EXPECT_EQ(15, Run("-v -aanswers.ini"));
+    EXPECT_TRUE(Reported("no checksum list: " + media_ + "\\MEDIA.SUM"));
+
+    std::string list = MediaSumList(
+        media_, {"product\\app\\agent.exe", "product\\app\\shared.dll",
+                 "product\\app\\common.txt", "product\\app\\readme.txt"});
+    WriteFileBytes(media_ + "\\MEDIA.SUM", list);
+    EXPECT_EQ(0, Run("-v -aanswers.ini"));
+    EXPECT_EQ("result: the media are whole (exit code 0)", LastLine());
+
+    WriteFileBytes(media_ + "\\product\\app\\readme.txt", "readme.tx+");
+    EXPECT_EQ(15, Run("-v -aanswers.ini"));
+    EXPECT_TRUE(Reported("damaged: product\\app\\readme.txt (its SHA-256 "
+                         "differs from the checksum list)"));
+    EXPECT_TRUE(Reported("checked: 4 files of the checksum list, 1 damaged"));
+
+    EXPECT_EQ(10, Run());
+    EXPECT_TRUE(Reported("damaged on the medium: " + media_ +
+                         "\\product\\app\\readme.txt (its SHA-256 differs"));
+    EXPECT_TRUE(Reported("not copied: " + destination + "\\readme.txt (error "));
+    EXPECT_EQ("result: failed, a file is damaged on the medium; the machine "
+              "is as it was (exit code 10)",
+              LastLine());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((destination + "\\readme.txt").c_str()));
+    EXPECT_EQ("<missing>", ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                                         "InstallPath"));
+
+    // A list pointing out of the media is refused whole: nothing copied.
+    std::string hostile = list;
+    hostile.replace(hostile.find(",product\\app\\readme.txt"), 23,
+                    ",..\\..\\readme.txt");
+    WriteFileBytes(media_ + "\\MEDIA.SUM", hostile);
+    EXPECT_EQ(15, Run("-v -aanswers.ini"));
+    EXPECT_TRUE(Reported("checksum list refused: " + media_ +
+                         "\\MEDIA.SUM line 7: a path that names no file"));
+    EXPECT_EQ(10, Run());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((destination + "\\agent.exe").c_str()));
+
+    DeleteFileA((media_ + "\\MEDIA.SUM").c_str());
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ("readme.tx+", ReadFileBytes(destination + "\\readme.txt"));
+}
