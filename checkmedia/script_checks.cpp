@@ -436,6 +436,8 @@ void CheckUninstallLog(ScriptCheck *check)
                  UNINSTALL_KEY_NAME_SIZE, SEVERITY_ERROR, check->report, NULL);
     ReadRequired(check->script, "UnInstLog", "DispName", DISPLAY_NAME_SIZE,
                  SEVERITY_ERROR, check->report, NULL);
+    ReadOptional(check->script, "UnInstLog", "Publisher", PUBLISHER_SIZE,
+                 check->report, NULL);
     std::string command =
         ReadRequired(check->script, "UnInstLog", "ExeFile", PATH_SIZE,
                      SEVERITY_ERROR, check->report, &line);
