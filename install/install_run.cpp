@@ -401,7 +401,8 @@ static void OnRunTimer(HWND dialog)
                   (double)frequency.QuadPart;
 
     const char *meaning;
-    SetRunResult(InstallExitCode(outcome, &failures, &meaning), meaning);
+    int code = InstallExitCode(outcome, &failures, &meaning);
+    SetRunResult(code, meaning);
     if (outcome != INSTALL_COMMITTED) {
         // After the space box's Cancel the person knows already.
         if (outcome != INSTALL_NO_SPACE)

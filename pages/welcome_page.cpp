@@ -13,7 +13,8 @@ static void RefuseInstallation(HWND page, PreInstallCheck check,
                                const char *messageKey)
 {
     const char *meaning;
-    SetRunResult(RefusalExitCode(check, &meaning), meaning);
+    int code = RefusalExitCode(check, &meaning);
+    SetRunResult(code, meaning);
     CatalogMessageBox(page, g_catalogPath, "MessageBox", messageKey,
                       "TITLE_ERROR", MB_ICONWARNING);
     SendMessageA(g_wizardFrame, WM_WIZARD_END, 0, 0);

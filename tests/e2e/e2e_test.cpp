@@ -216,7 +216,8 @@ TEST_F(SetupRoad, WholeRoadInstallsIntoTheChosenFolderAndGroup)
     EXPECT_NE(std::string::npos,
               walked.find("copied: " + destination_ + "\\readme.txt\r\n"));
     EXPECT_NE(std::string::npos,
-              walked.find("result: installed (exit code 0)\r\n"));
+              walked.find("result: installed (exit code 0)\r\n"))
+        << walked;
 
     // The entry's values for deployment tools.
     EXPECT_EQ("1.2.0", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,

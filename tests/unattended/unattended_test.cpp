@@ -373,7 +373,7 @@ TEST_F(Unattended, SpaceCheckAtExactlyEnoughAndOneByteShort)
     FillQTo(need);
     WriteFileBytes(big, std::string(8193, 'b'));
     for (const char *arguments : {"-s -aanswers.ini", "-s -m -aanswers.ini"}) {
-        EXPECT_EQ(arguments[3] == 'm' ? 112 : 9, Run(arguments));
+        EXPECT_EQ(arguments[4] == 'm' ? 112 : 9, Run(arguments));
         EXPECT_TRUE(Reported("not enough space on Q:\\: " +
                              std::to_string(need + 4096) + " bytes needed, " +
                              std::to_string(need) + " bytes free"));
