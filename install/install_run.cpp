@@ -277,7 +277,9 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
     const char *sections[3];
     int count = ListSectionsToCopy(sections);
-    HWND owner = IsUnattendedRun() ? NULL : GetActiveWindow();
+    // The space box goes over the progress dialog, which holds the bar.
+    HWND owner = progressBar != NULL ? GetParent(progressBar)
+                                     : g_backgroundWindow;
     if (!ConfirmFreeSpace(owner, sections, count, logPath))
         return INSTALL_NO_SPACE;
     BeginTransaction(logPath);
