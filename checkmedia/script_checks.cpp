@@ -498,6 +498,8 @@ void CheckUninstallCommand(ScriptCheck *check, const std::string &log)
 {
     const char *file = check->script->file.c_str();
     int line = 0;
+    ReadOptional(check->script, "UnInstLog", "Publisher", PUBLISHER_SIZE,
+                 check->report, NULL);
     std::string command =
         ReadRequired(check->script, "UnInstLog", "ExeFile", PATH_SIZE,
                      SEVERITY_ERROR, check->report, &line);

@@ -39,6 +39,7 @@ constexpr int NETLIB_VERSION_SIZE = 64;  // [Files_DLL] Version, installed Versi
 constexpr int APP_NAME_SIZE = 32;        // [Files_DLL] AppName
 constexpr int UNINSTALL_KEY_NAME_SIZE = 32;   // [UnInstLog] RegistKey
 constexpr int DISPLAY_NAME_SIZE = 64;         // [UnInstLog] DispName
+constexpr int PUBLISHER_SIZE = 128;           // [UnInstLog] Publisher
 constexpr int UNINSTALL_KEY_PATH_SIZE = 512;  // Uninstall\<key name>
 constexpr int REPORT_LINE_SIZE = 2048;   // one line of the unattended report,
                                          // its "\r\n" included

@@ -136,6 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     bool silent;
     if (ParseUninstallCommandLine(field, &silent, out, outSize) == 1)
         FUZZ_CHECK(TerminatedWithin(out, outSize) && out[0] != '\0');
+    UninstallSwitches switches;
+    if (ParseUninstallCommandLine(field, &silent, out, outSize, &switches) ==
+        1)
+        FUZZ_CHECK(TerminatedWithin(out, outSize) && out[0] != '\0');
+    FUZZ_CHECK(TerminatedWithin(switches.report, sizeof(switches.report)));
     size_t fieldLength = strlen(field);
     for (const char *tail = NextCommandTail(field, NULL); tail != NULL;
          tail = NextCommandTail(field, tail)) {

@@ -28,6 +28,15 @@ static const BuiltInText kTexts[] = {
     // The labels of the copy-failure box's two paths (built-in only).
     {"COPY_SOURCE", "Source: ", "コピー元: "},
     {"COPY_TARGET", "Destination: ", "コピー先: "},
+    {"NO_SPACE",
+     "There is not enough free space for the installation. Free some space "
+     "on the drive and choose Retry, or choose Cancel to end setup without "
+     "changing anything.",
+     "インストールに必要な空き領域が足りません。ドライブの空き領域を増やして"
+     "［再試行］を選ぶか、［キャンセル］を選んで何も変更せずにセットアップを"
+     "終了してください。"},
+    {"NO_SPACE_NEEDED", "Needed:", "必要な領域:"},
+    {"NO_SPACE_FREE", "Free:", "空き領域:"},
     {"TITLE_ERROR", "Setup", "セットアップ"},
     {"TITLE_MESSAGE", "Setup", "セットアップ"},
     {"RESTART_NEEDED",

@@ -1,6 +1,7 @@
 // The boxes of the transactional install run with a person there. Their
 // texts come from the catalog's [MessageBox] section (COPY_FAILED,
-// SETUP_CANCELLED, EARLIER_UNDONE, with TITLE_ERROR and TITLE_MESSAGE as
+// SETUP_CANCELLED, EARLIER_UNDONE, NO_SPACE with its labels NO_SPACE_NEEDED
+// and NO_SPACE_FREE, with TITLE_ERROR and TITLE_MESSAGE as
 // captions); a key the catalog lacks gets a built-in text, Japanese when
 // the language code is "jpn", English otherwise.
 #pragma once

@@ -683,3 +683,25 @@ int SetSectionAttributes(const char *scriptPath,
     CloseFileSection(&reader);
     return 1;
 }
+
+void VisitSectionFiles(const char *scriptPath, const char *destinationFolder,
+                       const char *fileSection, int allUsers,
+                       SectionFileVisitor visit, void *context)
+{
+    FileSectionReader reader;
+    OpenFileSection(&reader, scriptPath, fileSection, true);
+    ForgetExpandedFields();
+    int count = CountEntries(&reader);
+    for (int index = 0; index < count; index++) {
+        FileEntry entry;
+        ReadFileEntry(&reader, index, &entry);
+        char folder[PATH_SIZE];
+        char target[PATH_SIZE];
+        char source[PATH_SIZE];
+        if (FormDestination(&entry, destinationFolder, allUsers, folder,
+                            sizeof(folder), target, sizeof(target)) &&
+            FormSource(&entry, allUsers, source, sizeof(source)))
+            visit(context, source, target);
+    }
+    CloseFileSection(&reader);
+}

@@ -55,3 +55,12 @@ int SetSectionAttributes(const char *scriptPath,
                          const char *destinationFolder,
                          const char *fileSection, DWORD attributes,
                          int allUsers);
+
+// Calls visit with the source and the target of every entry of fileSection
+// that names a file and whose paths fit, formed as the copy forms them.
+// Nothing is created, copied, logged or shown.
+typedef void (*SectionFileVisitor)(void *context, const char *source,
+                                   const char *target);
+void VisitSectionFiles(const char *scriptPath, const char *destinationFolder,
+                       const char *fileSection, int allUsers,
+                       SectionFileVisitor visit, void *context);

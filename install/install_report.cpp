@@ -4,12 +4,16 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/setup_state.h"
+#include "core/admin/msi_codes.h"
+#include "core/exit_codes.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 
 static const size_t kLineBreakSize = 2;   // "\r\n"
 
 static HANDLE g_report = INVALID_HANDLE_VALUE;
+static char g_reportPath[PATH_SIZE];
 static bool g_unattended;
 static int g_copied;
 static int g_notCopied;
@@ -22,7 +26,18 @@ int OpenInstallReport(const char *path)
     // write into the report of the one that is running.
     g_report = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    return g_report != INVALID_HANDLE_VALUE ? 1 : 0;
+    if (g_report == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD length = GetFullPathNameA(path, sizeof(g_reportPath), g_reportPath,
+                                    NULL);
+    if (length == 0 || length >= sizeof(g_reportPath))
+        g_reportPath[0] = '\0';
+    return 1;
+}
+
+const char *InstallReportPath()
+{
+    return g_reportPath;
 }
 
 void CloseInstallReport()
@@ -30,6 +45,7 @@ void CloseInstallReport()
     if (g_report != INVALID_HANDLE_VALUE)
         CloseHandle(g_report);
     g_report = INVALID_HANDLE_VALUE;
+    g_reportPath[0] = '\0';
 }
 
 void SetUnattendedRun(bool unattended)
@@ -184,4 +200,46 @@ void ReportShortcutNotMade(const char *title, const char *reason)
 {
     g_shortcutFailures++;
     ReportLine("shortcut not made: %s (%s)", title, reason);
+}
+
+static int g_resultCode = UNATTENDED_CANCELLED;
+static const char *g_resultMeaning = "cancelled by the user, nothing changed";
+static bool g_msiCodes;
+static bool g_msiUninstaller;
+
+void SetRunResult(int code, const char *meaning)
+{
+    g_resultCode = code;
+    g_resultMeaning = meaning;
+}
+
+void SetMsiExitCodes(bool msi, bool uninstaller)
+{
+    g_msiCodes = msi;
+    g_msiUninstaller = uninstaller;
+}
+
+int EndRun(int code, const char *meaning)
+{
+    if (!g_msiCodes) {
+        ReportLine("result: %s (exit code %d)", meaning, code);
+        CloseInstallReport();
+        return code;
+    }
+    int msi = g_msiUninstaller ? UninstallMsiCode(code) : SetupMsiCode(code);
+    ReportLine("result: %s (exit code %d, returned as Windows Installer's "
+               "%d)", meaning, code, msi);
+    CloseInstallReport();
+    return msi;
+}
+
+int EndRunWithResult()
+{
+    return EndRun(g_resultCode, g_resultMeaning);
+}
+
+void ReportRunStart(const char *version, const char *destination)
+{
+    ReportLine("start: version %s, language %s, destination %s, group %s",
+               version, g_languageCode, destination, g_programGroup);
 }

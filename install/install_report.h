@@ -11,6 +11,9 @@
 int OpenInstallReport(const char *path);
 void CloseInstallReport();
 
+// The open report's full path, or "" when none is open.
+const char *InstallReportPath();
+
 // An unattended run shows no box: the engine's messages become lines.
 void SetUnattendedRun(bool unattended);
 bool IsUnattendedRun();
@@ -18,6 +21,28 @@ bool IsUnattendedRun();
 // While quiet, lines go nowhere: a step that reports as one line of its
 // own (the recovery at start) silences the lines of its parts.
 void SetReportQuiet(bool quiet);
+
+// How the run ended, for its exit code (core/exit_codes.h) and the
+// report's last line; meaning must outlive the run (a literal). Set by
+// whoever decides the outcome. A walked run that ends with none set was
+// cancelled by the user (UNATTENDED_CANCELLED).
+void SetRunResult(int code, const char *meaning);
+
+// EndRun returns Windows Installer's code (core/admin/msi_codes.h) in
+// place of the program's own: -m, or Codes=msi in the answer file.
+// uninstaller: the uninstaller's table is used instead of setup's.
+void SetMsiExitCodes(bool msi, bool uninstaller);
+
+// The report's last line, "result: <meaning> (exit code N)", with the
+// Windows Installer code beside it when that is returned; then the report
+// is closed. Returns the code the process ends with.
+int EndRun(int code, const char *meaning);
+
+// EndRun with what SetRunResult set.
+int EndRunWithResult();
+
+// The start line: version, language, destination and group.
+void ReportRunStart(const char *version, const char *destination);
 
 // One line, printf style, cut on a character boundary to the line buffer;
 // line breaks inside it become blanks.

@@ -10,13 +10,17 @@
 #include "core/setup_limits.h"
 #include "common/setup_state.h"
 #include "core/text/version.h"
+#include "core/exit_codes.h"
+#include "core/admin/quiet_uninstall.h"
 #include "install/answer_record.h"
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
+#include "install/media_sums.h"
 #include "install/progman_client.h"
 #include "install/registry_journal.h"
 #include "install/registry_writers.h"
 #include "install/shortcut_files.h"
+#include "install/space_check.h"
 #include "install/transaction.h"
 #include "install/uninstaller_notes.h"
 #include "resources/resource.h"
@@ -49,22 +53,29 @@ static void ReadScriptText(const char *section, const char *key,
                              g_scriptPath);
 }
 
-// The shared network library: copied only when the package's version is not
-// older than the installed one. Returns whether it was copied.
+// The shared network library is copied only when the package's version
+// is not older than the installed one (both NETLIB_VERSION_SIZE bytes).
+static bool NetworkLibraryIsCopied(char *package, char *installed)
+{
+    if (!ReadRegistryText(HKEY_LOCAL_MACHINE, kNetLibKey, "Version",
+                          installed, NETLIB_VERSION_SIZE))
+        CopyText(installed, NETLIB_VERSION_SIZE, "0.0.0");
+    ReadScriptText("Files_DLL", "Version", "1.0.0", package,
+                   NETLIB_VERSION_SIZE);
+    return CompareVersions(package, installed) >= 0;
+}
+
+// Returns whether it was copied.
 static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
                                   CopyFailures *failures, bool *aborted)
 {
     char installed[NETLIB_VERSION_SIZE];
-    if (!ReadRegistryText(HKEY_LOCAL_MACHINE, kNetLibKey, "Version",
-                          installed, sizeof(installed)))
-        CopyText(installed, sizeof(installed), "0.0.0");
     char package[NETLIB_VERSION_SIZE];
     char appName[APP_NAME_SIZE];
-    ReadScriptText("Files_DLL", "Version", "1.0.0", package, sizeof(package));
     ReadScriptText("Files_DLL", "AppName", "CaptureAgent", appName,
                    sizeof(appName));
 
-    bool copied = CompareVersions(package, installed) >= 0;
+    bool copied = NetworkLibraryIsCopied(package, installed);
     if (copied)
         *aborted = !CopySection(g_scriptPath, g_destinationFolder,
                                 progressBar, fileLabel, g_programGroup,
@@ -132,6 +143,31 @@ static void RegisterShortcuts(const char *programSection,
         RegisterShortcutSection(startupSection, startupGroup, skips);
 }
 
+// The values for deployment tools: the script's version and publisher,
+// the destination, the silent command and the size of the files.
+static void WriteUninstallEntryDetails(const char *keyName,
+                                       const char *command,
+                                       const char *logPath)
+{
+    char publisher[PUBLISHER_SIZE];
+    ReadScriptText("UnInstLog", "Publisher", "", publisher,
+                   sizeof(publisher));
+    char program[PATH_SIZE];
+    char quiet[2 * PATH_SIZE + 16];
+    if (!FindUninstallerPath(command, logPath, program, sizeof(program)) ||
+        !FormQuietUninstallCommand(program, logPath, quiet, sizeof(quiet)))
+        quiet[0] = '\0';
+    unsigned long long kilobytes = (MeasuredInstallBytes() + 1023) / 1024;
+    UninstallDetails details;
+    details.displayVersion = g_scriptVersion;
+    details.publisher = publisher;
+    details.installLocation = g_destinationFolder;
+    details.quietCommand = quiet;
+    details.estimatedSizeKb =
+        kilobytes > 0xFFFFFFFFULL ? 0xFFFFFFFFUL : (DWORD)kilobytes;
+    WriteUninstallDetails(keyName, &details);
+}
+
 static void WriteUninstallRegistration(const char *logPath)
 {
     char keyName[UNINSTALL_KEY_NAME_SIZE];
@@ -154,14 +190,19 @@ static void WriteUninstallRegistration(const char *logPath)
     if (AppendPath(icon, sizeof(icon), dispIcon) < 0)
         icon[0] = '\0';
 
-    static const char *const kEntryValues[] = {"DisplayName",
-                                               "UninstallString",
-                                               "DisplayIcon"};
+    // Every value the entry may get is journaled, so a rollback removes
+    // them all, written or not.
+    static const char *const kEntryValues[] = {
+        "DisplayName",     "UninstallString", "DisplayIcon",
+        "DisplayVersion",  "Publisher",       "InstallLocation",
+        "QuietUninstallString", "EstimatedSize", "NoModify",
+        "NoRepair"};
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
     if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
         JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
                             sizeof(kEntryValues) / sizeof(kEntryValues[0]));
-    WriteUninstallEntry(keyName, displayName, command, icon);
+    if (WriteUninstallEntry(keyName, displayName, command, icon))
+        WriteUninstallEntryDetails(keyName, command, logPath);
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
 }
 
@@ -215,12 +256,33 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     return true;
 }
 
+// The file sections the run will copy: the same gates as the run's.
+static int ListSectionsToCopy(const char **sections)
+{
+    int count = 0;
+    char package[NETLIB_VERSION_SIZE];
+    char installed[NETLIB_VERSION_SIZE];
+    if (NetworkLibraryIsCopied(package, installed))
+        sections[count++] = "Files_DLL";
+    if (g_installCommonFiles)
+        sections[count++] = "Files_Common";
+    sections[count++] = "Files_File";
+    return count;
+}
+
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
                                CopyFailurePolicy policy, void *context)
 {
     char logPath[PATH_SIZE];
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
+    const char *sections[3];
+    int count = ListSectionsToCopy(sections);
+    // The space box goes over the progress dialog, which holds the bar.
+    HWND owner = progressBar != NULL ? GetParent(progressBar)
+                                     : g_backgroundWindow;
+    if (!ConfirmFreeSpace(owner, sections, count, logPath))
+        return INSTALL_NO_SPACE;
     BeginTransaction(logPath);
     SetCopyFailurePolicy(policy, context);
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
@@ -234,6 +296,40 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
         return INSTALL_ROLLBACK_LEFT;
     }
     return RollBackInstallation(logPath);
+}
+
+int InstallExitCode(InstallOutcome outcome, const CopyFailures *failures,
+                    const char **meaning)
+{
+    switch (outcome) {
+    case INSTALL_NO_SPACE:
+        *meaning = "refused, not enough space, nothing changed";
+        return UNATTENDED_NO_SPACE;
+    case INSTALL_ROLLED_BACK:
+        if (WasMediaDamageFound()) {
+            *meaning = "failed, a file is damaged on the medium; the "
+                       "machine is as it was";
+            return UNATTENDED_MEDIA_DAMAGED;
+        }
+        *meaning = "failed, the machine is as it was";
+        return UNATTENDED_ROLLED_BACK;
+    case INSTALL_ROLLBACK_LEFT:
+        *meaning = "failed, and some steps could not be undone";
+        return UNATTENDED_ROLLED_BACK;
+    case INSTALL_COMMITTED:
+        break;
+    }
+    if (failures->count > 0 || failures->shortcuts.count > 0 ||
+        CountShortcutFailures() > 0) {
+        *meaning = "installed, but some files or shortcuts were not made";
+        return UNATTENDED_INCOMPLETE;
+    }
+    if (failures->restartCount > 0) {
+        *meaning = "installed, restart needed";
+        return UNATTENDED_RESTART_NEEDED;
+    }
+    *meaning = "installed";
+    return UNATTENDED_INSTALLED;
 }
 
 // The skipped shortcuts' line: their number and the titles kept.
@@ -299,6 +395,7 @@ static void OnRunTimer(HWND dialog)
     CopyFailures failures;
     memset(&failures, 0, sizeof(failures));
 
+    ReportRunStart(g_scriptVersion, g_destinationFolder);
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
@@ -311,9 +408,13 @@ static void OnRunTimer(HWND dialog)
     g_lastRunMs = (double)(end.QuadPart - start.QuadPart) * 1000.0 /
                   (double)frequency.QuadPart;
 
+    const char *meaning;
+    int code = InstallExitCode(outcome, &failures, &meaning);
+    SetRunResult(code, meaning);
     if (outcome != INSTALL_COMMITTED) {
-        // Abort: setup ends as every other way out does, with code 0.
-        ShowSetupCancelled(g_backgroundWindow);
+        // After the space box's Cancel the person knows already.
+        if (outcome != INSTALL_NO_SPACE)
+            ShowSetupCancelled(g_backgroundWindow);
         EndDialog(dialog, 0);
         PostQuitMessage(0);
         return;

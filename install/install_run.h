@@ -25,6 +25,11 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
                                CopyFailurePolicy policy, void *context);
 
+// The exit code (core/exit_codes.h) of a run that ended with outcome, and
+// its meaning for the report's result line.
+int InstallExitCode(InstallOutcome outcome, const CopyFailures *failures,
+                    const char **meaning);
+
 // When copies failed or shortcuts were left out: one warning that says how
 // many files and names the first, and names the shortcuts.
 void ReportCopyFailures(HWND owner, const CopyFailures *failures);

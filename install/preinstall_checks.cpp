@@ -9,6 +9,7 @@
 #include "common/setup_state.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
+#include "core/exit_codes.h"
 #include "core/text/version.h"
 #include "wizard/catalog.h"
 
@@ -143,4 +144,21 @@ void FixInstallScriptPath()
     CopyText(g_scriptPath, sizeof(g_scriptPath), g_programDirectory);
     AppendPath(g_scriptPath, sizeof(g_scriptPath), g_languageCode);
     AppendPath(g_scriptPath, sizeof(g_scriptPath), "copy_ns.ini");
+}
+
+int RefusalExitCode(PreInstallCheck check, const char **meaning)
+{
+    switch (check) {
+    case CHECK_OTHER_BRAND:
+        *meaning = "refused, the maker's branded edition is installed";
+        return UNATTENDED_OTHER_BRAND;
+    case CHECK_PRODUCT_INSTALLED:
+        *meaning = "refused, this product is already installed";
+        return UNATTENDED_PRODUCT_INSTALLED;
+    case CHECK_UTILITY_RUNNING:
+        *meaning = "refused, the file utility is running";
+        return UNATTENDED_UTILITY_RUNNING;
+    default:
+        return -1;
+    }
 }

@@ -38,3 +38,7 @@ PreInstallCheck CheckBeforeInstall();
 
 // Install script path := program directory, language code, "copy_ns.ini".
 void FixInstallScriptPath();
+
+// The exit code (core/exit_codes.h) of a refusal by check, with its
+// meaning for the report; -1 for a check that lets the run go on.
+int RefusalExitCode(PreInstallCheck check, const char **meaning);

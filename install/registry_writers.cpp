@@ -106,3 +106,47 @@ int WriteUninstallEntry(const char *keyName, const char *displayName,
     RegCloseKey(key);
     return 1;
 }
+
+static bool SetDword(HKEY key, const char *valueName, DWORD number)
+{
+    return RegSetValueExA(key, valueName, 0, REG_DWORD,
+                          (const BYTE *)&number,
+                          sizeof(number)) == ERROR_SUCCESS;
+}
+
+static bool SetTextIfGiven(HKEY key, const char *valueName, const char *text)
+{
+    return text[0] == '\0' || SetString(key, valueName, text);
+}
+
+int WriteUninstallDetails(const char *keyName,
+                          const UninstallDetails *details)
+{
+    char keyPath[UNINSTALL_KEY_PATH_SIZE];
+    if (!FormUninstallEntryKey(keyPath, sizeof(keyPath), keyName))
+        return 0;
+    HKEY key;
+    if (!CreateKeyForWriting(HKEY_LOCAL_MACHINE, keyPath, &key)) {
+        ReportRegistryWrite(HKEY_LOCAL_MACHINE, keyPath, "DisplayVersion",
+                            false);
+        return 0;
+    }
+    bool written =
+        SetTextIfGiven(key, "DisplayVersion", details->displayVersion);
+    written = SetTextIfGiven(key, "Publisher", details->publisher) && written;
+    written = SetTextIfGiven(key, "InstallLocation",
+                             details->installLocation) && written;
+    written = SetTextIfGiven(key, "QuietUninstallString",
+                             details->quietCommand) && written;
+    written = SetDword(key, "EstimatedSize", details->estimatedSizeKb) &&
+              written;
+    written = SetDword(key, "NoModify", 1) && written;
+    written = SetDword(key, "NoRepair", 1) && written;
+    ReportRegistryWrite(HKEY_LOCAL_MACHINE, keyPath,
+                        "DisplayVersion, Publisher, InstallLocation, "
+                        "QuietUninstallString, EstimatedSize, NoModify, "
+                        "NoRepair",
+                        written);
+    RegCloseKey(key);
+    return 1;
+}

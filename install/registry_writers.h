@@ -37,3 +37,20 @@ bool FormUninstallEntryKey(char *keyPath, size_t size, const char *keyName);
 // key itself). Returns 1 when the key could be created or opened, else 0.
 int WriteUninstallEntry(const char *keyName, const char *displayName,
                         const char *uninstallCommand, const char *iconPath);
+
+// The entry's values for deployment tools and Add/Remove Programs beside
+// the three above. An empty text is not written.
+struct UninstallDetails {
+    const char *displayVersion;
+    const char *publisher;
+    const char *installLocation;
+    const char *quietCommand;
+    DWORD estimatedSizeKb;
+};
+
+// Writes "DisplayVersion", "Publisher", "InstallLocation",
+// "QuietUninstallString", "EstimatedSize", "NoModify"=1 and "NoRepair"=1
+// into the entry of keyName. Returns 1 when the key could be created or
+// opened, else 0.
+int WriteUninstallDetails(const char *keyName,
+                          const UninstallDetails *details);

@@ -36,8 +36,10 @@ enum InstallOutcome {
     INSTALL_COMMITTED = 1,     // installed; failures name what was ignored
                                // or waits for the restart
     INSTALL_ROLLED_BACK = 2,   // aborted, and the machine is as it was
-    INSTALL_ROLLBACK_LEFT = 3  // aborted, but some step could not be
+    INSTALL_ROLLBACK_LEFT = 3, // aborted, but some step could not be
                                // undone (the report names it)
+    INSTALL_NO_SPACE = 4       // refused before the first change: a
+                               // volume has too little free space
 };
 
 // Whether the log at logPath holds a run that did not commit.

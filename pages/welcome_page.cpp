@@ -3,13 +3,18 @@
 #include "pages/pages.h"
 #include "pages/welcome_checks.h"
 #include "install/copy_failure_box.h"
+#include "install/install_report.h"
 
 #include "common/setup_state.h"
 #include "wizard/catalog.h"
 #include "wizard/wizard_messages.h"
 
-static void RefuseInstallation(HWND page, const char *messageKey)
+static void RefuseInstallation(HWND page, PreInstallCheck check,
+                               const char *messageKey)
 {
+    const char *meaning;
+    int code = RefusalExitCode(check, &meaning);
+    SetRunResult(code, meaning);
     CatalogMessageBox(page, g_catalogPath, "MessageBox", messageKey,
                       "TITLE_ERROR", MB_ICONWARNING);
     SendMessageA(g_wizardFrame, WM_WIZARD_END, 0, 0);
@@ -17,15 +22,16 @@ static void RefuseInstallation(HWND page, const char *messageKey)
 
 PreInstallOutcome RunPreInstallChecks(HWND page)
 {
-    switch (CheckBeforeInstall()) {
+    PreInstallCheck check = CheckBeforeInstall();
+    switch (check) {
     case CHECK_OTHER_BRAND:
-        RefuseInstallation(page, "OTHERBRAND_EXIST");
+        RefuseInstallation(page, check, "OTHERBRAND_EXIST");
         return CHECKS_REFUSED;
     case CHECK_PRODUCT_INSTALLED:
-        RefuseInstallation(page, "NEWEST_EXIST");
+        RefuseInstallation(page, check, "NEWEST_EXIST");
         return CHECKS_REFUSED;
     case CHECK_UTILITY_RUNNING:
-        RefuseInstallation(page, "CLOSEMON_F");
+        RefuseInstallation(page, check, "CLOSEMON_F");
         return CHECKS_REFUSED;
     case CHECK_NO_USER_ACCESS:
         return CHECKS_NO_USER_ACCESS;

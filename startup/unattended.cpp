@@ -11,7 +11,6 @@
 #include "core/text/text_split.h"
 #include "install/install_report.h"
 #include "install/install_run.h"
-#include "install/media_sums.h"
 #include "install/transaction.h"
 #include "install/destination_folder.h"
 #include "install/preinstall_checks.h"
@@ -28,6 +27,7 @@ struct Answers {
     char report[PATH_SIZE];
     bool destinationTooLong;
     bool continueOnError;   // OnError=continue
+    bool msiCodes;          // Codes=msi
 };
 
 bool LoadAnswerFile(const char *path, AnswerText *answer)
@@ -61,6 +61,19 @@ static bool ReadOnError(const AnswerText *answer, bool *continueOnError)
            (got == 1 && (*continueOnError || lstrcmpiA(value, "rollback") == 0));
 }
 
+// [Setup] Codes: "msi" for Windows Installer's exit codes, "setup" (also
+// when absent) for the program's own; any other value makes the answer
+// file unreadable.
+static bool ReadCodes(const AnswerText *answer, bool *msiCodes)
+{
+    char value[16];
+    int got = ReadAnswerValue(answer->text, answer->size, "Codes", value,
+                              sizeof(value));
+    *msiCodes = got == 1 && lstrcmpiA(value, "msi") == 0;
+    return got == 0 ||
+           (got == 1 && (*msiCodes || lstrcmpiA(value, "setup") == 0));
+}
+
 // Returns false when the answers cannot be used: the file is missing or
 // no answer file, or a group or language does not fit its buffer.
 static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
@@ -83,7 +96,8 @@ static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
     // A report name that does not fit is a report that cannot be written.
     ReadAnswerValue(text, size, "Report", answers->report,
                     sizeof(answers->report));
-    if (!ReadOnError(&answer, &answers->continueOnError))
+    if (!ReadOnError(&answer, &answers->continueOnError) ||
+        !ReadCodes(&answer, &answers->msiCodes))
         return false;
     return ReadAnswerValue(text, size, "Group", answers->group,
                            sizeof(answers->group)) >= 0 &&
@@ -134,26 +148,14 @@ static bool ScriptExists()
 
 static int Finish(int code, const char *meaning)
 {
-    ReportLine("result: %s (exit code %d)", meaning, code);
-    CloseInstallReport();
-    return code;
+    return EndRun(code, meaning);
 }
 
 static int RefusedByCheck(PreInstallCheck check)
 {
-    switch (check) {
-    case CHECK_OTHER_BRAND:
-        return Finish(UNATTENDED_OTHER_BRAND,
-                      "refused, the maker's branded edition is installed");
-    case CHECK_PRODUCT_INSTALLED:
-        return Finish(UNATTENDED_PRODUCT_INSTALLED,
-                      "refused, this product is already installed");
-    case CHECK_UTILITY_RUNNING:
-        return Finish(UNATTENDED_UTILITY_RUNNING,
-                      "refused, the file utility is running");
-    default:
-        return -1;
-    }
+    const char *meaning;
+    int code = RefusalExitCode(check, &meaning);
+    return code < 0 ? -1 : Finish(code, meaning);
 }
 
 // The wizard's answers: the group from the answer file or the script's
@@ -208,25 +210,11 @@ static int Install(bool continueOnError)
     memset(&failures, 0, sizeof(failures));
     InstallOutcome outcome = RunInstallation(
         NULL, NULL, &failures, continueOnError ? NULL : AbortOnFailure, NULL);
-    if (outcome == INSTALL_ROLLED_BACK && WasMediaDamageFound())
-        return Finish(UNATTENDED_MEDIA_DAMAGED,
-                      "failed, a file is damaged on the medium; the "
-                      "machine is as it was");
-    if (outcome == INSTALL_ROLLED_BACK)
-        return Finish(UNATTENDED_ROLLED_BACK,
-                      "failed, the machine is as it was");
-    if (outcome == INSTALL_ROLLBACK_LEFT)
-        return Finish(UNATTENDED_ROLLED_BACK,
-                      "failed, and some steps could not be undone");
-    ReportSkippedShortcuts(&failures.shortcuts);
-    if (failures.count > 0 || failures.shortcuts.count > 0 ||
-        CountShortcutFailures() > 0)
-        return Finish(UNATTENDED_INCOMPLETE,
-                      "installed, but some files or shortcuts were not made");
-    if (failures.restartCount > 0)
-        return Finish(UNATTENDED_RESTART_NEEDED,
-                      "installed, restart needed");
-    return Finish(UNATTENDED_INSTALLED, "installed");
+    if (outcome == INSTALL_COMMITTED)
+        ReportSkippedShortcuts(&failures.shortcuts);
+    const char *meaning;
+    int code = InstallExitCode(outcome, &failures, &meaning);
+    return Finish(code, meaning);
 }
 
 // Nobody is there to answer the system's own boxes, such as "no disk in
@@ -250,10 +238,16 @@ int RunUnattended(const char *commandLine)
     SetUnattendedRun(true);
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
 
+    SetMsiExitCodes(options.msiCodes, false);
+    // -o is opened first, so that it also tells of unreadable answers.
+    if (options.reportGiven && !options.reportMayBeCut)
+        OpenInstallReport(options.reportFile);
     Answers answers;
     if (!ReadAnswers(&options, &answers))
-        return UNATTENDED_NOT_STARTED;  // nowhere to report to
-    if (answers.report[0] != '\0')
+        return Finish(UNATTENDED_NOT_STARTED,
+                      "not started, the answer file cannot be used");
+    SetMsiExitCodes(options.msiCodes || answers.msiCodes, false);
+    if (!options.reportGiven && answers.report[0] != '\0')
         OpenInstallReport(answers.report);
 
     // Held, never released, until the process ends.
@@ -277,10 +271,8 @@ int RunUnattended(const char *commandLine)
     char version[SCRIPT_VERSION_SIZE];
     GetPrivateProfileStringA("Application", "Version", "0.0.0", version,
                              sizeof(version), g_scriptPath);
-    ReportLine("start: version %s, language %s, destination %s, group %s",
-               version, g_languageCode,
-               destinationValid ? g_destinationFolder : answers.destination,
-               g_programGroup);
+    ReportRunStart(version, destinationValid ? g_destinationFolder
+                                             : answers.destination);
 
     PreInstallCheck check = CheckBeforeInstall();
     if (check != CHECK_PASSED && check != CHECK_NO_USER_ACCESS)

@@ -7,6 +7,8 @@
 #include "common/setup_state.h"
 #include "core/text/text_split.h"
 #include "startup/main_window.h"
+#include "core/exit_codes.h"
+#include "install/install_report.h"
 #include "startup/media_verify.h"
 #include "startup/unattended.h"
 
@@ -28,10 +30,12 @@ static void KeepCurrentDirectoryOutOfDllSearch()
     setDllDirectory("");
 }
 
-static bool AsksForUnattendedRun(const char *commandLine)
+// A walked run keeps the report -o names, as an unattended run does.
+static void OpenWalkedReport(const CommandLineOptions *options)
 {
-    char code[LANGUAGE_CODE_SIZE];
-    return ParseCommandLine(commandLine, code, sizeof(code)).unattended;
+    SetMsiExitCodes(options->msiCodes, false);
+    if (options->reportGiven && !options->reportMayBeCut)
+        OpenInstallReport(options->reportFile);
 }
 
 // A second copy brings the first one forward and ends.
@@ -57,7 +61,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
              commandLine != NULL ? commandLine : "");
     if (AsksForMediaCheck(g_commandLine))
         return RunMediaVerify(g_commandLine);
-    if (AsksForUnattendedRun(g_commandLine))
+    char code[LANGUAGE_CODE_SIZE];
+    CommandLineOptions options =
+        ParseCommandLine(g_commandLine, code, sizeof(code));
+    if (options.unattended)
         return RunUnattended(g_commandLine);
 
     // Held, never released, until the process ends.
@@ -67,10 +74,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
         return 0;
     }
 
+    OpenWalkedReport(&options);
     InitCommonControls();
     g_backgroundWindow = CreateBackgroundWindow(instance);
     if (g_backgroundWindow == NULL)
-        return 1;
+        return EndRun(UNATTENDED_NOT_STARTED, "not started, no window");
     UpdateWindow(g_backgroundWindow);
 
     MSG message;
@@ -79,6 +87,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    // The quit message's code; -1 is a broken message queue.
-    return got == 0 ? (int)message.wParam : 1;
+    // A quit message with a code of its own, or a broken message queue
+    // (-1), is a start that failed; otherwise the run's result.
+    if (got != 0 || message.wParam != 0)
+        return EndRun(UNATTENDED_NOT_STARTED, "not started, no wizard");
+    return EndRunWithResult();
 }

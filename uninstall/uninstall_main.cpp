@@ -9,6 +9,7 @@
 #include "core/setup_limits.h"
 #include "core/log/log_reader.h"
 #include "install/copy_failure_box.h"
+#include "install/install_report.h"
 #include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
@@ -35,13 +36,27 @@ static bool Confirm(const UninstallTexts *texts, const char *logPath)
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-static int Uninstall(HINSTANCE instance, const char *commandLine)
+// The report's words for each exit code.
+static const char *MeaningOf(int code)
 {
-    bool silent = false;
-    char logPath[PATH_SIZE];
-    if (!ParseUninstallCommandLine(commandLine, &silent, logPath,
-                                   sizeof(logPath)))
-        return Refuse(silent, ChooseTexts(""), "%s", ChooseTexts("")->usage);
+    switch (code) {
+    case UNINSTALL_REMOVED:
+        return "removed";
+    case UNINSTALL_CANCELLED:
+        return "cancelled by the user, nothing changed";
+    case UNINSTALL_REFUSED:
+        return "refused";
+    case UNINSTALL_PARTIAL:
+        return "removed in part, the log and the uninstall entry are kept";
+    case UNINSTALL_RESTART:
+        return "removed, files in use go at the next restart";
+    default:
+        return "ended";
+    }
+}
+
+static int Uninstall(HINSTANCE instance, bool silent, const char *logPath)
+{
     // A run that never committed is undone, not uninstalled: the files it
     // replaced come back and the old values return.
     if (IsInterruptedLog(logPath)) {
@@ -53,15 +68,19 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
     // A run cut off while it committed keeps backups the log does not
     // list for removal: they go before the installation does.
     FinishCutCommit(logPath);
-    if (!IsUsableLog(logPath))
+    if (!IsUsableLog(logPath)) {
+        ReportLine("no usable log: %s", logPath);
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,
                       logPath);
+    }
 
     UninstallNotes notes;
     ReadUninstallNotes(logPath, &notes);
     const UninstallTexts *texts = ChooseTexts(notes.language);
-    if (IsUtilityRunning(&notes))
+    if (IsUtilityRunning(&notes)) {
+        ReportLine("the file utility is running");
         return Refuse(silent, texts, "%s", texts->utilityRunning);
+    }
     if (!silent && !Confirm(texts, logPath))
         return UNINSTALL_CANCELLED;
 
@@ -82,8 +101,31 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
     return result;
 }
 
+// -o and -m are taken even from a command line that is refused, so that
+// the refusal reaches the report and the code the tool expects.
+static int Run(HINSTANCE instance, const char *commandLine)
+{
+    bool silent = false;
+    char logPath[PATH_SIZE];
+    UninstallSwitches switches;
+    int parsed = ParseUninstallCommandLine(commandLine, &silent, logPath,
+                                           sizeof(logPath), &switches);
+    SetMsiExitCodes(switches.msiCodes, true);
+    if (switches.report[0] != '\0')
+        OpenInstallReport(switches.report);
+    if (!parsed) {
+        ReportLine("the command line is not understood: %s", commandLine);
+        int code = Refuse(silent, ChooseTexts(""), "%s",
+                          ChooseTexts("")->usage);
+        return EndRun(code, MeaningOf(code));
+    }
+    ReportLine("uninstall: log %s", logPath);
+    int code = Uninstall(instance, silent, logPath);
+    return EndRun(code, MeaningOf(code));
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     InitCommonControls();
-    return Uninstall(instance, commandLine);
+    return Run(instance, commandLine);
 }

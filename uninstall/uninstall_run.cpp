@@ -11,6 +11,7 @@
 #include "install/registry_writers.h"
 #include "install/preinstall_checks.h"
 #include "install/file_remove.h"
+#include "install/install_report.h"
 #include "core/log/log_reader.h"
 #include "install/progman_remove.h"
 #include "install/transaction.h"
@@ -210,6 +211,7 @@ bool IsUtilityRunning(const UninstallNotes *notes)
 static void Step(Removal *r, const char *path)
 {
     r->step++;
+    ReportLine("removing: %s", path);
     if (r->progress != NULL)
         r->progress(r->context, r->step, r->steps, path);
 }
@@ -219,6 +221,10 @@ static void NoteFailed(Removal *r, const char *name, int count)
 {
     if (count <= 0)
         return;
+    if (count == 1)
+        ReportLine("not removed: %s", name);
+    else
+        ReportLine("not removed: %s (%d items)", name, count);
     if (r->report->failed == 0)
         CopyText(r->report->firstFailed, PATH_SIZE, name);
     r->report->failed += count;
@@ -227,6 +233,7 @@ static void NoteFailed(Removal *r, const char *name, int count)
 static void NoteFileResult(Removal *r, const char *path, FileRemoval result)
 {
     if (result == FILE_SCHEDULED) {
+        ReportLine("removed at the next restart (in use): %s", path);
         if (r->report->scheduled++ == 0)
             CopyText(r->report->firstScheduled, PATH_SIZE, path);
     } else if (result == FILE_KEPT) {
@@ -474,6 +481,8 @@ static void NoteKeptFolder(Removal *r, const char *folder)
         userFile = true;
     } while (!userFile && FindNextFileA(search, &found));
     FindClose(search);
+    if (userFile)
+        ReportLine("kept: folder %s holds %s", folder, found.cFileName);
     if (userFile && r->report->keptFolders++ == 0) {
         CopyText(r->report->keptFolder, PATH_SIZE, folder);
         CopyText(r->report->keptFolderFile, PATH_SIZE, found.cFileName);
@@ -767,7 +776,8 @@ static void RemoveLogAndSelf(Removal *r)
     FileRemoval result = RemoveFileOrSchedule(r->logPath);
     NoteFileResult(r, r->logPath, result);
     if (result != FILE_KEPT && named > 0)
-        DeleteKeyTree(entry);
+        ReportLine("uninstall entry %s %s", entry,
+                   DeleteKeyTree(entry) ? "removed" : "NOT removed");
 }
 
 static void FreeRemoval(Removal *r)

@@ -304,17 +304,75 @@ static const char *SkipBlanks(const char *p)
     return p;
 }
 
+static bool EndsSwitch(char c)
+{
+    return c == ' ' || c == '\t' || c == '\0';
+}
+
+// The value of -o: quoted to its closing quote, otherwise to the next
+// blank. Returns what follows it, or NULL for a quote that never closes.
+static const char *TakeReportSwitch(const char *p, UninstallSwitches *switches)
+{
+    const char *start = p;
+    const char *end;
+    const char *after;
+    if (*p == '"') {
+        start = p + 1;
+        end = strchr(start, '"');
+        if (end == NULL)
+            return NULL;
+        after = end + 1;
+    } else {
+        end = p;
+        while (!EndsSwitch(*end))
+            end++;
+        after = end;
+    }
+    size_t length = (size_t)(end - start);
+    switches->reportTooLong = length >= sizeof(switches->report);
+    switches->report[0] = '\0';
+    if (!switches->reportTooLong) {
+        memcpy(switches->report, start, length);
+        switches->report[length] = '\0';
+    }
+    return after;
+}
+
+// One switch at p; returns what follows it, or NULL for one not known.
+static const char *TakeSwitch(const char *p, bool *silent,
+                              UninstallSwitches *switches)
+{
+    char letter = p[1];
+    if ((letter == 's' || letter == 'S') && EndsSwitch(p[2])) {
+        *silent = true;
+        return p + 2;
+    }
+    if (switches == NULL)
+        return NULL;
+    if ((letter == 'm' || letter == 'M') && EndsSwitch(p[2])) {
+        switches->msiCodes = true;
+        return p + 2;
+    }
+    if (letter == 'o' || letter == 'O')
+        return TakeReportSwitch(p + 2, switches);
+    return NULL;
+}
+
 int ParseUninstallCommandLine(const char *commandLine, bool *silent,
-                              char *log, size_t size)
+                              char *log, size_t size,
+                              UninstallSwitches *switches)
 {
     *silent = false;
+    if (switches != NULL)
+        memset(switches, 0, sizeof(*switches));
     if (size > 0)
         log[0] = '\0';
     const char *p = SkipBlanks(commandLine);
-    while ((p[0] == '-' || p[0] == '/') && (p[1] == 's' || p[1] == 'S') &&
-           (p[2] == ' ' || p[2] == '\t' || p[2] == '\0')) {
-        *silent = true;
-        p = SkipBlanks(p + 2);
+    while (p[0] == '-' || p[0] == '/') {
+        const char *next = TakeSwitch(p, silent, switches);
+        if (next == NULL)
+            return 0;
+        p = SkipBlanks(next);
     }
     if (*p == '-' || *p == '/')
         return 0;

@@ -89,11 +89,21 @@ int PathDepth(const char *path);
 // Orders paths deepest first (stable for equal depth), for folder removal.
 void SortDeepestFirst(LogValueList *values);
 
-// The uninstaller's command line: "[-s] LOG" (the log path may be quoted).
-// Returns 1 with the path in log (size bytes), or 0 when no path is given,
-// it does not fit, or an unknown option is met.
+// The uninstaller's switches besides -s.
+struct UninstallSwitches {
+    bool msiCodes;               // -m: Windows Installer's exit codes
+    char report[PATH_SIZE];      // -o<file>: the report ("" for none)
+    bool reportTooLong;          // -o named a file longer than report
+};
+
+// The uninstaller's command line: "[-s] [-m] [-o<file>] LOG" (the log path
+// and the report's may be quoted: -o"C:\a b.txt"). Returns 1 with the path
+// in log (size bytes), or 0 when no path is given, it does not fit, or an
+// unknown option is met. switches may be NULL, and then -m and -o are
+// unknown options.
 int ParseUninstallCommandLine(const char *commandLine, bool *silent,
-                              char *log, size_t size);
+                              char *log, size_t size,
+                              UninstallSwitches *switches = NULL);
 
 // Where in an uninstall command the log argument may start: after any
 // blank outside quotes, since an unquoted program path may hold blanks

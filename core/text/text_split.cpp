@@ -41,6 +41,14 @@ static bool StartsWithNoCase(const char *text, const char *prefix)
     return CompareAsciiNoCase(text, prefix, strlen(prefix)) == 0;
 }
 
+// A longer command line was cut to its copy's width; a token that runs
+// to that end may have lost its tail.
+static bool EndsCutCommandLine(const char *commandLine, const char *cursor)
+{
+    return *cursor == '\0' && cursor[-1] != ' ' &&
+           strlen(commandLine) >= COMMAND_LINE_SIZE - 1;
+}
+
 CommandLineOptions ParseCommandLine(const char *commandLine,
                                     char *languageCode, size_t codeSize)
 {
@@ -68,11 +76,15 @@ CommandLineOptions ParseCommandLine(const char *commandLine,
             CopyText(options.recordFile, sizeof(options.recordFile),
                      token + 2);
             options.recordGiven = true;
-            // A longer command line was cut to its copy's width; a name
-            // that runs to that end may have lost its tail.
-            options.recordMayBeCut =
-                *cursor == '\0' && cursor[-1] != ' ' &&
-                strlen(commandLine) >= COMMAND_LINE_SIZE - 1;
+            options.recordMayBeCut = EndsCutCommandLine(commandLine, cursor);
+        }
+        if (CompareAsciiNoCase(token, "-m") == 0)
+            options.msiCodes = true;
+        if (StartsWithNoCase(token, "-o")) {
+            CopyText(options.reportFile, sizeof(options.reportFile),
+                     token + 2);
+            options.reportGiven = true;
+            options.reportMayBeCut = EndsCutCommandLine(commandLine, cursor);
         }
     }
     return options;

@@ -25,6 +25,10 @@ struct CommandLineOptions {
     char recordFile[COMMAND_LINE_SIZE];  // the last "-r" token's rest
     bool recordMayBeCut;      // that token ends a command line as long as
                               // its copy can be: its name may be cut
+    bool msiCodes;            // a "-m" token: Windows Installer's codes
+    bool reportGiven;         // a "-o" token was seen
+    char reportFile[COMMAND_LINE_SIZE];  // the last "-o" token's rest
+    bool reportMayBeCut;      // as recordMayBeCut, for that token
 };
 
 // Splits a command line at spaces (tabs and quotes are ordinary
@@ -34,7 +38,9 @@ struct CommandLineOptions {
 // run, "-v" (either case) for a check of the media against their checksum
 // list, "-a<file>" (any case of the a) names its answer file and
 // "-r<file>" (any case of the r) the file an interactive run records its
-// answers in, the last one winning. The code is cut to codeSize - 1 bytes.
+// answers in, the last one winning. "-m" (either case) asks for Windows
+// Installer's exit codes, "-o<file>" (any case of the o) names the report
+// of the run, the last one winning. The code is cut to codeSize - 1 bytes.
 CommandLineOptions ParseCommandLine(const char *commandLine,
                                     char *languageCode, size_t codeSize);
 

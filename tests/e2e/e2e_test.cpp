@@ -84,7 +84,8 @@ protected:
                        "Icon000=E2E Agent;agent.exe\r\n"
                        "[UnInstLog]\r\nUnInstLog=" + log_ + "\r\n"
                        "RegistKey=E2EFileAgent\r\nDispName=E2E FileAgent\r\n"
-                       "ExeFile=@WINDOWSDIR\\e2euninst.exe\r\nDispIcon=agent.exe\r\n");
+                       "ExeFile=@WINDOWSDIR\\e2euninst.exe " + log_ + "\r\n"
+                       "Publisher=E2E Publisher\r\nDispIcon=agent.exe\r\n");
         for (const char *name : {"shared.dll", "common.txt", "readme.txt"})
             WriteFileBytes(media_ + "\\product\\app\\" + name, name);
         // A shortcut must point at a file that exists: a real program.
@@ -133,13 +134,21 @@ protected:
         ASSERT_NE((HWND)NULL, box);
         EXPECT_EQ("Quit?", text);
         Answer(box, IDYES);
-        EXPECT_EQ(0, setup_.WaitForExit());
+        EXPECT_EQ(11, setup_.WaitForExit());   // cancelled by the user
         EXPECT_FALSE(FileExists(destination_));
     }
 
-    void ExpectRefusal(const char *message)
+    // A walked refusal ends with the unattended run's code for it;
+    // Windows Installer's with -m.
+    void ExpectRefusal(const char *message, int code, int msiCode)
     {
-        EXPECT_TRUE(setup_.Start(media_));
+        ExpectRefusalWith(message, "", code);
+        ExpectRefusalWith(message, "-m", msiCode);
+    }
+    void ExpectRefusalWith(const char *message, const std::string &arguments,
+                           int code)
+    {
+        EXPECT_TRUE(setup_.Start(media_, arguments));
         HWND language = WaitForLanguageDialog(setup_);
         ASSERT_NE((HWND)NULL, language);
         PressButton(language, IDOK);
@@ -149,7 +158,7 @@ protected:
         EXPECT_EQ("Error", caption);
         EXPECT_EQ(message, text);
         Answer(box, IDOK);
-        EXPECT_EQ(0, setup_.WaitForExit());
+        EXPECT_EQ(code, setup_.WaitForExit());
         EXPECT_FALSE(FileExists(log_));
         EXPECT_EQ("<missing>", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
                                              "DisplayName"));
@@ -168,7 +177,8 @@ TEST_F(SetupRoad, WholeRoadInstallsIntoTheChosenFolderAndGroup)
     choices.destination = destination_;
     choices.group = "E2E Typed Group";
     std::vector<std::string> boxes;
-    ASSERT_TRUE(setup_.Start(media_));
+    std::string report = scratch_.Join("walked.txt");
+    ASSERT_TRUE(setup_.Start(media_, "-o" + report));
     std::string problem = WalkWholeRoad(setup_, choices, StepHook(), &boxes);
     ASSERT_EQ("", problem);
     EXPECT_EQ(0, setup_.WaitForExit());
@@ -196,6 +206,60 @@ TEST_F(SetupRoad, WholeRoadInstallsIntoTheChosenFolderAndGroup)
                              sizeof(logged), log_.c_str());
     EXPECT_STREQ("E2EFileAgent", logged);
     EXPECT_TRUE(ShortcutExists("E2E Typed Group", "E2E Agent"));
+
+    // The walked run's report, as an unattended run writes it.
+    std::string walked = ReadFileBytes(report);
+    EXPECT_EQ(0u, walked.find("start: version 1.2.0, language eng, "
+                              "destination " + destination_ +
+                              ", group E2E Typed Group\r\n"))
+        << walked;
+    EXPECT_NE(std::string::npos,
+              walked.find("copied: " + destination_ + "\\readme.txt\r\n"));
+    EXPECT_NE(std::string::npos,
+              walked.find("result: installed (exit code 0)\r\n"))
+        << walked;
+
+    // The entry's values for deployment tools.
+    EXPECT_EQ("1.2.0", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                     "DisplayVersion"));
+    EXPECT_EQ("E2E Publisher", ReadRegString(HKEY_LOCAL_MACHINE,
+                                             kUninstallKey, "Publisher"));
+    EXPECT_EQ(destination_, ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                          "InstallLocation"));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    EXPECT_EQ("\"" + std::string(windows) + "\\e2euninst.exe\" -s \"" +
+                  log_ + "\"",
+              ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                            "QuietUninstallString"));
+    DWORD size = 0, noModify = 0, noRepair = 0;
+    EXPECT_TRUE(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey,
+                             "EstimatedSize", &size));
+    EXPECT_EQ((ReadFileBytes(media_ + "\\product\\app\\agent.exe").size() +
+               strlen("shared.dll") + strlen("common.txt") +
+               strlen("readme.txt") + 1023) / 1024,
+              size);
+    EXPECT_TRUE(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify",
+                             &noModify));
+    EXPECT_TRUE(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair",
+                             &noRepair));
+    EXPECT_EQ(1u, noModify);
+    EXPECT_EQ(1u, noRepair);
+
+    // The uninstaller's report; the entry goes whole, with its values.
+    std::string removal = scratch_.Join("removal.txt");
+    EXPECT_EQ(0, RunProcess("\"" + BuildFolder() + "\\uninstall.exe\" -s -o" +
+                            removal + " " + log_));
+    std::string removed = ReadFileBytes(removal);
+    EXPECT_EQ(0u, removed.find("uninstall: log " + log_ + "\r\n")) << removed;
+    EXPECT_NE(std::string::npos,
+              removed.find("removing: " + destination_ + "\\readme.txt\r\n"));
+    EXPECT_NE(std::string::npos, removed.find("result: removed (exit code 0)"));
+    EXPECT_EQ("<missing>", ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                         "DisplayVersion"));
+    HKEY entry;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey,
+                                           0, KEY_READ, &entry));
 }
 
 TEST_F(SetupRoad, CancelInTheLanguageDialogEndsWithNothing)
@@ -204,20 +268,20 @@ TEST_F(SetupRoad, CancelInTheLanguageDialogEndsWithNothing)
     HWND language = WaitForLanguageDialog(setup_);
     ASSERT_NE((HWND)NULL, language);
     PressButton(language, IDCANCEL);
-    EXPECT_EQ(0, setup_.WaitForExit());
+    EXPECT_EQ(11, setup_.WaitForExit());
     EXPECT_FALSE(FileExists(log_));
 }
 
 TEST_F(SetupRoad, BrandedEditionRefuses)
 {
     WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
-    ExpectRefusal("other brand");
+    ExpectRefusal("other brand", 2, 1638);
 }
 
 TEST_F(SetupRoad, InstalledProductRefuses)
 {
     WriteRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version", "1.0.0");
-    ExpectRefusal("already installed");
+    ExpectRefusal("already installed", 3, 1638);
 }
 
 TEST_F(SetupRoad, RunningUtilityRefuses)
@@ -231,7 +295,7 @@ TEST_F(SetupRoad, RunningUtilityRefuses)
     HWND utility = CreateWindowA("E2ETestUtilityWindow", "utility",
                                  WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
                                  windowClass.hInstance, NULL);
-    ExpectRefusal("close the utility");
+    ExpectRefusal("close the utility", 4, 1618);
     DestroyWindow(utility);
 }
 

@@ -149,6 +149,12 @@ TEST_F(InstallRun, FullProductGivesTheExpectedFilesRegistryAndLog)
                    "Software\\Veltrane\\CaptureKit\\FileAgent|Version|REG_SZ|3.2.1\n"
                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|DisplayIcon|REG_SZ|{DEST}\\@SYSTEMDIR\\agent.ico\n"
                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|DisplayName|REG_SZ|Capture Kit File Agent\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|DisplayVersion|REG_SZ|3.2.1\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|EstimatedSize|REG_DWORD|1\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|InstallLocation|REG_SZ|{DEST}\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|NoModify|REG_DWORD|1\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|NoRepair|REG_DWORD|1\n"
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|QuietUninstallString|REG_SZ|\"{WINDOWS}\\uninst.exe\" -s \"{LOG}\"\n"
                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CaptureKit FileAgent|UninstallString|REG_SZ|{WINDOWS}\\uninst.exe -f jpn\n"),
               Registry());
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include <string>
 #include <vector>
 
@@ -314,6 +316,101 @@ TEST_F(Unattended, UnwritableReportStopsNothing)
                        Ini().Set("Setup", "Report", report).Text());
         EXPECT_EQ(2, Run());
     }
+}
+
+// What the drive Q: lets this user write, in bytes.
+unsigned long long FreeOnQ()
+{
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA("Q:\\", &available, &total, &free))
+        return 0;
+    return available.QuadPart;
+}
+
+// Grows or shrinks a file of real bytes (a hole would take no space) until
+// Q: has exactly wanted bytes free.
+void FillQTo(unsigned long long wanted)
+{
+    const std::string filler = "Q:\\filler.bin";
+    unsigned long long size = ReadFileBytes(filler).size() + FreeOnQ();
+    DeleteFileA(filler.c_str());
+    if (size > wanted)
+        WriteFileBytes(filler, std::string((size_t)(size - wanted), 'f'));
+}
+
+// The number in a report line "space: Q:\ needs N bytes, ...".
+unsigned long long NeedReported(const std::vector<std::string> &lines)
+{
+    const std::string head = "space: Q:\\ needs ";
+    for (const std::string &line : lines)
+        if (line.compare(0, head.size(), head) == 0)
+            return strtoull(line.c_str() + head.size(), NULL, 10);
+    return 0;
+}
+
+// The free-space check on a real small volume (the 256 KiB tmpfs mapped as
+// Q:): with exactly the space the run needs it installs. One byte more in
+// a file, which then takes another cluster, is refused with 9 (Windows
+// Installer's 112 with Codes=msi or -m) before anything is changed.
+TEST_F(Unattended, SpaceCheckAtExactlyEnoughAndOneByteShort)
+{
+    if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "the small drive Q: is not mapped";
+    RemoveTree("Q:\\App");
+    const std::string big = media_ + "\\product\\app\\big.bin";
+    script_.Set("Files_File", "file000", "big.bin;\\product\\app")
+        .Set("ShortCut_File", "Icon000", "");
+    WriteScript();
+    WriteFileBytes(big, std::string(8192, 'b'));
+    WriteAnswers(Ini().Set("Setup", "Destination", "Q:\\App"));
+
+    FillQTo(0);
+    EXPECT_EQ(9, Run());
+    unsigned long long need = NeedReported(Report());
+    ASSERT_GT(need, 8192u) << LastLine();
+    EXPECT_EQ(0u, need % 4096) << "whole clusters";
+
+    FillQTo(need);
+    WriteFileBytes(big, std::string(8193, 'b'));
+    for (const char *arguments : {"-s -aanswers.ini", "-s -m -aanswers.ini"}) {
+        EXPECT_EQ(arguments[4] == 'm' ? 112 : 9, Run(arguments));
+        EXPECT_TRUE(Reported("not enough space on Q:\\: " +
+                             std::to_string(need + 4096) + " bytes needed, " +
+                             std::to_string(need) + " bytes free"));
+    }
+    EXPECT_EQ("result: refused, not enough space, nothing changed (exit code "
+              "9, returned as Windows Installer's 112)",
+              LastLine());
+    EXPECT_FALSE(FileExists("Q:\\App"));
+    EXPECT_FALSE(FileExists(scratch_.Join("uninst.ini")));
+    EXPECT_EQ(need, FreeOnQ());
+
+    WriteFileBytes(big, std::string(8192, 'b'));
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(std::string(8192, 'b'), ReadFileBytes("Q:\\App\\big.bin"));
+    RemoveTree("Q:\\App");
+    DeleteFileA("Q:\\filler.bin");
+}
+
+// Codes=msi gives the Windows Installer twins; another value is an
+// unreadable answer file, told in the report that -o names.
+TEST_F(Unattended, InstallerCodesFromTheAnswerFile)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, kBrandedKey, "Version", "1.0");
+    WriteAnswers(Ini().Set("Setup", "Codes", "MSI"));
+    EXPECT_EQ(1638, Run());
+    EXPECT_EQ("result: refused, the maker's branded edition is installed "
+              "(exit code 2, returned as Windows Installer's 1638)",
+              LastLine());
+    WriteAnswers(Ini().Set("Setup", "Codes", "setup"));
+    EXPECT_EQ(2, Run());
+    WriteAnswers(Ini().Set("Setup", "Codes", "msiexec"));
+    std::string output = scratch_.Join("o.txt");
+    EXPECT_EQ(1, Run("-s -aanswers.ini -o" + output));
+    EXPECT_EQ(1619, Run("-s -m -aanswers.ini -o" + output));
+    EXPECT_EQ("result: not started, the answer file cannot be used (exit "
+              "code 1, returned as Windows Installer's 1619)\r\n",
+              ReadFileBytes(output));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ protected:
     ScratchDir dir_;
 };
 
-TEST_F(SetupProcessTest, QuitAnsweredYesEndsWithCodeZero)
+TEST_F(SetupProcessTest, QuitAnsweredYesEndsAsCancelled)
 {
     SetupProcess setup;
     ASSERT_TRUE(setup.Start(dir_.path()));
@@ -62,10 +62,10 @@ TEST_F(SetupProcessTest, QuitAnsweredYesEndsWithCodeZero)
     ASSERT_NE(nullptr, question);
     EXPECT_EQ("Setup", WindowText(question));
     PostMessageA(question, WM_COMMAND, IDYES, 0);
-    EXPECT_EQ(0, setup.WaitForExit(20000));
+    EXPECT_EQ(11, setup.WaitForExit(20000));   // cancelled by the user
 }
 
-TEST_F(SetupProcessTest, ClosingTheBackgroundEndsWithCodeZero)
+TEST_F(SetupProcessTest, ClosingTheBackgroundEndsAsCancelled)
 {
     SetupProcess setup;
     ASSERT_TRUE(setup.Start(dir_.path()));
@@ -73,7 +73,7 @@ TEST_F(SetupProcessTest, ClosingTheBackgroundEndsWithCodeZero)
     ASSERT_NE(nullptr, background);
     ASSERT_NE(nullptr, WaitForWindow(setup.id(), "#32770", background));
     PostMessageA(background, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, setup.WaitForExit(20000));
+    EXPECT_EQ(11, setup.WaitForExit(20000));
 }
 
 TEST_F(SetupProcessTest, SecondCopyRestoresTheFirstAndEnds)
@@ -97,5 +97,5 @@ TEST_F(SetupProcessTest, SecondCopyRestoresTheFirstAndEnds)
     EXPECT_EQ(nullptr, FindWindowExA(NULL, background, "Tovrin", NULL));
 
     PostMessageA(background, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0, first.WaitForExit(20000));
+    EXPECT_EQ(11, first.WaitForExit(20000));
 }

@@ -1,0 +1,58 @@
+#include "core/admin/msi_codes.h"
+
+#include "core/exit_codes.h"
+
+struct CodePair {
+    int own;
+    int msi;
+};
+
+// Why each twin was chosen is told in the README's table of codes.
+static const CodePair kSetupCodes[] = {
+    {UNATTENDED_INSTALLED, MSI_SUCCESS},
+    {UNATTENDED_NOT_STARTED, MSI_PACKAGE_OPEN_FAILED},
+    {UNATTENDED_OTHER_BRAND, MSI_PRODUCT_VERSION},
+    {UNATTENDED_PRODUCT_INSTALLED, MSI_PRODUCT_VERSION},
+    {UNATTENDED_UTILITY_RUNNING, MSI_ALREADY_RUNNING},
+    {UNATTENDED_INCOMPLETE, MSI_INSTALL_FAILURE},
+    {UNATTENDED_BAD_DESTINATION, MSI_INVALID_COMMAND_LINE},
+    {UNATTENDED_ROLLED_BACK, MSI_INSTALL_FAILURE},
+    {UNATTENDED_BUSY, MSI_ALREADY_RUNNING},
+    {UNATTENDED_NO_SPACE, MSI_DISK_FULL},
+    {UNATTENDED_MEDIA_DAMAGED, MSI_PACKAGE_INVALID},
+    {UNATTENDED_CANCELLED, MSI_USER_EXIT},
+    {UNATTENDED_JOURNAL_FAILED, MSI_INSTALL_FAILURE},
+    {UNATTENDED_EARLIER_STRANDED, MSI_INSTALL_FAILURE},
+    {UNATTENDED_UNDO_INCOMPLETE, MSI_INSTALL_FAILURE},
+    {UNATTENDED_MEDIA_CHECK_FAILED, MSI_PACKAGE_INVALID},
+    {UNATTENDED_RESTART_NEEDED, MSI_RESTART_REQUIRED},
+};
+
+static const CodePair kUninstallCodes[] = {
+    {UNINSTALL_REMOVED, MSI_SUCCESS},
+    {UNINSTALL_CANCELLED, MSI_USER_EXIT},
+    {UNINSTALL_REFUSED, MSI_INSTALL_FAILURE},
+    {UNINSTALL_PARTIAL, MSI_INSTALL_FAILURE},
+    {UNINSTALL_JOURNAL_KEPT, MSI_INSTALL_FAILURE},
+    {UNINSTALL_BUSY, MSI_ALREADY_RUNNING},
+    {UNINSTALL_RESTART, MSI_RESTART_REQUIRED},
+};
+
+template <int N>
+static int LookUp(const CodePair (&table)[N], int code)
+{
+    for (const CodePair &pair : table)
+        if (pair.own == code)
+            return pair.msi;
+    return MSI_INSTALL_FAILURE;
+}
+
+int SetupMsiCode(int setupCode)
+{
+    return LookUp(kSetupCodes, setupCode);
+}
+
+int UninstallMsiCode(int uninstallCode)
+{
+    return LookUp(kUninstallCodes, uninstallCode);
+}
