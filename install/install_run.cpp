@@ -77,12 +77,12 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
     // one that was kept keeps its version.
     if (*aborted)
         return copied;
-    if (copied) {
-        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version");
+    // A value whose old data cannot be kept for a rollback is not changed.
+    if (copied &&
+        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version"))
         WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
-    }
-    JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName);
-    WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
+    if (JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName))
+        WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
     return copied;
 }
 
@@ -157,12 +157,15 @@ static void WriteUninstallRegistration(const char *logPath)
     static const char *const kEntryValues[] = {"DisplayName",
                                                "UninstallString",
                                                "DisplayIcon"};
-    char entryKey[UNINSTALL_KEY_PATH_SIZE];
-    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
-        JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
-                            sizeof(kEntryValues) / sizeof(kEntryValues[0]));
-    WriteUninstallEntry(keyName, displayName, command, icon);
+    // The log names the entry before it is written: a rollback changes no
+    // uninstall entry but the one its log names.
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
+    char entryKey[UNINSTALL_KEY_PATH_SIZE];
+    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName) &&
+        !JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
+                             sizeof(kEntryValues) / sizeof(kEntryValues[0])))
+        return;
+    WriteUninstallEntry(keyName, displayName, command, icon);
 }
 
 // The steps of the run; returns false when the policy aborted it.
@@ -186,8 +189,8 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup,
                       failures);
 
-    JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
+    if (JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey))
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
     if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
                      fileLabel, g_programGroup, "Files_File", "ShortCut_File",
                      "StartUp_File", g_allUsers, failures))
@@ -197,13 +200,15 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
     static const char *const kFileAgentValues[] = {"InstallPath", "Version"};
-    JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey, kFileAgentValues,
-                        sizeof(kFileAgentValues) /
-                            sizeof(kFileAgentValues[0]));
-    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
-                     g_destinationFolder);
-    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
-                     g_scriptVersion);
+    if (JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                            kFileAgentValues,
+                            sizeof(kFileAgentValues) /
+                                sizeof(kFileAgentValues[0]))) {
+        WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
+                         g_destinationFolder);
+        WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
+                         g_scriptVersion);
+    }
 
     char extraFolder[PATH_SIZE];
     CopyText(extraFolder, sizeof(extraFolder), g_destinationFolder);
@@ -215,14 +220,36 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     return true;
 }
 
+// Every target the script names, and the log, judged before the first
+// change (see JudgeSectionTargets). Returns false when the policy aborted.
+static bool JudgeScriptTargets(CopyFailures *failures)
+{
+    const char *const sections[] = {
+        "Files_DLL", g_installCommonFiles ? "Files_Common" : NULL,
+        "Files_File"};
+    if (!JudgeUninstallLogPath(g_scriptPath, failures))
+        return false;
+    for (const char *section : sections)
+        if (section != NULL &&
+            !JudgeSectionTargets(g_scriptPath, g_destinationFolder, section,
+                                 g_allUsers, failures))
+            return false;
+    return true;
+}
+
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
                                CopyFailurePolicy policy, void *context)
 {
+    SetCopyFailurePolicy(policy, context);
+    if (!JudgeScriptTargets(failures)) {
+        SetCopyFailurePolicy(NULL, NULL);
+        ReportLine("rollback: nothing was changed");
+        return INSTALL_ROLLED_BACK;
+    }
     char logPath[PATH_SIZE];
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
     BeginTransaction(logPath);
-    SetCopyFailurePolicy(policy, context);
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);

@@ -9,6 +9,7 @@
 #include "core/setup_limits.h"
 #include "core/log/log_reader.h"
 #include "install/copy_failure_box.h"
+#include "install/journal_writer.h"
 #include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
@@ -44,15 +45,18 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
         return Refuse(silent, ChooseTexts(""), "%s", ChooseTexts("")->usage);
     // A run that never committed is undone, not uninstalled: the files it
     // replaced come back and the old values return.
+    // A journal step that is refused, or cannot be undone, keeps the
+    // journal (and the report names it).
     if (IsInterruptedLog(logPath)) {
         bool whole = RollBackInstallation(logPath) == INSTALL_ROLLED_BACK;
         if (!silent && whole)
             ShowEarlierRunUndone(NULL);
-        return whole ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL;
+        return whole ? UNINSTALL_REMOVED : UNINSTALL_JOURNAL_KEPT;
     }
     // A run cut off while it committed keeps backups the log does not
     // list for removal: they go before the installation does.
-    FinishCutCommit(logPath);
+    if (FinishCutCommit(logPath) && HasJournal(logPath))
+        return UNINSTALL_JOURNAL_KEPT;
     if (!IsUsableLog(logPath))
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,
                       logPath);
