@@ -42,7 +42,7 @@ static bool IsTheEntry(const char *key, const char *entryName)
     return entryName[0] != '\0' && strlen(key) > root &&
            strncasecmp(key, kUninstall, root) == 0 &&
            strchr(entryName, '\\') == NULL &&
-           strcmp(key + root, entryName) == 0;
+           strcasecmp(key + root, entryName) == 0;
 }
 
 static void CheckAccepted(const JournalStep *step, const char *entryName,

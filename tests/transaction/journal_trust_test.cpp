@@ -184,7 +184,8 @@ TEST_F(JournalTrust, ACompleteJournalDropsNoBackupOfAnother)
     std::string other = kOther;
     std::vector<HostileStep> steps = {
         {"replace victim " + other + "\\data.dat", other + "\\data.dat"},
-        {"replace ~st00001 " + other + "\\data.dat", other + "\\data.dat"},
+        {"replace ~st00001 C:\\Program Files\\TxnTest\\..\\OtherProduct\\"
+         "data.dat", "..\\OtherProduct"},
     };
     WriteJournal("complete", steps);
     ExpectRefusedByBoth(steps);
