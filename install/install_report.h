@@ -17,7 +17,7 @@ bool IsUnattendedRun();
 
 // While quiet, lines go nowhere: a step that reports as one line of its
 // own (the recovery at start) silences the lines of its parts.
-void SetReportQuiet(bool quiet);
+bool SetReportQuiet(bool quiet);   // returns the setting it replaces
 
 // One line, printf style, cut on a character boundary to the line buffer;
 // line breaks inside it become blanks.

@@ -105,6 +105,8 @@ void RefuseJournalStep(StepJudge *judge, const JournalStep *step,
                        const char *reason)
 {
     judge->refused++;
+    // Named also in a quiet recovery: a refused step is why it stays.
+    bool quiet = SetReportQuiet(false);
     if (step->kind == STEP_KEY || step->kind == STEP_VALUE)
         ReportLine("journal step refused (%s): %s %s%s%s", reason,
                    step->root == ROOT_CURRENT_USER ? "HKEY_CURRENT_USER"
@@ -113,6 +115,7 @@ void RefuseJournalStep(StepJudge *judge, const JournalStep *step,
                    step->kind == STEP_VALUE ? step->valueName : "");
     else
         ReportLine("journal step refused (%s): %s", reason, step->path);
+    SetReportQuiet(quiet);
 }
 
 bool AdmitJournalStep(StepJudge *judge, const JournalStep *step)

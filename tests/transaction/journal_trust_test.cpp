@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/setup_limits.h"
 #include "tests/support/test_support.h"
 #include "tests/transaction/txn_machine.h"
 
@@ -238,7 +239,13 @@ TEST_F(GiveBack, AValueTooLongToKeepIsNotChanged)
     EXPECT_EQ(7, RunFailing());
     EXPECT_TRUE(Reported("not changed: value Huge of " +
                          std::string(kFileAgentKey)));
-    EXPECT_EQ(huge, ReadRegString(HKEY_LOCAL_MACHINE, kFileAgentKey, "Huge"));
+    DWORD size = 0;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                                           0, KEY_READ, &key));
+    RegQueryValueExA(key, "Huge", NULL, NULL, NULL, &size);
+    RegCloseKey(key);
+    EXPECT_EQ(huge.size() + 1, size) << "the value stays whole";
     EXPECT_EQ("", SnapshotDifference(before, Now()));
 }
 
