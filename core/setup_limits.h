@@ -47,8 +47,12 @@ constexpr int COPY_BUFFER_SIZE = 256 * 1024;  // one read and write of a file co
 constexpr int JOURNAL_TAG_SIZE = 9;        // "~st00001": temporary and backup names
 constexpr int REGISTRY_KEY_SIZE = 512;     // a key path the journal records
 constexpr int REGISTRY_NAME_SIZE = 256;    // a value name: at most 255 bytes
-constexpr int JOURNAL_DATA_SIZE = 1024;    // old registry data the journal keeps
-constexpr int JOURNAL_LINE_SIZE = 4096;    // one journal line, hex fields included
+constexpr int JOURNAL_DATA_SIZE = 12 * 1024;  // old registry data the journal
+                                             // keeps; a longer value is not
+                                             // changed
+constexpr int JOURNAL_LINE_SIZE = 28 * 1024;  // one journal line, hex fields
+                                              // included: the longest value
+                                              // line fits one section
 constexpr int ANSWER_TEXT_SIZE = 1024;     // a recorded answer file, whole
 constexpr int CATALOG_BOX_TEXT_SIZE = 1024;  // a message-box text from the catalog
 constexpr int JOURNAL_SECTION_SIZE = 32000;  // one journal section: one section

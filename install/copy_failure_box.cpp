@@ -166,6 +166,8 @@ void ShowAnswersNotRecorded(HWND owner, const char *textKey,
 
 void RecoverInterruptedRunWithMessage(HWND owner)
 {
-    if (RecoverInterruptedRun(g_scriptPath) != 0)
+    // Only a whole rollback is "undone"; one that was refused or left
+    // steps is named in the report.
+    if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLED_BACK)
         ShowEarlierRunUndone(owner);
 }

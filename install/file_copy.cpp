@@ -12,6 +12,7 @@
 #include "install/install_report.h"
 #include "core/script/folder_field.h"
 #include "core/script/script_entry.h"
+#include "core/text/target_path.h"
 #include "install/script_section.h"
 #include "install/journal_writer.h"
 #include "install/uninstall_log.h"
@@ -279,7 +280,29 @@ struct PlannedCopy {
     char tag[JOURNAL_TAG_SIZE];   // names the temporary and backup files
     bool exists;                  // the target is there: it is kept first
     bool isFolder;                // a folder where the file should go
+    bool refused;                 // the target failed the path judgement:
+                                  // asked about before the run began
+    bool printed;                 // print holds the source's size and time
+    FileFingerprint print;
 };
+
+// The size and last-write time of source, which the copy gives the new
+// file: journaled with its placement, so that a rollback removes only
+// that file.
+static bool TakeFingerprint(const char *source, FileFingerprint *print)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(source, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    print->size =
+        ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    print->writeTime =
+        ((unsigned long long)found.ftLastWriteTime.dwHighDateTime << 32) |
+        found.ftLastWriteTime.dwLowDateTime;
+    return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // Entries planned at once: their log entries and journal lines go to the
 // files in one write each. Each write rewrites the whole log section, so
@@ -306,7 +329,8 @@ static void JournalPlannedCopy(PlannedCopy *plan)
     plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
     plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!plan->isFolder)
-        JournalFilePlacement(plan->target, plan->tag, plan->exists);
+        JournalFilePlacement(plan->target, plan->tag, plan->exists,
+                             plan->printed ? &plan->print : NULL);
 }
 
 // Reads and forms an entry and logs the folders it creates and its file.
@@ -319,6 +343,7 @@ static void PlanEntry(const FileSectionReader *reader, int index,
     ReadFileEntry(reader, index, &entry);
     plan->hasFile = entry.fieldCount != 0;
     plan->usable = false;
+    plan->refused = false;
     // Only when SectionFiles exceeds the entries present: there is no
     // file, but the entry still takes its progress step.
     if (!plan->hasFile)
@@ -329,11 +354,17 @@ static void PlanEntry(const FileSectionReader *reader, int index,
                                    plan->target, sizeof(plan->target)) &&
                    FormSource(&entry, allUsers, plan->source,
                               sizeof(plan->source));
+    if (plan->usable && JudgeTargetPath(plan->target) != TARGET_PATH_OK) {
+        plan->usable = false;
+        plan->refused = true;   // asked about before the first change
+        return;
+    }
     if (plan->usable)
         plan->usable = ChooseSideTag(plan->target, plan->tag,
                                      sizeof(plan->tag));
     if (!plan->usable)
         return;   // a name or path that does not fit: nothing is copied
+    plan->printed = TakeFingerprint(plan->source, &plan->print);
     JournalPlannedCopy(plan);
     // The entry's own folder is listed in its place among its parents.
     if (PartBelow(destinationFolder, plan->folder) == NULL ||
@@ -348,8 +379,17 @@ enum CopyResult { COPIED, COPIED_AT_RESTART, COPY_FAILED };
 
 // The source copied to the temporary name and put in place (see
 // install/file_replace.h). A failed try leaves no temporary file.
-static CopyResult CopyIntoPlace(const PlannedCopy *plan, DWORD *error)
+static CopyResult CopyIntoPlace(PlannedCopy *plan, DWORD *error)
 {
+    // A source that was missing when the batch was planned and is there
+    // now (Retry): its placement is journaled again with its fingerprint.
+    if (!plan->printed && !plan->isFolder &&
+        TakeFingerprint(plan->source, &plan->print)) {
+        plan->printed = true;
+        JournalFilePlacement(plan->target, plan->tag, plan->exists,
+                             &plan->print);
+        FlushJournal();
+    }
     char temporary[PATH_SIZE];
     char backup[PATH_SIZE];
     FormSidePath(plan->target, plan->tag, ".tmp", temporary,
@@ -385,7 +425,7 @@ static void CreateEntryFolders(const PlannedCopy *plan)
 
 // One try after another while the policy says Retry. Returns false when it
 // says Abort.
-static bool CopyOrAsk(const PlannedCopy *plan, const char *failedName,
+static bool CopyOrAsk(PlannedCopy *plan, const char *failedName,
                       CopyFailures *failures)
 {
     for (;;) {
@@ -415,11 +455,11 @@ static bool CopyOrAsk(const PlannedCopy *plan, const char *failedName,
     }
 }
 
-static void CarryOutEntry(const PlannedCopy *plan, const char *section,
+static void CarryOutEntry(PlannedCopy *plan, const char *section,
                           CopyProgress *progress, int position, bool last,
                           CopyFailures *failures)
 {
-    if (!plan->hasFile) {
+    if (!plan->hasFile || plan->refused) {
         ShowProgress(progress, position, NULL, last);
         return;
     }
@@ -530,6 +570,16 @@ static void RecordShortcutsAhead(const char *scriptPath,
     FlushJournal();
 }
 
+// Whether a log path names a file setup may write and the uninstaller
+// remove: judged as it resolves (a name without a folder lies in the
+// Windows folder).
+static bool IsUsableLogPath(const char *logPath)
+{
+    char file[PATH_SIZE];
+    return ResolveLogFile(logPath, file, sizeof(file)) &&
+           JudgeTargetPath(file) == TARGET_PATH_OK;
+}
+
 int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
 {
     if (size == 0)
@@ -540,12 +590,82 @@ int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
     char value[PATH_SIZE + 1];
     DWORD length = GetPrivateProfileStringA("UnInstLog", "UnInstLog", "",
                                             value, sizeof(value), scriptPath);
-    if (length + 1 >= sizeof(value) || length + 1 > size) {
+    if (length + 1 >= sizeof(value) || length + 1 > size ||
+        !IsUsableLogPath(value)) {
         logPath[0] = '\0';
         return 0;
     }
     memcpy(logPath, value, length + 1);
     return 1;
+}
+
+// ---- Judged before the first change ----
+
+// One failed target, asked about until it passes, is ignored or aborts
+// the run. name is what the report and the box show, judged the path the
+// judgement reads (the log's file for a log path without a folder).
+static bool AskAboutTarget(const char *name, const char *judged,
+                           CopyFailures *failures)
+{
+    for (;;) {
+        TargetPathVerdict verdict = JudgeTargetPath(judged);
+        if (verdict == TARGET_PATH_OK)
+            return true;
+        ReportLine("not copied: %s (%s)", name,
+                   DescribeTargetPathVerdict(verdict));
+        CopyFailureChoice choice =
+            s_policy != NULL ? s_policy(s_policyContext, name,
+                                        ERROR_BAD_PATHNAME)
+                             : COPY_FAILURE_IGNORE;
+        if (choice == COPY_FAILURE_ABORT) {
+            ReportLine("aborted at: %s", name);
+            return false;
+        }
+        if (choice == COPY_FAILURE_IGNORE) {
+            NoteFailure(failures, name);
+            return true;
+        }
+    }
+}
+
+int JudgeUninstallLogPath(const char *scriptPath, CopyFailures *failures)
+{
+    char value[PATH_SIZE + 1];
+    GetPrivateProfileStringA("UnInstLog", "UnInstLog", "", value,
+                             sizeof(value), scriptPath);
+    char file[PATH_SIZE];
+    // A value too long for a path keeps no log, as ReadUninstallLogPath
+    // reads it.
+    if (value[0] == '\0' || strlen(value) >= PATH_SIZE ||
+        IsUsableLogPath(value))
+        return 1;
+    if (!ResolveLogFile(value, file, sizeof(file)))
+        CopyText(file, sizeof(file), value);
+    return AskAboutTarget(value, file, failures) ? 1 : 0;
+}
+
+int JudgeSectionTargets(const char *scriptPath, const char *destinationFolder,
+                        const char *fileSection, int allUsers,
+                        CopyFailures *failures)
+{
+    FileSectionReader reader;
+    OpenFileSection(&reader, scriptPath, fileSection, true);
+    ForgetExpandedFields();
+    int count = CountEntries(&reader);
+    bool aborted = false;
+    for (int index = 0; index < count && !aborted; index++) {
+        FileEntry entry;
+        ReadFileEntry(&reader, index, &entry);
+        char folder[PATH_SIZE];
+        char target[PATH_SIZE];
+        // An entry whose path does not fit fails in the copy, as before.
+        if (entry.fieldCount != 0 &&
+            FormDestination(&entry, destinationFolder, allUsers, folder,
+                            sizeof(folder), target, sizeof(target)))
+            aborted = !AskAboutTarget(target, target, failures);
+    }
+    CloseFileSection(&reader);
+    return aborted ? 0 : 1;
 }
 
 // The volume and index of an existing file, which name it whatever path

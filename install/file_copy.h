@@ -28,8 +28,24 @@ struct CopyFailures {
 void SetCopyFailurePolicy(CopyFailurePolicy policy, void *context);
 
 // The uninstall log path of the script ([UnInstLog] "UnInstLog"). A value
-// that does not fit the buffer gives an empty path (no log) and 0.
+// that does not fit the buffer, or whose file fails the target-path
+// judgement, gives an empty path (no log) and 0.
 int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size);
+
+// Before the run's first change, every target of the install script is
+// judged with the one target-path judgement (core/text/target_path.h): a
+// complete local path, no "." or "..", no device name, no forbidden
+// character. So a folder field such as "\..\Shared", or one that is no
+// complete path after expansion ("Common", "@SystemDir"), installs nothing
+// that the uninstaller would refuse to remove. A target that fails is a
+// copy failure that names it ("not copied: TARGET (reason)"), asked about
+// through the policy of SetCopyFailurePolicy: Retry judges it again,
+// Ignore goes on without it (the copy skips it), Abort ends the run with
+// nothing changed. Return 0 when the policy aborted.
+int JudgeUninstallLogPath(const char *scriptPath, CopyFailures *failures);
+int JudgeSectionTargets(const char *scriptPath, const char *destinationFolder,
+                        const char *fileSection, int allUsers,
+                        CopyFailures *failures);
 
 // Copies the entries of fileSection ("file%03d" = name;source;destination)
 // and records in the uninstall log ([UnInstLog] "UnInstLog" of the script)

@@ -602,3 +602,29 @@ bool CounterpartPath(const char *path, char *other, size_t size)
     }
     return false;
 }
+
+RemovalVerdict JudgeRemoval(const char *path)
+{
+    if (!IsRemovablePath(path))
+        return REMOVAL_BAD_PATH;
+    if (IsFollowedLink(path))
+        return REMOVAL_FOLLOWED_LINK;
+    if (IsProtectedFolder(path))
+        return REMOVAL_PROTECTED;
+    return REMOVAL_ALLOWED;
+}
+
+const char *DescribeRemovalVerdict(RemovalVerdict verdict)
+{
+    switch (verdict) {
+    case REMOVAL_ALLOWED:
+        return "may be removed";
+    case REMOVAL_BAD_PATH:
+        return "not a complete local path";
+    case REMOVAL_FOLLOWED_LINK:
+        return "a link to another place";
+    case REMOVAL_PROTECTED:
+        return "a folder that is never removed";
+    }
+    return "not usable";
+}

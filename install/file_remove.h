@@ -56,6 +56,21 @@ void AllowDriveOf(const char *folder);
 // cannot be told (before Vista, where deletes never follow a link).
 bool IsFollowedLink(const char *path);
 
+// The one judgement of a path before anything there is removed or
+// replaced, by the uninstaller for its log and by a rollback or commit
+// for its journal: the path as it is written (core/text/target_path.h),
+// then what it is on this machine.
+enum RemovalVerdict {
+    REMOVAL_ALLOWED = 0,
+    REMOVAL_BAD_PATH,        // no complete local path, "..", a device
+    REMOVAL_FOLLOWED_LINK,   // IsFollowedLink: what it reaches is not ours
+    REMOVAL_PROTECTED        // IsProtectedFolder
+};
+RemovalVerdict JudgeRemoval(const char *path);
+
+// The reason in a few English words, for reports. Never NULL.
+const char *DescribeRemovalVerdict(RemovalVerdict verdict);
+
 // Removes the folder when it is empty, not protected and not a followed
 // link. Returns true when it is gone afterwards.
 bool RemoveEmptyFolder(const char *path);

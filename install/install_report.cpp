@@ -70,9 +70,11 @@ static void FlattenLineBreaks(char *text)
 
 static bool g_reportQuiet;
 
-void SetReportQuiet(bool quiet)
+bool SetReportQuiet(bool quiet)
 {
+    bool was = g_reportQuiet;
     g_reportQuiet = quiet;
+    return was;
 }
 
 void ReportLine(const char *format, ...)

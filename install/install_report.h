@@ -20,7 +20,7 @@ bool IsUnattendedRun();
 
 // While quiet, lines go nowhere: a step that reports as one line of its
 // own (the recovery at start) silences the lines of its parts.
-void SetReportQuiet(bool quiet);
+bool SetReportQuiet(bool quiet);   // returns the setting it replaces
 
 // How the run ended, for its exit code (core/exit_codes.h) and the
 // report's last line; meaning must outlive the run (a literal). Set by

@@ -88,12 +88,12 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
     // one that was kept keeps its version.
     if (*aborted)
         return copied;
-    if (copied) {
-        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version");
+    // A value whose old data cannot be kept for a rollback is not changed.
+    if (copied &&
+        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version"))
         WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
-    }
-    JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName);
-    WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
+    if (JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName))
+        WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
     return copied;
 }
 
@@ -197,13 +197,16 @@ static void WriteUninstallRegistration(const char *logPath)
         "DisplayVersion",  "Publisher",       "InstallLocation",
         "QuietUninstallString", "EstimatedSize", "NoModify",
         "NoRepair"};
+    // The log names the entry before it is written: a rollback changes no
+    // uninstall entry but the one its log names.
+    WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
-    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
-        JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
-                            sizeof(kEntryValues) / sizeof(kEntryValues[0]));
+    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName) &&
+        !JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
+                             sizeof(kEntryValues) / sizeof(kEntryValues[0])))
+        return;
     if (WriteUninstallEntry(keyName, displayName, command, icon))
         WriteUninstallEntryDetails(keyName, command, logPath);
-    WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
 }
 
 // The steps of the run; returns false when the policy aborted it.
@@ -227,8 +230,8 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup,
                       failures);
 
-    JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
+    if (JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey))
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
     if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
                      fileLabel, g_programGroup, "Files_File", "ShortCut_File",
                      "StartUp_File", g_allUsers, failures))
@@ -238,13 +241,15 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
     static const char *const kFileAgentValues[] = {"InstallPath", "Version"};
-    JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey, kFileAgentValues,
-                        sizeof(kFileAgentValues) /
-                            sizeof(kFileAgentValues[0]));
-    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
-                     g_destinationFolder);
-    WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
-                     g_scriptVersion);
+    if (JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                            kFileAgentValues,
+                            sizeof(kFileAgentValues) /
+                                sizeof(kFileAgentValues[0]))) {
+        WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
+                         g_destinationFolder);
+        WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
+                         g_scriptVersion);
+    }
 
     char extraFolder[PATH_SIZE];
     CopyText(extraFolder, sizeof(extraFolder), g_destinationFolder);
@@ -268,12 +273,34 @@ static int ListSectionsToCopy(const char **sections)
         sections[count++] = "Files_Common";
     sections[count++] = "Files_File";
     return count;
+
+// Every target the script names, and the log, judged before the first
+// change (see JudgeSectionTargets). Returns false when the policy aborted.
+static bool JudgeScriptTargets(CopyFailures *failures)
+{
+    const char *const sections[] = {
+        "Files_DLL", g_installCommonFiles ? "Files_Common" : NULL,
+        "Files_File"};
+    if (!JudgeUninstallLogPath(g_scriptPath, failures))
+        return false;
+    for (const char *section : sections)
+        if (section != NULL &&
+            !JudgeSectionTargets(g_scriptPath, g_destinationFolder, section,
+                                 g_allUsers, failures))
+            return false;
+    return true;
 }
 
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
                                CopyFailurePolicy policy, void *context)
 {
+    SetCopyFailurePolicy(policy, context);
+    if (!JudgeScriptTargets(failures)) {
+        SetCopyFailurePolicy(NULL, NULL);
+        ReportLine("rollback: nothing was changed");
+        return INSTALL_ROLLED_BACK;
+    }
     char logPath[PATH_SIZE];
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
     const char *sections[3];
@@ -281,10 +308,11 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
     // The space box goes over the progress dialog, which holds the bar.
     HWND owner = progressBar != NULL ? GetParent(progressBar)
                                      : g_backgroundWindow;
-    if (!ConfirmFreeSpace(owner, sections, count, logPath))
+    if (!ConfirmFreeSpace(owner, sections, count, logPath)) {
+        SetCopyFailurePolicy(NULL, NULL);
         return INSTALL_NO_SPACE;
+    }
     BeginTransaction(logPath);
-    SetCopyFailurePolicy(policy, context);
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);

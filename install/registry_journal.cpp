@@ -87,35 +87,48 @@ static bool ReadOldValue(HKEY root, const char *key, const char *valueName)
     return true;
 }
 
-void JournalValueChanges(HKEY root, const char *key,
+// A value whose old data the journal cannot hold whole is not changed: a
+// rollback could not give it back.
+static void ReportNotKept(const char *key, const char *valueName)
+{
+    ReportLine("not changed: value %s of %s (its old data cannot be kept "
+               "for a rollback)",
+               valueName, key);
+}
+
+bool JournalValueChanges(HKEY root, const char *key,
                          const char *const *valueNames, int count)
 {
     if (!IsJournalOpen())
-        return;
+        return true;
     JournalMissingKeys(root, key);
+    bool all = true;
     for (int i = 0; i < count; i++) {
         if (StartStep(STEP_VALUE, root, key) &&
-            ReadOldValue(root, key, valueNames[i]))
+            ReadOldValue(root, key, valueNames[i])) {
             AddJournalStep(&s_step);
-        else
-            ReportLine("rollback: the old value %s of %s cannot be kept",
-                       valueNames[i], key);
+        } else {
+            ReportNotKept(key, valueNames[i]);
+            all = false;
+        }
     }
     FlushJournal();
+    return all;
 }
 
-void JournalValueChange(HKEY root, const char *key, const char *valueName)
+bool JournalValueChange(HKEY root, const char *key, const char *valueName)
 {
-    JournalValueChanges(root, key, &valueName, 1);
+    return JournalValueChanges(root, key, &valueName, 1);
 }
 
-void JournalKeyDeletion(HKEY root, const char *key)
+bool JournalKeyDeletion(HKEY root, const char *key)
 {
     if (!IsJournalOpen())
-        return;
+        return true;
     HKEY opened;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return;
+        return true;
+    bool all = true;
     char name[REGISTRY_NAME_SIZE];
     for (DWORD index = 0;; index++) {
         DWORD nameSize = sizeof(name);
@@ -124,45 +137,20 @@ void JournalKeyDeletion(HKEY root, const char *key)
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS) {
-            ReportLine("rollback: a value of %s cannot be kept", key);
+            ReportNotKept(key, "(a name too long to read)");
+            all = false;
             continue;
         }
-        if (StartStep(STEP_VALUE, root, key) && ReadOldValue(root, key, name))
+        if (StartStep(STEP_VALUE, root, key) && ReadOldValue(root, key, name)) {
             AddJournalStep(&s_step);
+        } else {
+            ReportNotKept(key, name);
+            all = false;
+        }
     }
     RegCloseKey(opened);
     FlushJournal();
-}
-
-static bool StartsWithFolded(const char *text, const char *prefix)
-{
-    size_t length = strlen(prefix);
-    return strlen(text) >= length &&
-           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text,
-                          (int)length, prefix, (int)length) == CSTR_EQUAL;
-}
-
-bool IsJournalKeyAllowed(const char *key)
-{
-    static const char kSoftware[] = "Software\\";
-    static const char kMicrosoft[] = "Software\\Microsoft\\";
-    static const char kUninstall[] =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-    if (!StartsWithFolded(key, kSoftware))
-        return false;
-    // No empty component: "Software\\" or "a\\\\b" names another key.
-    const char *previous = NULL;
-    for (const char *p = key; *p != '\0'; p = NextChar(p)) {
-        if (*p == '\\' && (previous == NULL || *previous == '\\'))
-            return false;
-        previous = p;
-    }
-    if (*previous == '\\' || strlen(key) == strlen(kSoftware))
-        return false;
-    if (StartsWithFolded(key, kMicrosoft))
-        return StartsWithFolded(key, kUninstall) &&
-               strlen(key) > strlen(kUninstall);
-    return true;
+    return all;
 }
 
 static bool HasSubkeys(HKEY key)
@@ -222,10 +210,6 @@ static bool UndoValue(HKEY root, const JournalStep *step)
 
 bool UndoRegistryStep(const JournalStep *step)
 {
-    if (!IsJournalKeyAllowed(step->key)) {
-        ReportLine("rollback: registry key refused: %s", step->key);
-        return false;
-    }
     HKEY root = FromJournalRoot(step->root);
     if (step->kind == STEP_KEY)
         return UndoKey(root, step->key);

@@ -9,20 +9,20 @@
 
 // Records the keys of root\key that do not exist yet (they are created,
 // outermost first) and valueName's present type and data, or that it is
-// absent.
-void JournalValueChange(HKEY root, const char *key, const char *valueName);
+// absent. Returns false when the old value cannot be kept whole (longer
+// than JOURNAL_DATA_SIZE, or unreadable): the caller then does not change
+// it, and the report says so.
+bool JournalValueChange(HKEY root, const char *key, const char *valueName);
 
 // The same for count values of one key, with one flush of the journal.
-void JournalValueChanges(HKEY root, const char *key,
+// Returns false when any of them cannot be kept.
+bool JournalValueChanges(HKEY root, const char *key,
                          const char *const *valueNames, int count);
 
-// Records every value of root\key before the key is deleted.
-void JournalKeyDeletion(HKEY root, const char *key);
+// Records every value of root\key before the key is deleted. Returns false
+// when a value cannot be kept: the key is then not deleted.
+bool JournalKeyDeletion(HKEY root, const char *key);
 
-// Whether a key read back from a journal is one the install run may have
-// written: under Software, two levels deep at least, and under
-// Software\Microsoft only an entry of the Uninstall key.
-bool IsJournalKeyAllowed(const char *key);
-
-// Undoes a key or value step. Returns false when it could not be undone.
+// Undoes a key or value step, judged first (install/journal_judge.h).
+// Returns false when it could not be undone.
 bool UndoRegistryStep(const JournalStep *step);

@@ -17,6 +17,7 @@
 #include "install/file_remove.h"
 #include "install/file_replace.h"
 #include "install/install_report.h"
+#include "install/journal_judge.h"
 #include "install/journal_writer.h"
 #include "install/progman_remove.h"
 #include "install/registry_journal.h"
@@ -149,29 +150,56 @@ void JournalNewFolders(const char *folder)
         RememberFolder(folder, false);
 }
 
-void JournalFilePlacement(const char *target, const char *tag, bool exists)
+void JournalFilePlacement(const char *target, const char *tag, bool exists,
+                          const FileFingerprint *print)
 {
-    if (IsJournalOpen())
-        AddPathStep(exists ? STEP_REPLACE : STEP_FILE, target, tag);
+    if (!IsJournalOpen())
+        return;
+    memset(&s_step, 0, sizeof(s_step));
+    s_step.kind = exists ? STEP_REPLACE : STEP_FILE;
+    CopyText(s_step.path, sizeof(s_step.path), target);
+    CopyText(s_step.tag, sizeof(s_step.tag), tag);
+    if (print != NULL) {
+        s_step.printed = true;
+        s_step.fileSize = print->size;
+        s_step.writeTime = print->writeTime;
+    }
+    AddJournalStep(&s_step);
+}
+
+// A shortcut file that is there already (another product's, or the user's,
+// of the same name) is kept like any replaced file: copied to a backup
+// name beside it once its step is on disk, so a rollback puts it back
+// and the commit drops the copy.
+static void BackUpShortcutFile(const char *link)
+{
+    char tag[JOURNAL_TAG_SIZE];
+    char backup[PATH_SIZE];
+    if (!ChooseSideTag(link, tag, sizeof(tag)) ||
+        !FormSidePath(link, tag, ".bak", backup, sizeof(backup))) {
+        ReportLine("rollback: the shortcut %s cannot be kept", link);
+        return;
+    }
+    AddPathStep(STEP_REPLACE, link, tag);
+    if (!FlushJournal() || !CopyFileA(link, backup, FALSE))
+        ReportLine("rollback: the shortcut %s cannot be kept", link);
 }
 
 void JournalShortcutFile(const char *link)
 {
-    if (IsJournalOpen() && !Exists(link))
+    if (!IsJournalOpen())
+        return;
+    if (IsFile(link))
+        BackUpShortcutFile(link);
+    else if (!Exists(link))
         AddPathStep(STEP_LINK, link, NULL);
 }
 
 // ---- Undoing ----
 
-// A path from the journal, judged before anything there is touched.
-static bool IsUsableFilePath(const char *path)
-{
-    if (!IsRemovablePath(path)) {
-        ReportLine("rollback: path refused: %s", path);
-        return false;
-    }
-    return true;
-}
+// Every step is judged (install/journal_judge.h) before anything it names
+// is touched; the judge of the rollback or commit under way.
+static StepJudge s_judge;
 
 // The temporary file of a placement: its restart rename taken back, then
 // deleted.
@@ -195,6 +223,12 @@ static bool UndoNewFile(const JournalStep *step)
     bool temporaryGone = RemoveTemporary(step->path, step->tag);
     if (!Exists(step->path))
         return temporaryGone;
+    // A file of that name the run did not write (its size or time differ)
+    // was there before, or came later: not the run's to remove.
+    if (!IsFileTheRunWrote(step, step->path)) {
+        RefuseJournalStep(&s_judge, step, "not the file setup wrote");
+        return false;
+    }
     FileRemoval removal = RemoveFileOrSchedule(step->path);
     ReportLine("undone: file %s %s", step->path,
                removal == FILE_GONE        ? "removed"
@@ -211,6 +245,15 @@ static bool UndoReplacement(const JournalStep *step)
         return false;
     if (!IsFile(backup))
         return temporaryGone;   // never moved, or already back
+    if (IsFollowedLink(backup)) {
+        RefuseJournalStep(&s_judge, step, "its backup is a link");
+        return false;
+    }
+    if (Exists(step->path) && !IsFileTheRunWrote(step, step->path)) {
+        RefuseJournalStep(&s_judge, step,
+                          "not the file setup wrote; the backup is kept");
+        return false;
+    }
     if (Exists(step->path)) {
         SetFileAttributesA(step->path, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(step->path);
@@ -274,11 +317,11 @@ static bool UndoStep(const JournalStep *step)
 {
     switch (step->kind) {
     case STEP_FILE:
-        return IsUsableFilePath(step->path) && UndoNewFile(step);
+        return UndoNewFile(step);
     case STEP_REPLACE:
-        return IsUsableFilePath(step->path) && UndoReplacement(step);
+        return UndoReplacement(step);
     case STEP_FOLDER:
-        return IsUsableFilePath(step->path) && UndoFolder(step->path);
+        return UndoFolder(step->path);
     case STEP_LINK:
         return true;   // gathered by the caller
     case STEP_KEY:
@@ -298,8 +341,12 @@ static void UndoJournalLine(void *context, const char *line)
         ReportLine("rollback: journal line not understood, skipped");
         return;
     }
+    if (!AdmitJournalStep(&s_judge, &step)) {
+        state->left++;
+        return;
+    }
     if (step.kind == STEP_LINK) {
-        if (IsUsableFilePath(step.path) && !IsWaitingLink(step.path))
+        if (!IsWaitingLink(step.path))
             AddLoggedValue(&s_links, step.path, strlen(step.path));
         return;
     }
@@ -343,6 +390,28 @@ bool IsInterruptedLog(const char *logPath)
            ReadTransactionState(logPath) == TRANSACTION_IN_PROGRESS;
 }
 
+// Whether the journal records creating the log's uninstall entry: a
+// pass over it before the first undo. context: the judge.
+static void NoteCreatedEntry(void *context, const char *line)
+{
+    bool *created = (bool *)context;
+    static JournalStep step;
+    if (ParseJournalStep(line, &step) && step.kind == STEP_KEY &&
+        IsEntryStep(&s_judge, &step))
+        *created = true;
+}
+
+static void OpenJournalJudge(const char *logPath)
+{
+    OpenStepJudge(&s_judge, logPath, false);
+    bool created = false;
+    if (s_judge.scope.entryKey[0] != '\0') {
+        VisitJournalBackwards(logPath, NoteCreatedEntry, &created);
+        if (created)
+            OpenStepJudge(&s_judge, logPath, true);
+    }
+}
+
 InstallOutcome RollBackInstallation(const char *logPath)
 {
     // A run of this process that is still open stops writing: what it
@@ -352,6 +421,7 @@ InstallOutcome RollBackInstallation(const char *logPath)
     ReportLine("rollback: %s", logPath);
     RollbackState state = {0, 0, 0};
     s_links.count = 0;
+    OpenJournalJudge(logPath);
     int lines = VisitJournalBackwards(logPath, UndoJournalLine, &state);
     if (!UndoWaitingLinks())
         state.left++;
@@ -373,7 +443,7 @@ static void DropBackup(void *, const char *line)
 {
     static JournalStep step;
     if (!ParseJournalStep(line, &step) || step.kind != STEP_REPLACE ||
-        !IsRemovablePath(step.path))
+        !AdmitJournalStep(&s_judge, &step))
         return;
     char backup[PATH_SIZE];
     if (!FormSidePath(step.path, step.tag, ".bak", backup, sizeof(backup)))
@@ -388,8 +458,9 @@ static void DropBackup(void *, const char *line)
 
 // Once the log says complete: the backups and the journal go, the journal
 // last, so that a finish cut short is found and done again.
-static void FinishCommit(const char *logPath)
+static bool FinishCommit(const char *logPath)
 {
+    OpenStepJudge(&s_judge, logPath, false);
     VisitJournalBackwards(logPath, DropBackup, NULL);
     char logFile[PATH_SIZE];
     char backup[PATH_SIZE];
@@ -398,7 +469,11 @@ static void FinishCommit(const char *logPath)
         SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(backup);
     }
+    // A step refused is named; the journal stays, so that it is seen.
+    if (s_judge.refused > 0)
+        return false;
     RemoveJournal(logPath);
+    return true;
 }
 
 bool FinishCutCommit(const char *logPath)
@@ -406,9 +481,13 @@ bool FinishCutCommit(const char *logPath)
     if (logPath[0] == '\0' ||
         ReadTransactionState(logPath) != TRANSACTION_COMPLETE)
         return false;
-    FinishCommit(logPath);
-    ReportLine("recovery: the commit of an earlier run was finished (%s)",
-               logPath);
+    if (FinishCommit(logPath))
+        ReportLine("recovery: the commit of an earlier run was finished (%s)",
+                   logPath);
+    else
+        ReportLine("recovery: the commit of an earlier run was finished in "
+                   "part; its journal is kept (%s)",
+                   logPath);
     return true;
 }
 
@@ -465,6 +544,7 @@ int RecoverInterruptedRun(const char *scriptPath)
                    logPath);
         return outcome;
     }
-    FinishCutCommit(logPath);
+    if (FinishCutCommit(logPath) && HasJournal(logPath))
+        return INSTALL_ROLLBACK_LEFT;
     return 0;
 }

@@ -54,14 +54,17 @@ InstallOutcome RollBackInstallation(const char *logPath);
 
 // A run killed after it said complete but before its backups and journal
 // were gone: finishes that commit (the backups of replaced files deleted,
-// the journal removed). Returns whether there was one. Every way into an
+// the journal removed). Returns whether there was one. A step the journal
+// judgement refuses is named and its journal kept (HasJournal then says
+// so). Every way into an
 // installation calls it first: setup.exe in both modes, uninstall.exe.
 bool FinishCutCommit(const char *logPath);
 
 // setup.exe's first step in both modes, once the install script is known:
 // rolls back the interrupted run in the script's uninstall log, if there
-// is one, or finishes its cut commit. Returns 0 when there was none, else RollBackInstallation's
-// result.
+// is one, or finishes its cut commit. Returns 0 when there was none, else
+// RollBackInstallation's result (INSTALL_ROLLBACK_LEFT also for a commit
+// whose journal was kept).
 int RecoverInterruptedRun(const char *scriptPath);
 
 // ---- The install run's side (install_run.cpp, file_copy.cpp) ----
@@ -80,12 +83,23 @@ void JournalNewFolders(const char *folder);
 // be looked up (a look-up of a missing name scans the folder under Wine).
 bool IsFolderNewInRun(const char *folder);
 
+// The size and last-write time a placed file will have: its source's, as
+// the copy keeps the source's time. A rollback removes a file only while
+// it still is the one the run wrote.
+struct FileFingerprint {
+    unsigned long long size;
+    unsigned long long writeTime;   // FILETIME as one number
+};
+
 // Records a file about to be put in place with the side tag (see
-// install/file_replace.h): kept first as its backup when it exists.
-void JournalFilePlacement(const char *target, const char *tag, bool exists);
+// install/file_replace.h): kept first as its backup when it exists. print
+// (NULL when the source cannot be looked at) is the new file's.
+void JournalFilePlacement(const char *target, const char *tag, bool exists,
+                          const FileFingerprint *print);
 
 // Records a shortcut file Program Manager or the run itself is about to
-// create, unless it exists already.
+// create; one that exists already is copied to a backup name beside it
+// (the journal flushed first), so a rollback puts it back.
 void JournalShortcutFile(const char *link);
 
 // Commits: the journal says complete, then the backups and the journal

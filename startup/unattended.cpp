@@ -264,8 +264,13 @@ int RunUnattended(const char *commandLine)
         return Finish(UNATTENDED_NOT_STARTED,
                       "not started, no install script for the language");
     }
-    // A run killed earlier is undone before anything is looked at.
-    RecoverInterruptedRun(g_scriptPath);
+    // A run killed earlier is undone before anything is looked at. One
+    // that could not be undone in full (a step its journal names was
+    // refused, or failed) keeps its journal, and no run starts over it.
+    if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLBACK_LEFT)
+        return Finish(UNATTENDED_EARLIER_STRANDED,
+                      "refused, an earlier run could not be undone in full; "
+                      "its journal is kept");
     bool destinationValid = SettleAnswers(&answers);
 
     char version[SCRIPT_VERSION_SIZE];

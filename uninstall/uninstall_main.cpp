@@ -10,6 +10,7 @@
 #include "core/log/log_reader.h"
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
+#include "install/journal_writer.h"
 #include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
@@ -48,6 +49,9 @@ static const char *MeaningOf(int code)
         return "refused";
     case UNINSTALL_PARTIAL:
         return "removed in part, the log and the uninstall entry are kept";
+    case UNINSTALL_JOURNAL_KEPT:
+        return "an earlier run's journal could not be undone in full; it is "
+               "kept";
     case UNINSTALL_RESTART:
         return "removed, files in use go at the next restart";
     default:
@@ -59,15 +63,18 @@ static int Uninstall(HINSTANCE instance, bool silent, const char *logPath)
 {
     // A run that never committed is undone, not uninstalled: the files it
     // replaced come back and the old values return.
+    // A journal step that is refused, or cannot be undone, keeps the
+    // journal (and the report names it).
     if (IsInterruptedLog(logPath)) {
         bool whole = RollBackInstallation(logPath) == INSTALL_ROLLED_BACK;
         if (!silent && whole)
             ShowEarlierRunUndone(NULL);
-        return whole ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL;
+        return whole ? UNINSTALL_REMOVED : UNINSTALL_JOURNAL_KEPT;
     }
     // A run cut off while it committed keeps backups the log does not
     // list for removal: they go before the installation does.
-    FinishCutCommit(logPath);
+    if (FinishCutCommit(logPath) && HasJournal(logPath))
+        return UNINSTALL_JOURNAL_KEPT;
     if (!IsUsableLog(logPath)) {
         ReportLine("no usable log: %s", logPath);
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,

@@ -15,6 +15,7 @@
 #include "core/log/log_reader.h"
 #include "install/progman_remove.h"
 #include "install/transaction.h"
+#include "install/uninstall_entry.h"
 #include "uninstall/registry_remove.h"
 
 static const char kUninstallRoot[] =
@@ -337,7 +338,7 @@ static void RemoveFiles(Removal *r)
                 SamePath(path, r->self))
                 continue;
             Step(r, path);
-            if (IsRemovablePath(path))
+            if (JudgeRemoval(path) == REMOVAL_ALLOWED)
                 NoteFileResult(r, path, RemoveFileOrSchedule(path));
             else
                 NoteFailed(r, path, 1);
@@ -532,17 +533,16 @@ static void RemoveFolders(Removal *r)
     for (int i = 0; i < r->folders.count; i++) {
         const char *folder = r->folders.values[i];
         Step(r, folder);
-        // A path the safety check refuses is a listed item that stays.
-        if (!IsRemovablePath(folder)) {
+        // A path the safety check refuses, or a link (what it reaches is
+        // not ours), is a listed item that stays; a protected folder was
+        // there before any installation.
+        RemovalVerdict verdict = JudgeRemoval(folder);
+        if (verdict == REMOVAL_BAD_PATH || verdict == REMOVAL_FOLLOWED_LINK) {
             NoteFailed(r, folder, 1);
             continue;
         }
-        if (IsFollowedLink(folder)) {
-            NoteFailed(r, folder, 1);   // a link: what it reaches is not ours
-            continue;
-        }
-        if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ||
-            IsProtectedFolder(folder))
+        if (verdict == REMOVAL_PROTECTED ||
+            GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (!RemoveEmptyFolder(folder))
             NoteKeptFolder(r, folder);
@@ -569,75 +569,6 @@ static void ReadRegistryPaths(Removal *r, const char *section)
         if (got < PATH_SIZE)
             AppendValue(&r->keys, value);
     }
-}
-
-// The uninstall entry the log names, in entry (size bytes). Returns 1, 0
-// when the log names none, or -1 when the name is unusable: too long, or
-// with a backslash that would reach another program's entry (a Shift-JIS
-// trail byte is no backslash).
-static int ReadUninstallEntry(const char *logPath, char *entry, size_t size)
-{
-    char key[UNINSTALL_KEY_NAME_SIZE + 1];
-    DWORD got = GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "",
-                                         key, sizeof(key), logPath);
-    if (got == 0)
-        return 0;
-    if (got >= UNINSTALL_KEY_NAME_SIZE || FindLastSeparator(key) != NULL)
-        return -1;
-    int wanted = snprintf(entry, size, "%s\\%s", kUninstallRoot, key);
-    return wanted > 0 && (size_t)wanted < size ? 1 : -1;
-}
-
-// Whether named and logPath are one file: compared as full paths, then by
-// their short names (the entry may name the log by either).
-static bool SameLogFile(const char *named, const char *logPath)
-{
-    char files[2][PATH_SIZE];
-    char full[2][PATH_SIZE];
-    const char *paths[2] = {named, logPath};
-    for (int i = 0; i < 2; i++) {
-        DWORD got = 0;
-        if (ResolveLogFile(paths[i], files[i], sizeof(files[i])))
-            got = GetFullPathNameA(files[i], sizeof(full[i]), full[i], NULL);
-        if (got == 0 || got >= sizeof(full[i]))
-            return false;
-    }
-    if (SamePath(full[0], full[1]))
-        return true;
-    // A short name is asked of the file system only for local paths: a
-    // foreign entry's network path must not keep the removal waiting.
-    if (!IsRemovablePath(full[0]) || !IsRemovablePath(full[1]))
-        return false;
-    char shortNames[2][PATH_SIZE];
-    for (int i = 0; i < 2; i++) {
-        DWORD got = GetShortPathNameA(full[i], shortNames[i],
-                                      sizeof(shortNames[i]));
-        if (got == 0 || got >= sizeof(shortNames[i]))
-            return false;
-    }
-    return SamePath(shortNames[0], shortNames[1]);
-}
-
-// Whether the uninstall entry may go with this log: it is gone already,
-// or its "UninstallString" names this log. Another product's entry, which
-// a damaged or foreign log may name, stays.
-static bool EntryNamesLog(const char *entry, const char *logPath)
-{
-    if (!KeyExists(entry))
-        return true;
-    char command[PATH_SIZE];   // as long as setup writes it
-    if (!ReadRegistryText(HKEY_LOCAL_MACHINE, entry, "UninstallString",
-                          command, sizeof(command)))
-        return false;
-    for (const char *tail = NextCommandTail(command, NULL); tail != NULL;
-         tail = NextCommandTail(command, tail)) {
-        bool silent;
-        char named[PATH_SIZE];
-        if (ParseUninstallCommandLine(tail, &silent, named, sizeof(named)) &&
-            SameLogFile(named, logPath))
-            return true;
-    }
-    return false;
 }
 
 static void RemoveRegistry(Removal *r)

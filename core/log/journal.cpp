@@ -74,6 +74,15 @@ static void PutHexText(LineWriter *line, const char *text)
     PutHex(line, (const unsigned char *)text, strlen(text));
 }
 
+// ",SIZE,TIME" behind the tag.
+static void PutFingerprint(LineWriter *line, const JournalStep *step)
+{
+    char print[48];
+    snprintf(print, sizeof(print), ",%llu,%016llX", step->fileSize,
+             step->writeTime);
+    PutText(line, print);
+}
+
 static bool FitsField(const char *text, size_t size)
 {
     return memchr(text, '\0', size) != NULL;
@@ -96,6 +105,8 @@ int FormatJournalStep(const JournalStep *step, char *text, size_t size)
             return -1;
         PutText(&line, " ");
         PutText(&line, step->tag);
+        if (step->printed)
+            PutFingerprint(&line, step);
         [[fallthrough]];   // the path follows
     case STEP_FOLDER:
     case STEP_LINK:
@@ -267,6 +278,49 @@ static bool ParseRegistryFields(const char *cursor, JournalStep *step)
                      &step->dataSize);
 }
 
+// Digits of base 10 or 16 (upper case, as written) into *value; false
+// for none, another character or more than 64 bits.
+static bool ParseNumber(const char *field, size_t length, unsigned base,
+                        unsigned long long *value)
+{
+    if (length == 0 || length > (base == 10 ? 20u : 16u))
+        return false;
+    unsigned long long number = 0;
+    for (size_t i = 0; i < length; i++) {
+        int digit = HexDigit(field[i]);
+        if (digit < 0 || (unsigned)digit >= base ||
+            (field[i] >= 'a' && field[i] <= 'f') ||
+            number > (~0ull - (unsigned)digit) / base)
+            return false;
+        number = number * base + (unsigned)digit;
+    }
+    *value = number;
+    return true;
+}
+
+// "TAG" of an earlier setup, or "TAG,SIZE,TIME".
+static bool ParseTagField(const char *field, size_t length, JournalStep *step)
+{
+    const char *comma = (const char *)memchr(field, ',', length);
+    if (comma == NULL)
+        return CopyField(field, length, step->tag, sizeof(step->tag)) &&
+               IsJournalTag(step->tag);
+    const char *size = comma + 1;
+    const char *end = field + length;
+    const char *second = (const char *)memchr(size, ',', (size_t)(end - size));
+    if (second == NULL ||
+        !CopyField(field, (size_t)(comma - field), step->tag,
+                   sizeof(step->tag)) ||
+        !IsJournalTag(step->tag) ||
+        !ParseNumber(size, (size_t)(second - size), 10, &step->fileSize) ||
+        (second - size > 1 && size[0] == '0') ||
+        end - second - 1 != 16 ||
+        !ParseNumber(second + 1, 16, 16, &step->writeTime))
+        return false;
+    step->printed = true;
+    return true;
+}
+
 bool ParseJournalStep(const char *text, JournalStep *step)
 {
     memset(step, 0, sizeof(*step));
@@ -286,8 +340,7 @@ bool ParseJournalStep(const char *text, JournalStep *step)
         return ParseRegistryFields(cursor, step);
     if (step->kind == STEP_FILE || step->kind == STEP_REPLACE) {
         if (!TakeField(&cursor, &field, &length) ||
-            !CopyField(field, length, step->tag, sizeof(step->tag)) ||
-            !IsJournalTag(step->tag))
+            !ParseTagField(field, length, step))
             return false;
     }
     // The path: the rest of the line, whole.

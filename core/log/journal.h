@@ -6,9 +6,17 @@
 // Line formats (fields one blank apart; a path is the last field and
 // takes the rest of the line, so its blanks and double-byte characters
 // need no quoting):
-//   file TAG PATH      PATH did not exist; the new file is copied to
-//                      TAG.tmp in PATH's folder, then renamed over PATH
-//   replace TAG PATH   PATH existed; it is kept as TAG.bak in its folder
+//   file TAG,SIZE,TIME PATH
+//                      PATH did not exist; the new file is copied to
+//                      TAG.tmp in PATH's folder, then renamed over PATH.
+//                      SIZE (decimal) and TIME (last-write time, 16
+//                      hexadecimal digits of a FILETIME) are those of the
+//                      new file: a rollback removes PATH only while it
+//                      still is that file
+//   replace TAG,SIZE,TIME PATH
+//                      PATH existed; it is kept as TAG.bak in its folder
+//                      (a shortcut file: copied there)
+// Lines of an earlier setup carry the TAG alone: they have no fingerprint.
 //   folder PATH        a folder the run created
 //   link PATH          a shortcut file the run created, through Program
 //                      Manager or as a file of its own
@@ -47,6 +55,9 @@ struct JournalStep {
     unsigned long type;
     unsigned char data[JOURNAL_DATA_SIZE];
     size_t dataSize;
+    bool printed;                      // file, replace: the new file's
+    unsigned long long fileSize;       // size and last-write time are
+    unsigned long long writeTime;      // known
 };
 
 // Whether tag can name a temporary or backup file: 1 to 8 characters of

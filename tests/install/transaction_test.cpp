@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "core/log/journal_judge.h"
 #include "install/file_remove.h"
 #include "install/file_replace.h"
 #include "install/journal_writer.h"
@@ -18,8 +19,12 @@
 
 namespace {
 
-const char kLibKey[] = "Software\\TxTest\\Lib";
-const char kNewKey[] = "Software\\TxTest\\New\\Deeper";
+// Keys an install run writes: a rollback touches no others.
+const char kLibKey[] = "Software\\Vorstmark\\NETLNK32";
+const char kNewKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
+// The write time every placed file gets, as the copy gives it its
+// source's.
+const FILETIME kPlacedTime = {0x12345678u, 0x01D00000u};
 
 class Transaction : public testing::Test {
 protected:
@@ -34,13 +39,21 @@ protected:
         bool exists = FileExists(target);
         std::string folder = target.substr(0, target.rfind('\\'));
         JournalNewFolders(folder.c_str());
-        JournalFilePlacement(target.c_str(), tag, exists);
+        FileFingerprint print = {
+            bytes.size(), ((unsigned long long)kPlacedTime.dwHighDateTime << 32) |
+                              kPlacedTime.dwLowDateTime};
+        JournalFilePlacement(target.c_str(), tag, exists, &print);
         ASSERT_TRUE(FlushJournal());
         MakeFolders(folder);
         char temporary[MAX_PATH], backup[MAX_PATH];
         FormSidePath(target.c_str(), tag, ".tmp", temporary, sizeof(temporary));
         FormSidePath(target.c_str(), tag, ".bak", backup, sizeof(backup));
         WriteFileBytes(temporary, bytes);
+        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        SetFileTime(file, NULL, NULL, &kPlacedTime);
+        CloseHandle(file);
         DWORD error;
         placed_ = PlaceNewFile(temporary, target.c_str(), backup, exists,
                                &error);
@@ -70,7 +83,7 @@ protected:
         EXPECT_EQ("1.0", ReadRegString(HKEY_LOCAL_MACHINE, kLibKey, "Version"));
         HKEY key;
         EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                               "Software\\TxTest\\New", 0,
+                                               "Software\\Veltrane", 0,
                                                KEY_READ, &key));
         EXPECT_FALSE(FileExists(log()));
         // Nothing but the old file is left in the folder.
@@ -266,12 +279,18 @@ TEST_F(Transaction, AJournalWrittenBySomeoneElseIsJudgedFirst)
     EXPECT_EQ("mine", ReadFileBytes(Path("victim.txt")));
     EXPECT_TRUE(IsInterruptedLog(log().c_str()));   // kept for another try
 
-    EXPECT_TRUE(IsJournalKeyAllowed("Software\\Veltrane"));
-    EXPECT_TRUE(IsJournalKeyAllowed(
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kit"));
+    // The keys a rollback may create or remove: the run's own, and the
+    // uninstall entry its log names.
+    JournalScope scope;
+    ASSERT_TRUE(FormJournalScope(&scope, "Kit"));
+    EXPECT_TRUE(IsScopeKey(&scope, "Software\\Veltrane", true));
+    EXPECT_TRUE(IsScopeKey(
+        &scope, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kit",
+        false));
     for (const char *key :
          {"Software", "Software\\", "Software\\\\x", "Software\\x\\",
           "System\\x", "Software\\Microsoft\\Windows",
-          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"})
-        EXPECT_FALSE(IsJournalKeyAllowed(key)) << key;
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other"})
+        EXPECT_FALSE(IsScopeKey(&scope, key, true)) << key;
 }

@@ -205,9 +205,14 @@ void TxnMachine::ResetMachine()
         pendingNoted = true;
     }
     RemoveTree(kTxnRoot);
-    for (const char *file : {kTxnLog, kUninstaller}) {
-        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file);
+    // The log's journal and side files too: a case cut off (a time-out,
+    // a crash) must not leave them to the next.
+    std::string log = kTxnLog;
+    for (const std::string &file :
+         {log, log + ".jnl", log + ".jnl.tmp", log + ".rbk",
+          std::string(kUninstaller)}) {
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
     }
     CleanInstallRegistry({kUninstallKey});
     RemoveShortcutFolders();
