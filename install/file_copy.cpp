@@ -289,15 +289,17 @@ static PlannedCopy s_batch[kCopyBatch];
 
 // The folders the entry creates and its placement go into the journal.
 // A folder where the file should go is no file to keep or remove: the
-// copy fails there and nothing is recorded.
-static void JournalPlannedCopy(PlannedCopy *plan)
+// copy fails there and nothing is recorded. Returns false when the
+// journal could not take them: the entry is then not copied.
+static bool JournalPlannedCopy(PlannedCopy *plan)
 {
     char parent[PATH_SIZE];
     CopyText(parent, sizeof(parent), plan->target);
     char *separator = FindLastSeparator(parent);
     if (separator != NULL)
         *separator = '\0';
-    JournalNewFolders(parent);
+    if (!JournalNewFolders(parent))
+        return false;
     // In a folder of the run's own, a target is at most one an earlier
     // entry put there: no backup is due, the rollback removes it anyway.
     DWORD attributes = IsFolderNewInRun(parent)
@@ -305,8 +307,8 @@ static void JournalPlannedCopy(PlannedCopy *plan)
                            : GetFileAttributesA(plan->target);
     plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
     plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!plan->isFolder)
-        JournalFilePlacement(plan->target, plan->tag, plan->exists);
+    return plan->isFolder ||
+           JournalFilePlacement(plan->target, plan->tag, plan->exists);
 }
 
 // Reads and forms an entry and logs the folders it creates and its file.
@@ -332,9 +334,10 @@ static void PlanEntry(const FileSectionReader *reader, int index,
     if (plan->usable)
         plan->usable = ChooseSideTag(plan->target, plan->tag,
                                      sizeof(plan->tag));
+    if (plan->usable)
+        plan->usable = JournalPlannedCopy(plan);
     if (!plan->usable)
         return;   // a name or path that does not fit: nothing is copied
-    JournalPlannedCopy(plan);
     // The entry's own folder is listed in its place among its parents.
     if (PartBelow(destinationFolder, plan->folder) == NULL ||
         !LogFoldersBelow(destinationFolder, plan->target, paths)) {
@@ -450,7 +453,11 @@ static void CopyEntries(const FileSectionReader *reader, int count,
                       &s_batch[i], paths, files);
         FlushLogList(paths);
         FlushLogList(files);
-        FlushJournal();
+        // No entry of the batch is copied unless its steps are on disk.
+        if (!FlushJournal()) {
+            s_aborted = true;
+            return;
+        }
         for (int i = 0; i < batch && !s_aborted; i++)
             CarryOutEntry(&s_batch[i], reader->section, progress,
                           firstPosition + first + i,
@@ -516,8 +523,8 @@ static void RecordShortcuts(const char *scriptPath, const char *groupName,
 }
 
 // The shortcut files and group folder go into the journal before Program
-// Manager is asked for them.
-static void RecordShortcutsAhead(const char *scriptPath,
+// Manager is asked for them. Returns false when the journal failed.
+static bool RecordShortcutsAhead(const char *scriptPath,
                                  const char *groupName,
                                  const char *shortcutSection,
                                  const char *startupSection, int allUsers,
@@ -525,7 +532,7 @@ static void RecordShortcutsAhead(const char *scriptPath,
 {
     RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
                     allUsers, paths, files);
-    FlushJournal();
+    return FlushJournal();
 }
 
 int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
@@ -620,8 +627,12 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
 
     AddLogValue(&paths, destinationFolder);
     FlushLogList(&paths);
-    JournalNewFolders(destinationFolder);
-    FlushJournal();
+    if (!JournalNewFolders(destinationFolder) || !FlushJournal()) {
+        CloseLogList(&paths);
+        CloseLogList(&files);
+        s_aborted = true;
+        return 0;
+    }
     CreateFolderPath(destinationFolder);
 
     // A script that is its own log changes while it is read: then every
@@ -653,11 +664,12 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
         return 0;
     }
 
-    RecordShortcutsAhead(scriptPath, groupName, shortcutSection,
-                         startupSection, allUsers, &paths, &files);
+    bool recorded = RecordShortcutsAhead(scriptPath, groupName,
+                                         shortcutSection, startupSection,
+                                         allUsers, &paths, &files);
     CloseLogList(&paths);
     CloseLogList(&files);
-    return 1;
+    return recorded ? 1 : 0;
 }
 
 int SetSectionAttributes(const char *scriptPath,

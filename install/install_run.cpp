@@ -13,6 +13,7 @@
 #include "install/answer_record.h"
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
+#include "install/journal_writer.h"
 #include "install/progman_client.h"
 #include "install/registry_journal.h"
 #include "install/registry_writers.h"
@@ -77,12 +78,19 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
     // one that was kept keeps its version.
     if (*aborted)
         return copied;
+    // A change whose old value is not in the journal is not made.
     if (copied) {
-        JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version");
+        *aborted = !JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey,
+                                       "Version");
+        if (*aborted)
+            return copied;
         WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
     }
-    JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName);
-    WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
+    *aborted = !JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey,
+                                   appName);
+    if (!*aborted)
+        WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName,
+                        1);
     return copied;
 }
 
@@ -132,7 +140,8 @@ static void RegisterShortcuts(const char *programSection,
         RegisterShortcutSection(startupSection, startupGroup, skips);
 }
 
-static void WriteUninstallRegistration(const char *logPath)
+// Returns false when the journal could not record the entry's values.
+static bool WriteUninstallRegistration(const char *logPath)
 {
     char keyName[UNINSTALL_KEY_NAME_SIZE];
     char displayName[DISPLAY_NAME_SIZE];
@@ -158,11 +167,13 @@ static void WriteUninstallRegistration(const char *logPath)
                                                "UninstallString",
                                                "DisplayIcon"};
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
-    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName))
-        JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
-                            sizeof(kEntryValues) / sizeof(kEntryValues[0]));
+    if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName) &&
+        !JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
+                             sizeof(kEntryValues) / sizeof(kEntryValues[0])))
+        return false;
     WriteUninstallEntry(keyName, displayName, command, icon);
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
+    return true;
 }
 
 // The steps of the run; returns false when the policy aborted it.
@@ -186,7 +197,8 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_Common", "StartUp_Common", startupGroup,
                       failures);
 
-    JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey);
+    if (!JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey))
+        return false;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
     if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
                      fileLabel, g_programGroup, "Files_File", "ShortCut_File",
@@ -197,9 +209,11 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     RegisterShortcuts("ShortCut_File", "StartUp_File", startupGroup, failures);
 
     static const char *const kFileAgentValues[] = {"InstallPath", "Version"};
-    JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey, kFileAgentValues,
-                        sizeof(kFileAgentValues) /
-                            sizeof(kFileAgentValues[0]));
+    if (!JournalValueChanges(HKEY_LOCAL_MACHINE, kFileAgentKey,
+                             kFileAgentValues,
+                             sizeof(kFileAgentValues) /
+                                 sizeof(kFileAgentValues[0])))
+        return false;
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "InstallPath",
                      g_destinationFolder);
     WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
@@ -210,9 +224,43 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
     if (AppendPath(extraFolder, sizeof(extraFolder), "00") >= 0)
         WriteLogEntry(logPath, "Extra_File", "Folder00", extraFolder);
 
-    WriteUninstallRegistration(logPath);
+    if (!WriteUninstallRegistration(logPath))
+        return false;
     WriteUninstallerNotes(logPath);
     return true;
+}
+
+// The journal's file and the reason in one report line.
+static void ReportJournalFailure(const char *logPath, DWORD error,
+                                 const char *consequence)
+{
+    char journal[PATH_SIZE];
+    char reason[256];
+    FormJournalName(logPath, journal, sizeof(journal));
+    GetErrorText(error, reason, sizeof(reason));
+    if (journal[0] == '\0')
+        ReportLine("journal: the names of the side files of %s do not fit a "
+                   "path; %s",
+                   logPath, consequence);
+    else
+        ReportLine("journal: %s cannot be written (error %lu: %s); %s",
+                   journal, (unsigned long)error, reason, consequence);
+}
+
+// Nothing is changed by a run whose every step could not be recorded
+// first. Another run's journal is not this run's to judge.
+static InstallOutcome RefuseWithoutJournal(const char *logPath, DWORD error)
+{
+    if (error == ERROR_ALREADY_EXISTS) {
+        char journal[PATH_SIZE];
+        FormJournalName(logPath, journal, sizeof(journal));
+        ReportLine("journal %s: an earlier run did not finish and its "
+                   "journal is kept",
+                   journal);
+        return INSTALL_EARLIER_STRANDED;
+    }
+    ReportJournalFailure(logPath, error, "nothing was changed");
+    return INSTALL_JOURNAL_REFUSED;
 }
 
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
@@ -221,12 +269,19 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
 {
     char logPath[PATH_SIZE];
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
-    BeginTransaction(logPath);
+    DWORD error;
+    if (!BeginTransaction(logPath, &error))
+        return RefuseWithoutJournal(logPath, error);
     SetCopyFailurePolicy(policy, context);
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);
     EndShortcutFiles();
+    if (HasJournalFailed()) {
+        ReportJournalFailure(logPath, JournalFailure(),
+                             "the run stops and is rolled back");
+        finished = false;
+    }
     if (finished)
         return CommitTransaction();
     if (logPath[0] == '\0') {
@@ -313,7 +368,7 @@ static void OnRunTimer(HWND dialog)
 
     if (outcome != INSTALL_COMMITTED) {
         // Abort: setup ends as every other way out does, with code 0.
-        ShowSetupCancelled(g_backgroundWindow);
+        ShowRunNotFinished(g_backgroundWindow, outcome);
         EndDialog(dialog, 0);
         PostQuitMessage(0);
         return;

@@ -87,11 +87,55 @@ static bool ReadOldValue(HKEY root, const char *key, const char *valueName)
     return true;
 }
 
-void JournalValueChanges(HKEY root, const char *key,
+// The keys the run changed, to be flushed at the commit: a run writes a
+// handful.
+static const int kChangedKeys = 16;
+struct ChangedKey {
+    HKEY root;
+    char key[REGISTRY_KEY_SIZE];
+};
+static ChangedKey s_changedKeys[kChangedKeys];
+static int s_changedCount;
+
+static void NoteChangedKey(HKEY root, const char *key)
+{
+    for (int i = 0; i < s_changedCount; i++)
+        if (s_changedKeys[i].root == root &&
+            strcmp(s_changedKeys[i].key, key) == 0)
+            return;
+    // More than the list holds: the last slot flushes their root's hive
+    // through the Software key.
+    ChangedKey *slot = &s_changedKeys[s_changedCount < kChangedKeys
+                                          ? s_changedCount++
+                                          : kChangedKeys - 1];
+    slot->root = root;
+    if (CopyText(slot->key, sizeof(slot->key), key) != strlen(key) ||
+        s_changedCount == kChangedKeys)
+        CopyText(slot->key, sizeof(slot->key), "Software");
+}
+
+void FlushJournaledKeys()
+{
+    for (int i = 0; i < s_changedCount; i++) {
+        // A key deleted meanwhile: its parent's hive is the same.
+        HKEY opened;
+        if (RegOpenKeyExA(s_changedKeys[i].root, s_changedKeys[i].key, 0,
+                          KEY_READ, &opened) != ERROR_SUCCESS &&
+            RegOpenKeyExA(s_changedKeys[i].root, "Software", 0, KEY_READ,
+                          &opened) != ERROR_SUCCESS)
+            continue;
+        RegFlushKey(opened);
+        RegCloseKey(opened);
+    }
+    s_changedCount = 0;
+}
+
+bool JournalValueChanges(HKEY root, const char *key,
                          const char *const *valueNames, int count)
 {
     if (!IsJournalOpen())
-        return;
+        return true;
+    NoteChangedKey(root, key);
     JournalMissingKeys(root, key);
     for (int i = 0; i < count; i++) {
         if (StartStep(STEP_VALUE, root, key) &&
@@ -101,21 +145,22 @@ void JournalValueChanges(HKEY root, const char *key,
             ReportLine("rollback: the old value %s of %s cannot be kept",
                        valueNames[i], key);
     }
-    FlushJournal();
+    return FlushJournal();
 }
 
-void JournalValueChange(HKEY root, const char *key, const char *valueName)
+bool JournalValueChange(HKEY root, const char *key, const char *valueName)
 {
-    JournalValueChanges(root, key, &valueName, 1);
+    return JournalValueChanges(root, key, &valueName, 1);
 }
 
-void JournalKeyDeletion(HKEY root, const char *key)
+bool JournalKeyDeletion(HKEY root, const char *key)
 {
     if (!IsJournalOpen())
-        return;
+        return true;
+    NoteChangedKey(root, key);
     HKEY opened;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return;
+        return !HasJournalFailed();
     char name[REGISTRY_NAME_SIZE];
     for (DWORD index = 0;; index++) {
         DWORD nameSize = sizeof(name);
@@ -131,7 +176,7 @@ void JournalKeyDeletion(HKEY root, const char *key)
             AddJournalStep(&s_step);
     }
     RegCloseKey(opened);
-    FlushJournal();
+    return FlushJournal();
 }
 
 static bool StartsWithFolded(const char *text, const char *prefix)

@@ -9,15 +9,21 @@
 
 // Records the keys of root\key that do not exist yet (they are created,
 // outermost first) and valueName's present type and data, or that it is
-// absent.
-void JournalValueChange(HKEY root, const char *key, const char *valueName);
+// absent. Returns false when the journal could not be written: the change
+// must then not be made, and the run fails.
+bool JournalValueChange(HKEY root, const char *key, const char *valueName);
 
 // The same for count values of one key, with one flush of the journal.
-void JournalValueChanges(HKEY root, const char *key,
+bool JournalValueChanges(HKEY root, const char *key,
                          const char *const *valueNames, int count);
 
-// Records every value of root\key before the key is deleted.
-void JournalKeyDeletion(HKEY root, const char *key);
+// Records every value of root\key before the key is deleted. Returns false
+// as JournalValueChange does.
+bool JournalKeyDeletion(HKEY root, const char *key);
+
+// Makes every key recorded since the last call reach the disk
+// (RegFlushKey), before the run says it is complete.
+void FlushJournaledKeys();
 
 // Whether a key read back from a journal is one the install run may have
 // written: under Software, two levels deep at least, and under

@@ -14,6 +14,7 @@
 #include "install/transaction.h"
 #include "install/destination_folder.h"
 #include "install/preinstall_checks.h"
+#include "install/run_lock.h"
 #include "core/script/answer_file.h"
 #include "startup/language_dialog.h"
 #include "startup/startup_config.h"
@@ -219,8 +220,16 @@ static int Install(bool continueOnError)
         return Finish(UNATTENDED_ROLLED_BACK,
                       "failed, the machine is as it was");
     if (outcome == INSTALL_ROLLBACK_LEFT)
-        return Finish(UNATTENDED_ROLLED_BACK,
-                      "failed, and some steps could not be undone");
+        return Finish(UNATTENDED_UNDO_INCOMPLETE,
+                      "failed, and some steps could not be undone (named "
+                      "above); the journal is kept for another try");
+    if (outcome == INSTALL_JOURNAL_REFUSED)
+        return Finish(UNATTENDED_JOURNAL_FAILED,
+                      "not started, the journal cannot be written; nothing "
+                      "was changed");
+    if (outcome == INSTALL_EARLIER_STRANDED)
+        return Finish(UNATTENDED_EARLIER_STRANDED,
+                      "not started, an earlier run's journal is kept");
     ReportSkippedShortcuts(&failures.shortcuts);
     if (failures.count > 0 || failures.shortcuts.count > 0 ||
         CountShortcutFailures() > 0)
@@ -259,11 +268,11 @@ int RunUnattended(const char *commandLine)
     if (answers.report[0] != '\0')
         OpenInstallReport(answers.report);
 
-    // Held, never released, until the process ends.
-    CreateMutexA(NULL, TRUE, "Tovrin");
-    if (GetLastError() == ERROR_ALREADY_EXISTS)
-        return Finish(UNATTENDED_NOT_STARTED,
-                      "not started, another setup is running");
+    // Before any journal is looked at: a live run's is not ours to undo.
+    if (!TakeRunLock())
+        return Finish(UNATTENDED_BUSY,
+                      "not started, another installation is running; "
+                      "nothing was changed, try again later");
 
     ChooseLanguage(&answers, options.languageGiven);
     FixLanguagePaths();
@@ -273,8 +282,13 @@ int RunUnattended(const char *commandLine)
         return Finish(UNATTENDED_NOT_STARTED,
                       "not started, no install script for the language");
     }
-    // A run killed earlier is undone before anything is looked at.
-    RecoverInterruptedRun(g_scriptPath);
+    // A run killed earlier is undone before anything is looked at. One
+    // that cannot be undone in full stays as it is until it can.
+    if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLBACK_LEFT)
+        return Finish(UNATTENDED_EARLIER_STRANDED,
+                      "not started, an earlier run could not be undone in "
+                      "full (see the lines above); run setup or the "
+                      "uninstaller again once its files are free");
     bool destinationValid = SettleAnswers(&answers);
 
     char version[SCRIPT_VERSION_SIZE];

@@ -9,6 +9,7 @@
 #include "core/setup_limits.h"
 #include "core/log/log_reader.h"
 #include "install/copy_failure_box.h"
+#include "install/run_lock.h"
 #include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
@@ -42,13 +43,25 @@ static int Uninstall(HINSTANCE instance, const char *commandLine)
     if (!ParseUninstallCommandLine(commandLine, &silent, logPath,
                                    sizeof(logPath)))
         return Refuse(silent, ChooseTexts(""), "%s", ChooseTexts("")->usage);
+    // No journal is looked at while a setup or another uninstall runs: a
+    // live run's journal says "in progress" as a killed run's does.
+    if (!TakeRunLock()) {
+        if (!silent)
+            MessageBoxA(NULL, ChooseTexts("")->busy, ChooseTexts("")->title,
+                        MB_ICONWARNING);
+        return UNINSTALL_BUSY;
+    }
     // A run that never committed is undone, not uninstalled: the files it
-    // replaced come back and the old values return.
+    // replaced come back and the old values return. One that cannot be
+    // undone in full keeps its journal for the next try.
     if (IsInterruptedLog(logPath)) {
         bool whole = RollBackInstallation(logPath) == INSTALL_ROLLED_BACK;
         if (!silent && whole)
             ShowEarlierRunUndone(NULL);
-        return whole ? UNINSTALL_REMOVED : UNINSTALL_PARTIAL;
+        else if (!silent)
+            MessageBoxA(NULL, ChooseTexts("")->journalKept,
+                        ChooseTexts("")->title, MB_ICONWARNING);
+        return whole ? UNINSTALL_REMOVED : UNINSTALL_JOURNAL_KEPT;
     }
     // A run cut off while it committed keeps backups the log does not
     // list for removal: they go before the installation does.
