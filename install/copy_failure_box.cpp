@@ -8,6 +8,7 @@
 #include "common/setup_state.h"
 #include "core/catalog/line_breaks.h"
 #include "core/text/dbcs.h"
+#include "install/file_copy.h"
 #include "install/install_report.h"
 
 struct BuiltInText {
@@ -37,6 +38,28 @@ static const BuiltInText kTexts[] = {
      "終了してください。"},
     {"NO_SPACE_NEEDED", "Needed:", "必要な領域:"},
     {"NO_SPACE_FREE", "Free:", "空き領域:"},
+    {"ANOTHER_RUN",
+     "Another installation is running. Nothing was changed. Try again when "
+     "it has finished.",
+     "別のインストールを実行中です。何も変更していません。"
+     "終了してから、もう一度実行してください。"},
+    {"JOURNAL_FAILED",
+     "Setup cannot write its journal beside the uninstall log, so it could "
+     "not undo an installation that fails. Nothing was changed.\n%s",
+     "アンインストール ログの横に記録ファイルを書き込めないため、"
+     "失敗したインストールを元に戻せません。何も変更していません。\n%s"},
+    {"EARLIER_STRANDED",
+     "An earlier setup that was interrupted could not be undone in full; "
+     "its journal is kept:\n%s\nClose the programs that use its files, then "
+     "run setup or the uninstaller again.",
+     "中断された前回のセットアップを完全には元に戻せませんでした。"
+     "記録ファイルは残しています:\n%s\nそのファイルを使っているプログラムを"
+     "終了してから、セットアップまたはアンインストールをもう一度実行してください。"},
+    {"UNDO_INCOMPLETE",
+     "Setup was cancelled, but some of its changes could not be undone. Run "
+     "setup again to finish undoing them.",
+     "セットアップを中止しましたが、一部の変更を元に戻せませんでした。"
+     "もう一度セットアップを実行すると、残りを元に戻します。"},
     {"TITLE_ERROR", "Setup", "セットアップ"},
     {"TITLE_MESSAGE", "Setup", "セットアップ"},
     {"RESTART_NEEDED",
@@ -164,10 +187,48 @@ void ShowAnswersNotRecorded(HWND owner, const char *textKey,
     MessageBoxA(owner, text, BuiltIn("TITLE_MESSAGE"), MB_ICONWARNING);
 }
 
-void RecoverInterruptedRunWithMessage(HWND owner)
+// A built-in text with the journal's file in it.
+static void ShowJournalBox(HWND owner, const char *key)
+{
+    char journal[PATH_SIZE];
+    char logPath[PATH_SIZE];
+    ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
+    FormJournalName(logPath, journal, sizeof(journal));
+    char text[CATALOG_BOX_TEXT_SIZE + PATH_SIZE];
+    snprintf(text, sizeof(text), BuiltIn(key), journal);
+    MessageBoxA(owner, text, BuiltIn("TITLE_ERROR"), MB_ICONWARNING);
+}
+
+bool RecoverInterruptedRunWithMessage(HWND owner)
 {
     // Only a whole rollback is "undone"; one that was refused or left
-    // steps is named in the report.
-    if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLED_BACK)
+    // steps strands its run, and the report names each step.
+    int outcome = RecoverInterruptedRun(g_scriptPath);
+    if (outcome == 0)
+        return true;
+    if (outcome == INSTALL_ROLLED_BACK) {
         ShowEarlierRunUndone(owner);
+        return true;
+    }
+    ShowJournalBox(owner, "EARLIER_STRANDED");
+    return false;
+}
+
+void ShowAnotherRunBox(HWND owner)
+{
+    MessageBoxA(owner, BuiltIn("ANOTHER_RUN"), BuiltIn("TITLE_ERROR"),
+                MB_ICONWARNING);
+}
+
+void ShowRunNotFinished(HWND owner, InstallOutcome outcome)
+{
+    if (outcome == INSTALL_JOURNAL_REFUSED)
+        ShowJournalBox(owner, "JOURNAL_FAILED");
+    else if (outcome == INSTALL_EARLIER_STRANDED)
+        ShowJournalBox(owner, "EARLIER_STRANDED");
+    else if (outcome == INSTALL_ROLLBACK_LEFT)
+        MessageBoxA(owner, BuiltIn("UNDO_INCOMPLETE"), BuiltIn("TITLE_ERROR"),
+                    MB_ICONWARNING);
+    else
+        ShowSetupCancelled(owner);
 }

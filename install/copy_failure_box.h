@@ -39,4 +39,14 @@ void ShowAnswersNotRecorded(HWND owner, const char *textKey,
 
 // setup.exe's first step with a person there, once the install script is
 // known: an interrupted earlier run is rolled back and one box says so.
-void RecoverInterruptedRunWithMessage(HWND owner);
+// Returns false when it could be undone only in part: one box names its
+// kept journal, and setup must end without installing.
+bool RecoverInterruptedRunWithMessage(HWND owner);
+
+// "Another installation is running": setup does not start.
+void ShowAnotherRunBox(HWND owner);
+
+// The box at the end of a run that did not commit: cancelled with
+// nothing changed, cancelled with steps left undone, or refused because
+// the journal cannot be written or an earlier run's journal is kept.
+void ShowRunNotFinished(HWND owner, InstallOutcome outcome);

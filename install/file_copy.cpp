@@ -312,15 +312,17 @@ static PlannedCopy s_batch[kCopyBatch];
 
 // The folders the entry creates and its placement go into the journal.
 // A folder where the file should go is no file to keep or remove: the
-// copy fails there and nothing is recorded.
-static void JournalPlannedCopy(PlannedCopy *plan)
+// copy fails there and nothing is recorded. Returns false when the
+// journal could not take them: the entry is then not copied.
+static bool JournalPlannedCopy(PlannedCopy *plan)
 {
     char parent[PATH_SIZE];
     CopyText(parent, sizeof(parent), plan->target);
     char *separator = FindLastSeparator(parent);
     if (separator != NULL)
         *separator = '\0';
-    JournalNewFolders(parent);
+    if (!JournalNewFolders(parent))
+        return false;
     // In a folder of the run's own, a target is at most one an earlier
     // entry put there: no backup is due, the rollback removes it anyway.
     DWORD attributes = IsFolderNewInRun(parent)
@@ -328,9 +330,9 @@ static void JournalPlannedCopy(PlannedCopy *plan)
                            : GetFileAttributesA(plan->target);
     plan->exists = attributes != INVALID_FILE_ATTRIBUTES;
     plan->isFolder = plan->exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!plan->isFolder)
-        JournalFilePlacement(plan->target, plan->tag, plan->exists,
-                             plan->printed ? &plan->print : NULL);
+    return plan->isFolder ||
+           JournalFilePlacement(plan->target, plan->tag, plan->exists,
+                                plan->printed ? &plan->print : NULL);
 }
 
 // Reads and forms an entry and logs the folders it creates and its file.
@@ -362,10 +364,12 @@ static void PlanEntry(const FileSectionReader *reader, int index,
     if (plan->usable)
         plan->usable = ChooseSideTag(plan->target, plan->tag,
                                      sizeof(plan->tag));
+    plan->printed =
+        plan->usable && TakeFingerprint(plan->source, &plan->print);
+    if (plan->usable)
+        plan->usable = JournalPlannedCopy(plan);
     if (!plan->usable)
         return;   // a name or path that does not fit: nothing is copied
-    plan->printed = TakeFingerprint(plan->source, &plan->print);
-    JournalPlannedCopy(plan);
     // The entry's own folder is listed in its place among its parents.
     if (PartBelow(destinationFolder, plan->folder) == NULL ||
         !LogFoldersBelow(destinationFolder, plan->target, paths)) {
@@ -386,9 +390,13 @@ static CopyResult CopyIntoPlace(PlannedCopy *plan, DWORD *error)
     if (!plan->printed && !plan->isFolder &&
         TakeFingerprint(plan->source, &plan->print)) {
         plan->printed = true;
-        JournalFilePlacement(plan->target, plan->tag, plan->exists,
-                             &plan->print);
-        FlushJournal();
+        if (!JournalFilePlacement(plan->target, plan->tag, plan->exists,
+                                  &plan->print) ||
+            !FlushJournal()) {
+            *error = JournalFailure() != 0 ? JournalFailure()
+                                           : (DWORD)ERROR_WRITE_FAULT;
+            return COPY_FAILED;
+        }
     }
     char temporary[PATH_SIZE];
     char backup[PATH_SIZE];
@@ -492,7 +500,11 @@ static void CopyEntries(const FileSectionReader *reader, int count,
                       &s_batch[i], paths, files);
         FlushLogList(paths);
         FlushLogList(files);
-        FlushJournal();
+        // No entry of the batch is copied unless its steps are on disk.
+        if (!FlushJournal()) {
+            s_aborted = true;
+            return;
+        }
         for (int i = 0; i < batch && !s_aborted; i++)
             CarryOutEntry(&s_batch[i], reader->section, progress,
                           firstPosition + first + i,
@@ -558,8 +570,8 @@ static void RecordShortcuts(const char *scriptPath, const char *groupName,
 }
 
 // The shortcut files and group folder go into the journal before Program
-// Manager is asked for them.
-static void RecordShortcutsAhead(const char *scriptPath,
+// Manager is asked for them. Returns false when the journal failed.
+static bool RecordShortcutsAhead(const char *scriptPath,
                                  const char *groupName,
                                  const char *shortcutSection,
                                  const char *startupSection, int allUsers,
@@ -567,7 +579,7 @@ static void RecordShortcutsAhead(const char *scriptPath,
 {
     RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
                     allUsers, paths, files);
-    FlushJournal();
+    return FlushJournal();
 }
 
 // Whether a log path names a file setup may write and the uninstaller
@@ -742,8 +754,12 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
 
     AddLogValue(&paths, destinationFolder);
     FlushLogList(&paths);
-    JournalNewFolders(destinationFolder);
-    FlushJournal();
+    if (!JournalNewFolders(destinationFolder) || !FlushJournal()) {
+        CloseLogList(&paths);
+        CloseLogList(&files);
+        s_aborted = true;
+        return 0;
+    }
     CreateFolderPath(destinationFolder);
 
     // A script that is its own log changes while it is read: then every
@@ -775,11 +791,12 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
         return 0;
     }
 
-    RecordShortcutsAhead(scriptPath, groupName, shortcutSection,
-                         startupSection, allUsers, &paths, &files);
+    bool recorded = RecordShortcutsAhead(scriptPath, groupName,
+                                         shortcutSection, startupSection,
+                                         allUsers, &paths, &files);
     CloseLogList(&paths);
     CloseLogList(&files);
-    return 1;
+    return recorded ? 1 : 0;
 }
 
 int SetSectionAttributes(const char *scriptPath,

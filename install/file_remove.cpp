@@ -106,6 +106,23 @@ static const char kSessionManager[] =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 static const char kPendingRenames[] = "PendingFileRenameOperations";
 
+void FlushScheduledRenames()
+{
+    if (IsWin95Family()) {
+        // The profile service keeps what it wrote in memory until told.
+        char wininit[PATH_SIZE];
+        if (FindWininit(wininit, sizeof(wininit)))
+            WritePrivateProfileStringA(NULL, NULL, NULL, wininit);
+        return;
+    }
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return;
+    RegFlushKey(key);
+    RegCloseKey(key);
+}
+
 static bool CancelOnNt(const char *source)
 {
     HKEY key;

@@ -25,6 +25,10 @@ bool ScheduleDeletion(const char *path);
 // on the 95 family (target must exist). Returns true when scheduled.
 bool ScheduleReplacement(const char *source, const char *target);
 
+// Makes the restart renames scheduled so far reach the disk: the
+// Session Manager key (NT family) or wininit.ini (95 family).
+void FlushScheduledRenames();
+
 // Takes back every restart rename or deletion of source: its pairs leave
 // PendingFileRenameOperations (NT family), its lines wininit.ini's
 // [rename] section (95 family). Returns false when one could not be

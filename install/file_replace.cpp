@@ -75,6 +75,10 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
     return false;
 }
 
+// Whether every copied file is flushed to disk before it is put in place
+// (see README, "Transactions", for what it costs).
+static const bool kFlushCopies = true;
+
 // One buffer for every copy: large files go in few reads and writes.
 static char s_copyBuffer[COPY_BUFFER_SIZE];
 
@@ -90,9 +94,14 @@ static bool CopyContents(HANDLE from, HANDLE to, MediaFileCheck *check)
             return true;
         FeedMediaFileCheck(check, s_copyBuffer, got);
         DWORD written = 0;
-        if (!WriteFile(to, s_copyBuffer, got, &written, NULL) ||
-            written != got)
+        if (!WriteFile(to, s_copyBuffer, got, &written, NULL))
             return false;
+        // Fewer bytes taken without an error: the volume is full, and the
+        // error code still holds whatever an earlier call left.
+        if (written != got) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
     }
 }
 
@@ -117,27 +126,35 @@ bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
     BeginMediaFileCheck(&check, source);
     bool copied = CopyContents(from, to, &check);
     if (!copied)
-        *error = GetLastError();
+        *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
+                                                 : (DWORD)ERROR_WRITE_FAULT;
     else if ((*error = EndMediaFileCheck(&check, source)) != 0)
         copied = false;   // damaged on the medium: never put in place
-    else if (GetFileTime(from, NULL, NULL, &written))
+    if (copied && GetFileTime(from, NULL, NULL, &written))
         SetFileTime(to, NULL, NULL, &written);
+    // The new file's data reach the disk before its name takes the
+    // target's: the commit deletes the old file's backup, and a power
+    // loss after it must find the new bytes.
+    if (copied && kFlushCopies && !FlushFileBuffers(to)) {
+        copied = false;
+        *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
+                                                 : (DWORD)ERROR_WRITE_FAULT;
+    }
     CloseHandle(to);
     CloseHandle(from);
     return copied;
 }
 
-bool IsFileInUse(const char *path)
+// Whether a failed replacement of a target that exists means that another
+// program holds it: whatever share mode it chose, the system refuses with
+// a sharing or lock violation, or denies the replacement of a file it
+// maps (a loaded library). Such a target waits for the restart.
+static bool IsHeldTarget(const char *target, DWORD error)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
+    if (!Exists(target))
         return false;
-    }
-    DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
 static PlacedFile PlaceAtRestart(const char *temporary, const char *target,
@@ -149,24 +166,132 @@ static PlacedFile PlaceAtRestart(const char *temporary, const char *target,
     return PLACE_FAILED;
 }
 
-PlacedFile PlaceNewFile(const char *temporary, const char *target,
-                        const char *backup, bool keepOld, DWORD *error)
+// The outcome of a replacement that failed with error.
+static PlacedFile AfterFailure(const char *temporary, const char *target,
+                               DWORD *error)
 {
-    *error = 0;
-    if (keepOld && !MoveFileA(target, backup)) {
+    if (IsHeldTarget(target, *error))
+        return PlaceAtRestart(temporary, target, error);
+    return PLACE_FAILED;
+}
+
+typedef BOOL(WINAPI *CreateHardLinkCall)(LPCSTR, LPCSTR,
+                                         LPSECURITY_ATTRIBUTES);
+
+// CreateHardLinkA, which Windows 2000 and later have: NULL elsewhere.
+static CreateHardLinkCall FindCreateHardLink()
+{
+    static bool s_looked;
+    static CreateHardLinkCall s_call;
+    if (!s_looked) {
+        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+        FARPROC found = kernel != NULL
+                            ? GetProcAddress(kernel, "CreateHardLinkA")
+                            : NULL;
+        static_assert(sizeof(s_call) == sizeof(found), "code pointers");
+        memcpy(&s_call, &found, sizeof(found));
+        s_looked = true;
+    }
+    return s_call;
+}
+
+// The old file under its backup name as well, while the target keeps it:
+// a second name for the same file where the volume allows (nothing is
+// copied), else a copy.
+static bool KeepBackup(const char *target, const char *backup, DWORD *error)
+{
+    CreateHardLinkCall createHardLink = FindCreateHardLink();
+    if (createHardLink != NULL && createHardLink(backup, target, NULL))
+        return true;
+    if (CopyFileA(target, backup, FALSE))
+        return true;
+    *error = GetLastError();
+    DeleteFileA(backup);
+    return false;
+}
+
+// The 95 family has no call that replaces a file whole: the old one goes
+// to its backup name, then the new one takes the target's. Between the
+// two the target is briefly absent; the journal's step restores it.
+static PlacedFile ReplaceOnWin95(const char *temporary, const char *target,
+                                 const char *backup, DWORD *error)
+{
+    if (!MoveFileA(target, backup)) {
         *error = GetLastError();
-        if (IsFileInUse(target))
-            return PlaceAtRestart(temporary, target, error);
         if (Exists(target))
-            return PLACE_FAILED;
+            return AfterFailure(temporary, target, error);
         // Gone meanwhile: nothing to keep.
     }
     if (MoveFileOver(temporary, target))
         return PLACED_NOW;
     *error = GetLastError();
-    if (keepOld && Exists(backup))
+    if (Exists(backup))
         MoveFileA(backup, target);   // the old file back in its place
-    if (IsFileInUse(target))
+    return AfterFailure(temporary, target, error);
+}
+
+// NT: the target is never absent. The old file is kept under its backup
+// name first, then one rename puts the new file over the target. (A
+// ReplaceFileA call is no such step: it may move the old file away and
+// then fail to bring the new one, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, and
+// Wine's makes two renames.) A read-only target is made writable for the
+// rename; its backup gets the attribute back, so the rollback gives the
+// file back as it was.
+static PlacedFile ReplaceOnNt(const char *temporary, const char *target,
+                              const char *backup, DWORD *error)
+{
+    DWORD attributes = GetFileAttributesA(target);
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_READONLY);
+    if (!KeepBackup(target, backup, error))
+        return AfterFailure(temporary, target, error);
+    if (readOnly)
+        SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
+        if (readOnly)
+            SetFileAttributesA(backup, attributes);
+        return PLACED_NOW;
+    }
+    *error = GetLastError();
+    // The backup first: a second name of the target shares its attributes.
+    SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(backup);
+    if (readOnly)
+        SetFileAttributesA(target, attributes);
+    return AfterFailure(temporary, target, error);
+}
+
+// Whether another program has target open, whatever it shares: an open
+// that shares nothing fails then. A rename may still succeed under a
+// handle that shares deletion, but the program (a loader holding a
+// library) keeps using the old file, so it waits for the restart too.
+static bool IsHeldOpen(const char *target)
+{
+    HANDLE file = CreateFileA(target, GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+PlacedFile PlaceNewFile(const char *temporary, const char *target,
+                        const char *backup, bool keepOld, DWORD *error)
+{
+    *error = 0;
+    if (keepOld && IsHeldOpen(target)) {
+        *error = ERROR_SHARING_VIOLATION;
         return PlaceAtRestart(temporary, target, error);
-    return PLACE_FAILED;
+    }
+    if (keepOld && Exists(target))
+        return IsWin95Family() ? ReplaceOnWin95(temporary, target, backup,
+                                                error)
+                               : ReplaceOnNt(temporary, target, backup,
+                                             error);
+    if (MoveFileOver(temporary, target))
+        return PLACED_NOW;
+    *error = GetLastError();
+    return AfterFailure(temporary, target, error);
 }

@@ -1,8 +1,11 @@
 // A file put in place so that its target is always either the old file or
-// the whole new one: copied to a temporary name in the target's folder,
-// the old file kept under a backup name there (a rename on one volume),
-// then the new one renamed over the target. A target held open by another
-// program is replaced at the next restart instead.
+// the whole new one: copied to a temporary name in the target's folder and
+// flushed, then put over the target with the old file kept under a backup
+// name there: on the NT family the backup is a second name of the old file
+// (a hard link, or a copy where the volume has none) and one rename puts
+// the new file over the target; the 95 family has two renames, and the
+// target is briefly absent between them. A target held open by another program, whatever its share
+// mode, is replaced at the next restart instead.
 #pragma once
 
 #include <windows.h>
@@ -30,9 +33,8 @@ enum PlacedFile {
 };
 
 // Puts the finished temporary file over target. keepOld: target exists
-// and is kept as backup first.
+// and is kept as backup first. A target that another program holds
+// (sharing or lock violation, or its replacement denied) gets
+// PLACED_AT_RESTART.
 PlacedFile PlaceNewFile(const char *temporary, const char *target,
                         const char *backup, bool keepOld, DWORD *error);
-
-// Whether another program holds path open so that it cannot be replaced.
-bool IsFileInUse(const char *path);

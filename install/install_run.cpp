@@ -16,6 +16,7 @@
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
 #include "install/media_sums.h"
+#include "install/journal_writer.h"
 #include "install/progman_client.h"
 #include "install/registry_journal.h"
 #include "install/registry_writers.h"
@@ -88,12 +89,14 @@ static bool InstallNetworkLibrary(HWND progressBar, HWND fileLabel,
     // one that was kept keeps its version.
     if (*aborted)
         return copied;
-    // A value whose old data cannot be kept for a rollback is not changed.
+    // A value whose old data cannot be kept for a rollback is not changed;
+    // a journal that cannot be written stops the run.
     if (copied &&
         JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibKey, "Version"))
         WriteStringValue(HKEY_LOCAL_MACHINE, kNetLibKey, "Version", package);
     if (JournalValueChange(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName))
         WriteDwordValue(HKEY_LOCAL_MACHINE, kNetLibApplicationKey, appName, 1);
+    *aborted = HasJournalFailed();
     return copied;
 }
 
@@ -168,7 +171,8 @@ static void WriteUninstallEntryDetails(const char *keyName,
     WriteUninstallDetails(keyName, &details);
 }
 
-static void WriteUninstallRegistration(const char *logPath)
+// Returns false when the journal could not record the entry's values.
+static bool WriteUninstallRegistration(const char *logPath)
 {
     char keyName[UNINSTALL_KEY_NAME_SIZE];
     char displayName[DISPLAY_NAME_SIZE];
@@ -204,9 +208,10 @@ static void WriteUninstallRegistration(const char *logPath)
     if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName) &&
         !JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,
                              sizeof(kEntryValues) / sizeof(kEntryValues[0])))
-        return;
+        return !HasJournalFailed();
     if (WriteUninstallEntry(keyName, displayName, command, icon))
         WriteUninstallEntryDetails(keyName, command, logPath);
+    return true;
 }
 
 // The steps of the run; returns false when the policy aborted it.
@@ -232,6 +237,8 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
 
     if (JournalKeyDeletion(HKEY_LOCAL_MACHINE, kFileAgentKey))
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFileAgentKey);
+    else if (HasJournalFailed())
+        return false;
     if (!CopySection(g_scriptPath, g_destinationFolder, progressBar,
                      fileLabel, g_programGroup, "Files_File", "ShortCut_File",
                      "StartUp_File", g_allUsers, failures))
@@ -250,13 +257,16 @@ static bool InstallEverything(const char *logPath, HWND progressBar,
         WriteStringValue(HKEY_LOCAL_MACHINE, kFileAgentKey, "Version",
                          g_scriptVersion);
     }
+    else if (HasJournalFailed())
+        return false;
 
     char extraFolder[PATH_SIZE];
     CopyText(extraFolder, sizeof(extraFolder), g_destinationFolder);
     if (AppendPath(extraFolder, sizeof(extraFolder), "00") >= 0)
         WriteLogEntry(logPath, "Extra_File", "Folder00", extraFolder);
 
-    WriteUninstallRegistration(logPath);
+    if (!WriteUninstallRegistration(logPath))
+        return false;
     WriteUninstallerNotes(logPath);
     return true;
 }
@@ -273,6 +283,7 @@ static int ListSectionsToCopy(const char **sections)
         sections[count++] = "Files_Common";
     sections[count++] = "Files_File";
     return count;
+}
 
 // Every target the script names, and the log, judged before the first
 // change (see JudgeSectionTargets). Returns false when the policy aborted.
@@ -289,6 +300,39 @@ static bool JudgeScriptTargets(CopyFailures *failures)
                                  g_allUsers, failures))
             return false;
     return true;
+}
+
+// The journal's file and the reason in one report line.
+static void ReportJournalFailure(const char *logPath, DWORD error,
+                                 const char *consequence)
+{
+    char journal[PATH_SIZE];
+    char reason[256];
+    FormJournalName(logPath, journal, sizeof(journal));
+    GetErrorText(error, reason, sizeof(reason));
+    if (journal[0] == '\0')
+        ReportLine("journal: the names of the side files of %s do not fit a "
+                   "path; %s",
+                   logPath, consequence);
+    else
+        ReportLine("journal: %s cannot be written (error %lu: %s); %s",
+                   journal, (unsigned long)error, reason, consequence);
+}
+
+// Nothing is changed by a run whose every step could not be recorded
+// first. Another run's journal is not this run's to judge.
+static InstallOutcome RefuseWithoutJournal(const char *logPath, DWORD error)
+{
+    if (error == ERROR_ALREADY_EXISTS) {
+        char journal[PATH_SIZE];
+        FormJournalName(logPath, journal, sizeof(journal));
+        ReportLine("journal %s: an earlier run did not finish and its "
+                   "journal is kept",
+                   journal);
+        return INSTALL_EARLIER_STRANDED;
+    }
+    ReportJournalFailure(logPath, error, "nothing was changed");
+    return INSTALL_JOURNAL_REFUSED;
 }
 
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
@@ -312,11 +356,20 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
         SetCopyFailurePolicy(NULL, NULL);
         return INSTALL_NO_SPACE;
     }
-    BeginTransaction(logPath);
+    DWORD error;
+    if (!BeginTransaction(logPath, &error)) {
+        SetCopyFailurePolicy(NULL, NULL);
+        return RefuseWithoutJournal(logPath, error);
+    }
     bool finished = InstallEverything(logPath, progressBar, fileLabel,
                                       failures);
     SetCopyFailurePolicy(NULL, NULL);
     EndShortcutFiles();
+    if (HasJournalFailed()) {
+        ReportJournalFailure(logPath, JournalFailure(),
+                             "the run stops and is rolled back");
+        finished = false;
+    }
     if (finished)
         return CommitTransaction();
     if (logPath[0] == '\0') {
@@ -342,8 +395,16 @@ int InstallExitCode(InstallOutcome outcome, const CopyFailures *failures,
         *meaning = "failed, the machine is as it was";
         return UNATTENDED_ROLLED_BACK;
     case INSTALL_ROLLBACK_LEFT:
-        *meaning = "failed, and some steps could not be undone";
-        return UNATTENDED_ROLLED_BACK;
+        *meaning = "failed, and some steps could not be undone (named "
+                   "above); the journal is kept for another try";
+        return UNATTENDED_UNDO_INCOMPLETE;
+    case INSTALL_JOURNAL_REFUSED:
+        *meaning = "not started, the journal cannot be written; nothing "
+                   "was changed";
+        return UNATTENDED_JOURNAL_FAILED;
+    case INSTALL_EARLIER_STRANDED:
+        *meaning = "not started, an earlier run's journal is kept";
+        return UNATTENDED_EARLIER_STRANDED;
     case INSTALL_COMMITTED:
         break;
     }
@@ -442,7 +503,7 @@ static void OnRunTimer(HWND dialog)
     if (outcome != INSTALL_COMMITTED) {
         // After the space box's Cancel the person knows already.
         if (outcome != INSTALL_NO_SPACE)
-            ShowSetupCancelled(g_backgroundWindow);
+            ShowRunNotFinished(g_backgroundWindow, outcome);
         EndDialog(dialog, 0);
         PostQuitMessage(0);
         return;

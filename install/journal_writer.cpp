@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "common/platform.h"
+#include "core/log/journal_names.h"
 #include "core/text/dbcs.h"
 #include "install/transaction.h"
 
@@ -23,6 +24,7 @@ struct JournalWriter {
     size_t sectionLength;
     char pending[JOURNAL_SECTION_SIZE];
     size_t pendingLength;
+    DWORD failure;      // the first write that failed; ERROR_SUCCESS
 };
 
 static JournalWriter s_journal;
@@ -34,6 +36,48 @@ static bool IsFile(const char *path)
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Splits a log file into its folder and name and joins the stem of its
+// side files. The long folder first: that is where every earlier version
+// put them.
+static bool FormLogStem(const char *logFile, char *stem, size_t size)
+{
+    const char *separator = FindLastSeparator(logFile);
+    if (separator == NULL)
+        return false;
+    char folder[PATH_SIZE];
+    size_t folderLength = (size_t)(separator - logFile);
+    if (folderLength == 0 || folderLength >= sizeof(folder))
+        return false;
+    memcpy(folder, logFile, folderLength);
+    folder[folderLength] = '\0';
+    if (folderLength == 2 && folder[1] == ':')
+        CopyText(folder + 2, sizeof(folder) - 2, "\\");   // "C:" is "C:\"
+    const char *name = separator + 1;
+    if (JoinJournalStem(stem, size, folder, name, false))
+        return true;
+    // The short form of the folder names the same folder in fewer
+    // characters (the folder exists: the log is written there).
+    char shortFolder[PATH_SIZE];
+    DWORD got = GetShortPathNameA(folder, shortFolder, sizeof(shortFolder));
+    if (got == 0 || got >= sizeof(shortFolder))
+        CopyText(shortFolder, sizeof(shortFolder), folder);
+    return JoinJournalStem(stem, size, shortFolder, name, false) ||
+           JoinJournalStem(stem, size, shortFolder, name, true);
+}
+
+bool FormLogSidePath(const char *logPath, const char *extension, char *path,
+                     size_t size)
+{
+    char logFile[PATH_SIZE];
+    char stem[PATH_SIZE];
+    if (logPath[0] == '\0' ||
+        !ResolveLogFile(logPath, logFile, sizeof(logFile)) ||
+        !FormLogStem(logFile, stem, sizeof(stem)))
+        return false;
+    int length = snprintf(path, size, "%s%s", stem, extension);
+    return length > 0 && (size_t)length < size;
+}
+
 // The journal lives in a file of its own beside the log ("LOG.jnl"): a
 // profile write rewrites a whole file from its start, and a run killed in
 // the middle of a write to the log would take the journal and its state
@@ -42,14 +86,8 @@ static bool IsFile(const char *path)
 static bool FormJournalPaths(const char *logPath, char *journal,
                              char *copy, size_t size)
 {
-    char logFile[PATH_SIZE];
-    if (logPath[0] == '\0' ||
-        !ResolveLogFile(logPath, logFile, sizeof(logFile)))
-        return false;
-    int length = snprintf(journal, size, "%s.jnl", logFile);
-    int copyLength = snprintf(copy, size, "%s.jnl.tmp", logFile);
-    return length > 0 && (size_t)length < size && copyLength > 0 &&
-           (size_t)copyLength < size;
+    return FormLogSidePath(logPath, ".jnl", journal, size) &&
+           FormLogSidePath(logPath, kJournalCopyExtension, copy, size);
 }
 
 // The journal file to read: on the 95 family the replacement is a delete,
@@ -82,26 +120,69 @@ static void FlushToDisk(const char *path)
 
 typedef BOOL (*JournalChange)(const char *file, const void *context);
 
-// Applies change to a copy of the journal and puts the copy in its place.
+static LONGLONG FileSize(const char *path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return -1;
+    return ((LONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+// Whether the copy holds the state written and no less than the journal
+// it replaces: a profile write on a full volume may leave a file cut short
+// and still say it succeeded. A state value is a few bytes shorter at most.
+static bool IsWholeCopy(const char *copy, LONGLONG journalSize,
+                        const char *state)
+{
+    char read[32];
+    GetPrivateProfileStringA(kTransactionSection, "State", "", read,
+                             sizeof(read), copy);
+    return strcmp(read, state) == 0 && FileSize(copy) >= journalSize - 16;
+}
+
+// Applies change to a copy of the journal and puts the copy in its place;
+// state is the State the copy must then hold. A failure leaves the journal
+// as it was and no copy (but on the 95 family once the journal is deleted:
+// the copy is then the whole journal and stays).
 static bool ChangeJournal(const char *logPath, JournalChange change,
-                          const void *context)
+                          const void *context, const char *state,
+                          DWORD *error)
 {
     char journal[PATH_SIZE];
     char copy[PATH_SIZE];
+    *error = ERROR_FILENAME_EXCED_RANGE;
     if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
         return false;
+    LONGLONG journalSize = 0;
     if (IsFile(journal)) {
-        if (!CopyFileA(journal, copy, FALSE))
+        journalSize = FileSize(journal);
+        if (!CopyFileA(journal, copy, FALSE)) {
+            *error = GetLastError();
+            DeleteFileA(copy);
             return false;
+        }
         SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
-    } else if (!IsFile(copy)) {
-        // No journal yet: the copy starts empty. (A copy without a journal
-        // is the whole journal of a replacement cut short; it goes on.)
+    } else if (IsFile(copy)) {
+        // A copy without a journal is the whole journal of a replacement
+        // cut short; it goes on.
+        journalSize = FileSize(copy);
     }
-    if (!change(copy, context))
+    SetLastError(ERROR_SUCCESS);
+    bool written = change(copy, context) && IsWholeCopy(copy, journalSize,
+                                                        state);
+    if (written) {
+        FlushToDisk(copy);
+        written = MoveFileOver(copy, journal);
+    }
+    if (!written) {
+        *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
+                                                 : (DWORD)ERROR_DISK_FULL;
+        if (IsFile(journal))
+            DeleteFileA(copy);
         return false;
-    FlushToDisk(copy);
-    return MoveFileOver(copy, journal);
+    }
+    *error = ERROR_SUCCESS;
+    return true;
 }
 
 struct StateChange {
@@ -127,11 +208,32 @@ static BOOL WriteSectionLines(const char *file, const void *context)
     return WritePrivateProfileSectionA(change->name, change->lines, file);
 }
 
+static void ReadStateText(const char *logPath, char *state, size_t size)
+{
+    char file[PATH_SIZE];
+    state[0] = '\0';
+    if (FindJournalFile(logPath, file, sizeof(file)))
+        GetPrivateProfileStringA(kTransactionSection, "State", "", state,
+                                 (DWORD)size, file);
+}
+
+static bool ChangeTransactionKey(const char *logPath, const char *key,
+                                 const char *value, DWORD *error)
+{
+    StateChange change = {key, value};
+    char state[32];
+    if (strcmp(key, "State") == 0)
+        CopyText(state, sizeof(state), value);
+    else
+        ReadStateText(logPath, state, sizeof(state));
+    return ChangeJournal(logPath, WriteStateKey, &change, state, error);
+}
+
 bool WriteTransactionKey(const char *logPath, const char *key,
                          const char *value)
 {
-    StateChange change = {key, value};
-    return ChangeJournal(logPath, WriteStateKey, &change);
+    DWORD error;
+    return ChangeTransactionKey(logPath, key, value, &error);
 }
 
 int ReadTransactionNumber(const char *logPath, const char *key)
@@ -149,27 +251,50 @@ bool WriteTransactionState(const char *logPath, const char *state)
 
 TransactionState ReadTransactionState(const char *logPath)
 {
-    char file[PATH_SIZE];
     char state[32];
-    state[0] = '\0';
-    if (FindJournalFile(logPath, file, sizeof(file)))
-        GetPrivateProfileStringA(kTransactionSection, "State", "", state,
-                                 sizeof(state), file);
+    ReadStateText(logPath, state, sizeof(state));
     return ParseTransactionState(state);
 }
 
-void OpenJournal(const char *logPath, bool logExisted)
+// A journal left by an earlier run of the same log was rolled back or
+// committed before this one started, and its steps must not mix in. One
+// that did not finish is another run's, live or stranded: never touched.
+// Whether path names something this program never makes there: a folder,
+// or a read-only file (some systems delete or replace those regardless).
+static bool IsForeignThing(const char *path)
 {
-    memset(&s_journal, 0, sizeof(s_journal));
-    if (logPath[0] == '\0' ||
-        CopyText(s_journal.logPath, sizeof(s_journal.logPath), logPath) !=
-            strlen(logPath))
-        return;
-    s_journal.open = true;
-    s_journal.stepNumber = 1;
-    // A journal left by an earlier run of the same log was rolled back or
-    // committed before this one started; its steps must not mix in.
-    RemoveJournal(logPath);
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+static bool ClearEarlierJournal(const char *logPath, const char *journal,
+                                const char *copy, DWORD *error)
+{
+    if (IsForeignThing(journal) || IsForeignThing(copy)) {
+        *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    if (HasJournal(logPath)) {
+        TransactionState state = ReadTransactionState(logPath);
+        if (state == TRANSACTION_IN_PROGRESS ||
+            state == TRANSACTION_UNKNOWN) {
+            *error = ERROR_ALREADY_EXISTS;
+            return false;
+        }
+        RemoveJournal(logPath);
+    }
+    // A file that could not be removed is not replaced either.
+    if (GetFileAttributesA(journal) != INVALID_FILE_ATTRIBUTES ||
+        GetFileAttributesA(copy) != INVALID_FILE_ATTRIBUTES) {
+        *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    return true;
+}
+
+static bool StartJournal(const char *logPath, bool logExisted, DWORD *error)
+{
     // Both keys in one replacement of the file: "State=...", NUL,
     // "LogExisted=1", NUL, NUL.
     char lines[64];
@@ -179,7 +304,35 @@ void OpenJournal(const char *logPath, bool logExisted)
     if (logExisted)
         memcpy(lines + length + 1, existed, sizeof(existed));
     SectionChange change = {kTransactionSection, lines};
-    ChangeJournal(logPath, WriteSectionLines, &change);
+    if (ChangeJournal(logPath, WriteSectionLines, &change, kStateInProgress,
+                      error))
+        return true;
+    // Nothing was changed yet: no half-made journal may stay to be taken
+    // for a run's.
+    RemoveJournal(logPath);
+    return false;
+}
+
+bool OpenJournal(const char *logPath, bool logExisted, DWORD *error)
+{
+    memset(&s_journal, 0, sizeof(s_journal));
+    *error = ERROR_SUCCESS;
+    if (logPath[0] == '\0')
+        return true;
+    char journal[PATH_SIZE];
+    char copy[PATH_SIZE];
+    if (CopyText(s_journal.logPath, sizeof(s_journal.logPath), logPath) !=
+            strlen(logPath) ||
+        !FormJournalPaths(logPath, journal, copy, sizeof(journal))) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    if (!ClearEarlierJournal(logPath, journal, copy, error) ||
+        !StartJournal(logPath, logExisted, error))
+        return false;
+    s_journal.open = true;
+    s_journal.stepNumber = 1;
+    return true;
 }
 
 bool IsJournalOpen()
@@ -187,48 +340,80 @@ bool IsJournalOpen()
     return s_journal.open;
 }
 
+bool HasJournalFailed()
+{
+    return s_journal.open && s_journal.failure != ERROR_SUCCESS;
+}
+
+DWORD JournalFailure()
+{
+    return s_journal.failure;
+}
+
 const char *JournalLogPath()
 {
     return s_journal.logPath;
 }
 
+// Notes the first failure; every later record is refused.
+static bool Fail(DWORD error)
+{
+    if (s_journal.failure == ERROR_SUCCESS)
+        s_journal.failure = error != ERROR_SUCCESS ? error
+                                                   : (DWORD)ERROR_WRITE_FAULT;
+    s_journal.pendingLength = 0;
+    return false;
+}
+
 // Appends the pending entries to the journal file; with flush, makes
-// them reach the disk before the steps they name are taken.
+// them reach the disk before the steps they name are taken. The buffer is
+// empty afterwards, also after a failure.
 static bool AppendPending(bool flush)
 {
+    if (s_journal.failure != ERROR_SUCCESS)
+        return Fail(s_journal.failure);
     char journal[PATH_SIZE];
     char copy[PATH_SIZE];
     if (!FormJournalPaths(s_journal.logPath, journal, copy, sizeof(journal)))
-        return false;
+        return Fail(ERROR_FILENAME_EXCED_RANGE);
     if (s_journal.pendingLength == 0 && !flush)
         return true;
+    // OPEN_EXISTING: the journal was made whole at the start; a journal
+    // that is gone is no place to go on.
     HANDLE file = CreateFileA(journal, GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
+        return Fail(GetLastError());
     DWORD written = 0;
     bool whole =
         SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER &&
         WriteFile(file, s_journal.pending, (DWORD)s_journal.pendingLength,
-                  &written, NULL) &&
-        written == s_journal.pendingLength;
-    if (whole && flush)
-        whole = FlushFileBuffers(file) != 0;
+                  &written, NULL);
+    DWORD error = GetLastError();
+    // A write that takes fewer bytes without an error ran out of room.
+    if (whole && written != s_journal.pendingLength) {
+        whole = false;
+        error = ERROR_DISK_FULL;
+    }
+    if (whole && flush && !FlushFileBuffers(file)) {
+        whole = false;
+        error = GetLastError();
+    }
     CloseHandle(file);
     s_journal.pendingLength = 0;
-    return whole;
+    return whole || Fail(error);
 }
 
 static bool AddPending(const char *text, size_t length)
 {
-    bool appended = true;
-    if (s_journal.pendingLength + length > sizeof(s_journal.pending))
-        appended = AppendPending(false);
     if (length > sizeof(s_journal.pending))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (s_journal.pendingLength + length > sizeof(s_journal.pending) &&
+        !AppendPending(false))
         return false;
     memcpy(s_journal.pending + s_journal.pendingLength, text, length);
     s_journal.pendingLength += length;
-    return appended;
+    return true;
 }
 
 // The header of the next section. The blank line before it ends whatever
@@ -239,25 +424,28 @@ static bool StartSection()
     char name[LOG_SECTION_SIZE];
     if (FormatJournalSectionName(name, sizeof(name), s_journal.sectionIndex) <
         0)
-        return false;
+        return Fail(ERROR_INVALID_DATA);
     int length = snprintf(header, sizeof(header), "\r\n[%s]\r\n", name);
     s_journal.sectionLength = 0;
-    return length > 0 && (size_t)length < sizeof(header) &&
-           AddPending(header, (size_t)length);
+    if (length <= 0 || (size_t)length >= sizeof(header))
+        return Fail(ERROR_INVALID_DATA);
+    return AddPending(header, (size_t)length);
 }
 
-void AddJournalStep(const JournalStep *step)
+bool AddJournalStep(const JournalStep *step)
 {
     if (!s_journal.open)
-        return;
+        return true;
+    if (s_journal.failure != ERROR_SUCCESS)
+        return false;
     char line[JOURNAL_LINE_SIZE];
     if (FormatJournalStep(step, line, sizeof(line)) < 0)
-        return;
+        return false;   // this step cannot be recorded; others still can
     char entry[JOURNAL_LINE_SIZE + 32];
     int length = FormatJournalEntry(entry, sizeof(entry), s_journal.stepNumber,
                                     line);
     if (length < 0)
-        return;
+        return false;
     // A section read gives the entry without its line end, with a NUL; the
     // section and its closing NUL must fit one section read.
     size_t readLength = (size_t)length - 2 + 1;
@@ -265,27 +453,34 @@ void AddJournalStep(const JournalStep *step)
     if (first ||
         s_journal.sectionLength + readLength + 1 > JOURNAL_SECTION_SIZE) {
         if (s_journal.sectionIndex >= kMaxJournalSections)
-            return;
+            return Fail(ERROR_INSUFFICIENT_BUFFER);
         s_journal.sectionIndex++;
         if (!StartSection())
-            return;
+            return false;
     }
-    AddPending(entry, (size_t)length);
+    if (!AddPending(entry, (size_t)length))
+        return false;
     s_journal.sectionLength += readLength;
     s_journal.stepNumber++;
+    return true;
 }
 
 bool FlushJournal()
 {
-    if (!s_journal.open || s_journal.pendingLength == 0)
+    if (!s_journal.open)
+        return true;
+    if (s_journal.failure != ERROR_SUCCESS)
+        return false;
+    if (s_journal.pendingLength == 0)
         return true;
     return AppendPending(true);
 }
 
-void CloseJournal()
+bool CloseJournal()
 {
-    FlushJournal();
+    bool flushed = FlushJournal();
     s_journal.open = false;
+    return flushed;
 }
 
 // One journal section as one read gives it.

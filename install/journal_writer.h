@@ -6,14 +6,29 @@
 // caller flushes, before it takes the steps: the copy flushes once per
 // batch of files, the registry and shortcut steps at once. An append cut
 // short leaves a last entry that fails its check and is not read.
+//
+// A step is taken only once its entry is on disk: every call that records
+// says whether it did, and the first write that fails marks the journal
+// failed for the rest of the run, so that no later step slips through.
 #pragma once
+
+#include <windows.h>
 
 #include "core/log/journal.h"
 
 // Starts the journal of the log at logPath: [Transaction] State=in
 // progress, and LogExisted=1 when logExisted. An empty path keeps no
-// journal (then nothing can be rolled back).
-void OpenJournal(const char *logPath, bool logExisted);
+// journal (then nothing can be rolled back) and returns true. Returns
+// false, with *error the system's reason, when the journal cannot be
+// written (its names do not fit, a folder or read-only file in its place,
+// a full volume, an unwritable folder), or when a journal is there that
+// was not finished: that one belongs to another run (ERROR_ALREADY_EXISTS)
+// and is left alone.
+bool OpenJournal(const char *logPath, bool logExisted, DWORD *error);
+
+// Whether a write of the open journal failed, and the system's reason.
+bool HasJournalFailed();
+DWORD JournalFailure();
 
 // Whether a journal is being written.
 bool IsJournalOpen();
@@ -21,15 +36,27 @@ bool IsJournalOpen();
 // The log the journal is written to ("" when none).
 const char *JournalLogPath();
 
-// Adds a step; it reaches the log at the next flush.
-void AddJournalStep(const JournalStep *step);
+// Adds a step; it reaches the log at the next flush. Returns false when
+// it cannot be recorded (then the step must not be taken). Without an
+// open journal nothing is recorded and true returned.
+bool AddJournalStep(const JournalStep *step);
 
-// Writes the steps not yet in the log. Returns false when a write failed
-// (the steps are then not safe to take).
+// Writes the steps not yet in the log and makes them reach the disk.
+// Returns false when a write failed (the steps are then not safe to take).
 bool FlushJournal();
 
-// Forgets the journal (the log keeps what was written).
-void CloseJournal();
+// Flushes and forgets the journal (the log keeps what was written).
+// Returns FlushJournal's result.
+bool CloseJournal();
+
+// The file names of the log's side files: the journal ("LOG.jnl"), the
+// copy that replaces it ("LOG.jnl.tmp") and the log's backup ("LOG.rbk").
+// They share one stem: the log's own path where the longest fits 259
+// characters, else the log's folder by its short name, else a hash of the
+// log's name in place of it (core/log/journal_names.h). Returns false when
+// no form fits.
+bool FormLogSidePath(const char *logPath, const char *extension, char *path,
+                     size_t size);
 
 // Reads every journal section of the log into memory, in order, and calls
 // visit for each line from the last to the first. Returns the number of

@@ -96,24 +96,69 @@ static void ReportNotKept(const char *key, const char *valueName)
                valueName, key);
 }
 
+// The keys the run changed, to be flushed at the commit: a run writes a
+// handful.
+static const int kChangedKeys = 16;
+struct ChangedKey {
+    HKEY root;
+    char key[REGISTRY_KEY_SIZE];
+};
+static ChangedKey s_changedKeys[kChangedKeys];
+static int s_changedCount;
+
+static void NoteChangedKey(HKEY root, const char *key)
+{
+    for (int i = 0; i < s_changedCount; i++)
+        if (s_changedKeys[i].root == root &&
+            strcmp(s_changedKeys[i].key, key) == 0)
+            return;
+    // More than the list holds: the last slot flushes their root's hive
+    // through the Software key.
+    ChangedKey *slot = &s_changedKeys[s_changedCount < kChangedKeys
+                                          ? s_changedCount++
+                                          : kChangedKeys - 1];
+    slot->root = root;
+    if (CopyText(slot->key, sizeof(slot->key), key) != strlen(key) ||
+        s_changedCount == kChangedKeys)
+        CopyText(slot->key, sizeof(slot->key), "Software");
+}
+
+void FlushJournaledKeys()
+{
+    for (int i = 0; i < s_changedCount; i++) {
+        // A key deleted meanwhile: its parent's hive is the same.
+        HKEY opened;
+        if (RegOpenKeyExA(s_changedKeys[i].root, s_changedKeys[i].key, 0,
+                          KEY_READ, &opened) != ERROR_SUCCESS &&
+            RegOpenKeyExA(s_changedKeys[i].root, "Software", 0, KEY_READ,
+                          &opened) != ERROR_SUCCESS)
+            continue;
+        RegFlushKey(opened);
+        RegCloseKey(opened);
+    }
+    s_changedCount = 0;
+}
+
 bool JournalValueChanges(HKEY root, const char *key,
                          const char *const *valueNames, int count)
 {
     if (!IsJournalOpen())
         return true;
+    NoteChangedKey(root, key);
     JournalMissingKeys(root, key);
     bool all = true;
     for (int i = 0; i < count; i++) {
         if (StartStep(STEP_VALUE, root, key) &&
             ReadOldValue(root, key, valueNames[i])) {
-            AddJournalStep(&s_step);
+            if (!AddJournalStep(&s_step))
+                all = false;   // the run fails: HasJournalFailed
         } else {
             ReportNotKept(key, valueNames[i]);
             all = false;
         }
     }
-    FlushJournal();
-    return all;
+    bool flushed = FlushJournal();
+    return all && flushed;
 }
 
 bool JournalValueChange(HKEY root, const char *key, const char *valueName)
@@ -125,9 +170,10 @@ bool JournalKeyDeletion(HKEY root, const char *key)
 {
     if (!IsJournalOpen())
         return true;
+    NoteChangedKey(root, key);
     HKEY opened;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return true;
+        return !HasJournalFailed();
     bool all = true;
     char name[REGISTRY_NAME_SIZE];
     for (DWORD index = 0;; index++) {
@@ -142,15 +188,16 @@ bool JournalKeyDeletion(HKEY root, const char *key)
             continue;
         }
         if (StartStep(STEP_VALUE, root, key) && ReadOldValue(root, key, name)) {
-            AddJournalStep(&s_step);
+            if (!AddJournalStep(&s_step))
+                all = false;
         } else {
             ReportNotKept(key, name);
             all = false;
         }
     }
     RegCloseKey(opened);
-    FlushJournal();
-    return all;
+    bool flushed = FlushJournal();
+    return all && flushed;
 }
 
 static bool HasSubkeys(HKEY key)

@@ -46,8 +46,7 @@ bool ResolveLogFile(const char *logPath, char *file, size_t size)
 
 bool FormLogBackupPath(const char *logFile, char *path, size_t size)
 {
-    int length = snprintf(path, size, "%s.rbk", logFile);
-    return length > 0 && (size_t)length < size;
+    return FormLogSidePath(logFile, ".rbk", path, size);
 }
 
 // ---- Writing the journal ----
@@ -60,7 +59,7 @@ static int s_recentNext;
 static bool s_recentCreated[kRecentFolders];
 static JournalStep s_step;
 
-void BeginTransaction(const char *logPath)
+bool BeginTransaction(const char *logPath, DWORD *error)
 {
     memset(s_recentFolders, 0, sizeof(s_recentFolders));
     memset(s_recentCreated, 0, sizeof(s_recentCreated));
@@ -70,13 +69,26 @@ void BeginTransaction(const char *logPath)
     bool existed = logPath[0] != '\0' &&
                    ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
                    IsFile(logFile);
-    // A copy, not a rename: the run goes on writing the log.
-    bool copied = existed &&
-                  FormLogBackupPath(logFile, backup, sizeof(backup)) &&
-                  CopyFileA(logFile, backup, FALSE);
-    if (copied)
+    // The journal first: it refuses to start over another run's, whose
+    // log backup must then stay as it is.
+    if (!OpenJournal(logPath, existed, error))
+        return false;
+    if (!existed)
+        return true;
+    // A copy, not a rename: the run goes on writing the log. Without it a
+    // rollback could not give the log back, so the run does not start.
+    if (!FormLogBackupPath(logFile, backup, sizeof(backup))) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+    } else if (CopyFileA(logFile, backup, FALSE)) {
         SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
-    OpenJournal(logPath, existed);
+        return true;
+    } else {
+        *error = GetLastError();
+        DeleteFileA(backup);
+    }
+    CloseJournal();
+    RemoveJournal(logPath);
+    return false;
 }
 
 static int FindRecentFolder(const char *folder)
@@ -105,24 +117,25 @@ bool IsFolderNewInRun(const char *folder)
     return IsJournalOpen() && index >= 0 && s_recentCreated[index];
 }
 
-static void AddPathStep(JournalStepKind kind, const char *path,
+static bool AddPathStep(JournalStepKind kind, const char *path,
                         const char *tag)
 {
     memset(&s_step, 0, sizeof(s_step));
     s_step.kind = kind;
-    CopyText(s_step.path, sizeof(s_step.path), path);
-    if (tag != NULL)
-        CopyText(s_step.tag, sizeof(s_step.tag), tag);
-    AddJournalStep(&s_step);
+    if (CopyText(s_step.path, sizeof(s_step.path), path) != strlen(path) ||
+        (tag != NULL &&
+         CopyText(s_step.tag, sizeof(s_step.tag), tag) != strlen(tag)))
+        return false;
+    return AddJournalStep(&s_step);
 }
 
-void JournalNewFolders(const char *folder)
+bool JournalNewFolders(const char *folder)
 {
     if (!IsJournalOpen() || RecentlyRecorded(folder))
-        return;
+        return !HasJournalFailed();
     char path[PATH_SIZE];
     if (CopyText(path, sizeof(path), folder) != strlen(folder))
-        return;
+        return false;
     // The lengths of the missing folders, innermost first.
     static const int kDepth = 64;
     size_t lengths[kDepth];
@@ -143,56 +156,62 @@ void JournalNewFolders(const char *folder)
         path[lengths[i]] = '\0';
         if (RecentlyRecorded(path))
             continue;
-        AddPathStep(STEP_FOLDER, path, NULL);
+        // A folder not recorded is not remembered: it is not the run's.
+        if (!AddPathStep(STEP_FOLDER, path, NULL))
+            return false;
         RememberFolder(path, true);
     }
     if (!RecentlyRecorded(folder))
         RememberFolder(folder, false);
+    return true;
 }
 
-void JournalFilePlacement(const char *target, const char *tag, bool exists,
+bool JournalFilePlacement(const char *target, const char *tag, bool exists,
                           const FileFingerprint *print)
 {
     if (!IsJournalOpen())
-        return;
+        return true;
     memset(&s_step, 0, sizeof(s_step));
     s_step.kind = exists ? STEP_REPLACE : STEP_FILE;
-    CopyText(s_step.path, sizeof(s_step.path), target);
-    CopyText(s_step.tag, sizeof(s_step.tag), tag);
+    if (CopyText(s_step.path, sizeof(s_step.path), target) != strlen(target) ||
+        CopyText(s_step.tag, sizeof(s_step.tag), tag) != strlen(tag))
+        return false;
     if (print != NULL) {
         s_step.printed = true;
         s_step.fileSize = print->size;
         s_step.writeTime = print->writeTime;
     }
-    AddJournalStep(&s_step);
+    return AddJournalStep(&s_step);
 }
 
 // A shortcut file that is there already (another product's, or the user's,
 // of the same name) is kept like any replaced file: copied to a backup
 // name beside it once its step is on disk, so a rollback puts it back
-// and the commit drops the copy.
-static void BackUpShortcutFile(const char *link)
+// and the commit drops the copy. Returns false when it cannot be kept:
+// then the shortcut must not be written over.
+static bool BackUpShortcutFile(const char *link)
 {
     char tag[JOURNAL_TAG_SIZE];
     char backup[PATH_SIZE];
-    if (!ChooseSideTag(link, tag, sizeof(tag)) ||
-        !FormSidePath(link, tag, ".bak", backup, sizeof(backup))) {
-        ReportLine("rollback: the shortcut %s cannot be kept", link);
-        return;
-    }
-    AddPathStep(STEP_REPLACE, link, tag);
-    if (!FlushJournal() || !CopyFileA(link, backup, FALSE))
-        ReportLine("rollback: the shortcut %s cannot be kept", link);
+    if (ChooseSideTag(link, tag, sizeof(tag)) &&
+        FormSidePath(link, tag, ".bak", backup, sizeof(backup)) &&
+        AddPathStep(STEP_REPLACE, link, tag) && FlushJournal() &&
+        CopyFileA(link, backup, FALSE))
+        return true;
+    ReportLine("rollback: the shortcut %s cannot be kept", link);
+    return false;
+}
 }
 
-void JournalShortcutFile(const char *link)
+bool JournalShortcutFile(const char *link)
 {
     if (!IsJournalOpen())
-        return;
+        return !HasJournalFailed();
     if (IsFile(link))
-        BackUpShortcutFile(link);
-    else if (!Exists(link))
-        AddPathStep(STEP_LINK, link, NULL);
+        return BackUpShortcutFile(link);
+    if (Exists(link))
+        return !HasJournalFailed();
+    return AddPathStep(STEP_LINK, link, NULL);
 }
 
 // ---- Undoing ----
@@ -503,7 +522,8 @@ static void ListCreatedFolder(void *context, const char *line)
 // until the commit drops it. Only a whole list says it is complete.
 static void ListCreatedFolders(const char *logPath)
 {
-    FlushJournal();
+    if (!FlushJournal())
+        return;   // the commit fails on the same journal
     LogNumbering list;
     OpenLogList(&list, logPath, CREATED_FOLDERS_SECTION, LOG_PATHS, true);
     int lines = VisitJournalBackwards(logPath, ListCreatedFolder, &list);
@@ -513,6 +533,15 @@ static void ListCreatedFolders(const char *logPath)
                                    CREATED_FOLDERS_COMPLETE, "1", logPath);
 }
 
+// What the run wrote reaches the disk before the journal says complete:
+// after that nothing can be undone, and a power loss must not take back
+// what the commit claims.
+static void FlushRunToDisk()
+{
+    FlushJournaledKeys();
+    FlushScheduledRenames();
+}
+
 InstallOutcome CommitTransaction()
 {
     if (!IsJournalOpen())
@@ -520,10 +549,21 @@ InstallOutcome CommitTransaction()
     char logPath[PATH_SIZE];
     CopyText(logPath, sizeof(logPath), JournalLogPath());
     ListCreatedFolders(logPath);
-    CloseJournal();
-    WriteTransactionState(logPath, kStateComplete);
+    FlushRunToDisk();
+    if (!CloseJournal() || !WriteTransactionState(logPath, kStateComplete)) {
+        ReportLine("commit: the journal %s cannot be marked complete; the "
+                   "run is rolled back",
+                   logPath);
+        return RollBackInstallation(logPath);
+    }
     FinishCommit(logPath);
     return INSTALL_COMMITTED;
+}
+
+void FormJournalName(const char *logPath, char *name, size_t size)
+{
+    if (!FormLogSidePath(logPath, ".jnl", name, size) && size > 0)
+        name[0] = '\0';
 }
 
 int RecoverInterruptedRun(const char *scriptPath)
@@ -533,15 +573,19 @@ int RecoverInterruptedRun(const char *scriptPath)
     if (logPath[0] == '\0')
         return 0;
     if (IsInterruptedLog(logPath)) {
-        SetReportQuiet(true);
+        // Each step is a line: one that cannot be undone is named.
         InstallOutcome outcome = RollBackInstallation(logPath);
-        SetReportQuiet(false);
-        ReportLine(outcome == INSTALL_ROLLED_BACK
-                       ? "recovery: an interrupted earlier run was rolled "
-                         "back (%s)"
-                       : "recovery: an interrupted earlier run was rolled "
-                         "back in part; its log is kept (%s)",
-                   logPath);
+        char journal[PATH_SIZE];
+        FormJournalName(logPath, journal, sizeof(journal));
+        if (outcome == INSTALL_ROLLED_BACK)
+            ReportLine("recovery: an interrupted earlier run was rolled "
+                       "back (%s)",
+                       logPath);
+        else
+            ReportLine("recovery: an interrupted earlier run could be "
+                       "rolled back only in part; its journal %s is kept, "
+                       "and setup does not start until a rollback completes",
+                       journal);
         return outcome;
     }
     if (FinishCutCommit(logPath) && HasJournal(logPath))

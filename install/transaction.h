@@ -38,8 +38,13 @@ enum InstallOutcome {
     INSTALL_ROLLED_BACK = 2,   // aborted, and the machine is as it was
     INSTALL_ROLLBACK_LEFT = 3, // aborted, but some step could not be
                                // undone (the report names it)
-    INSTALL_NO_SPACE = 4       // refused before the first change: a
-                               // volume has too little free space
+    INSTALL_JOURNAL_REFUSED = 4,  // not started: the journal could not be
+                                  // written (the report names the file and
+                                  // the reason); nothing was changed
+    INSTALL_EARLIER_STRANDED = 5, // not started: an earlier run's journal
+                                  // could not be undone in full and is kept
+    INSTALL_NO_SPACE = 6          // refused before the first change: a
+                                  // volume has too little free space
 };
 
 // Whether the log at logPath holds a run that did not commit.
@@ -63,20 +68,31 @@ bool FinishCutCommit(const char *logPath);
 // setup.exe's first step in both modes, once the install script is known:
 // rolls back the interrupted run in the script's uninstall log, if there
 // is one, or finishes its cut commit. Returns 0 when there was none, else
-// RollBackInstallation's result (INSTALL_ROLLBACK_LEFT also for a commit
-// whose journal was kept).
+// RollBackInstallation's result. INSTALL_ROLLBACK_LEFT (also for a cut
+// commit whose journal was kept) strands that run: its journal is kept,
+// and setup must not start until a rollback (by setup or the uninstaller)
+// completes it.
 int RecoverInterruptedRun(const char *scriptPath);
+
+// The journal file of logPath for messages: the journal, or "" when its
+// name does not fit.
+void FormJournalName(const char *logPath, char *name, size_t size);
 
 // ---- The install run's side (install_run.cpp, file_copy.cpp) ----
 
 // Starts the transaction in the log at logPath (empty: no log, nothing can
-// be rolled back): a log that exists is copied first, so the rollback can
-// put it back as it was; then the journal starts "in progress".
-void BeginTransaction(const char *logPath);
+// be rolled back): the journal starts "in progress", then a log that
+// exists is copied, so the rollback can put it back as it was. Returns
+// false, with *error the reason and nothing changed, when the journal or
+// the copy cannot be written, or another run's journal is there.
+bool BeginTransaction(const char *logPath, DWORD *error);
+
+// The recording calls below return false when the step could not be
+// recorded: the step must then not be taken, and the run fails.
 
 // Records the folders on the way to folder (folder included) that do not
 // exist yet, outermost first. Flushed with the next batch.
-void JournalNewFolders(const char *folder);
+bool JournalNewFolders(const char *folder);
 
 // Whether folder is one of the last folders recorded, and the run created
 // it: nothing in it can be older than the run, so a target there need not
@@ -93,20 +109,26 @@ struct FileFingerprint {
 
 // Records a file about to be put in place with the side tag (see
 // install/file_replace.h): kept first as its backup when it exists. print
-// (NULL when the source cannot be looked at) is the new file's.
-void JournalFilePlacement(const char *target, const char *tag, bool exists,
+// (NULL when the source cannot be looked at) is the new file's. Returns
+// false when the step cannot be recorded (then it must not be taken).
+bool JournalFilePlacement(const char *target, const char *tag, bool exists,
                           const FileFingerprint *print);
 
 // Records a shortcut file Program Manager or the run itself is about to
 // create; one that exists already is copied to a backup name beside it
-// (the journal flushed first), so a rollback puts it back.
-void JournalShortcutFile(const char *link);
+// (the journal flushed first), so a rollback puts it back. Returns false
+// when it cannot be recorded or kept (then it must not be written).
+bool JournalShortcutFile(const char *link);
 
-// Commits: the journal says complete, then the backups and the journal
-// go. Returns INSTALL_COMMITTED.
+// Commits: what the run wrote is flushed to disk (the files it replaced,
+// the registry keys it changed, the restart renames), the journal says
+// complete, then the backups and the journal go. Returns
+// INSTALL_COMMITTED; when the journal cannot be closed or marked complete
+// the run is rolled back instead and that outcome returned.
 InstallOutcome CommitTransaction();
 
-// The backup of the log kept while a run is open: logFile + ".rbk".
+// The backup of the log kept while a run is open: logFile + ".rbk" (see
+// FormLogSidePath for a log path at the limit).
 bool FormLogBackupPath(const char *logFile, char *path, size_t size);
 
 // The file a log path names: a path without a folder names a file in the

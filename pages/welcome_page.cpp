@@ -44,17 +44,24 @@ PreInstallOutcome RunPreInstallChecks(HWND page)
     return CHECKS_PASSED;
 }
 
+// An earlier run that could be undone only in part: setup ends at once.
+static bool s_earlierStranded;
+
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
         FixInstallScriptPath();
-        RecoverInterruptedRunWithMessage(page);
+        s_earlierStranded = !RecoverInterruptedRunWithMessage(page);
         break;
     case WM_WIZARD_NEXT:
         g_currentPage = PAGE_DESTINATION;
         break;
     case WM_WIZARD_ACTIVATE:
+        if (s_earlierStranded) {
+            SendMessageA(g_wizardFrame, WM_WIZARD_END, 0, 0);
+            break;
+        }
         // Also after BACK: the situation may have changed meanwhile.
         RunPreInstallChecks(page);
         break;

@@ -14,6 +14,7 @@
 #include "install/transaction.h"
 #include "install/destination_folder.h"
 #include "install/preinstall_checks.h"
+#include "install/run_lock.h"
 #include "core/script/answer_file.h"
 #include "startup/language_dialog.h"
 #include "startup/startup_config.h"
@@ -250,11 +251,11 @@ int RunUnattended(const char *commandLine)
     if (!options.reportGiven && answers.report[0] != '\0')
         OpenInstallReport(answers.report);
 
-    // Held, never released, until the process ends.
-    CreateMutexA(NULL, TRUE, "Tovrin");
-    if (GetLastError() == ERROR_ALREADY_EXISTS)
-        return Finish(UNATTENDED_NOT_STARTED,
-                      "not started, another setup is running");
+    // Before any journal is looked at: a live run's is not ours to undo.
+    if (!TakeRunLock())
+        return Finish(UNATTENDED_BUSY,
+                      "not started, another installation is running; "
+                      "nothing was changed, try again later");
 
     ChooseLanguage(&answers, options.languageGiven);
     FixLanguagePaths();
@@ -269,8 +270,9 @@ int RunUnattended(const char *commandLine)
     // refused, or failed) keeps its journal, and no run starts over it.
     if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLBACK_LEFT)
         return Finish(UNATTENDED_EARLIER_STRANDED,
-                      "refused, an earlier run could not be undone in full; "
-                      "its journal is kept");
+                      "not started, an earlier run could not be undone in "
+                      "full (see the lines above); its journal is kept until "
+                      "setup or the uninstaller can finish undoing it");
     bool destinationValid = SettleAnswers(&answers);
 
     char version[SCRIPT_VERSION_SIZE];

@@ -6,6 +6,9 @@
 #include "core/text/dbcs.h"
 #include "common/setup_state.h"
 #include "core/text/text_split.h"
+#include "core/exit_codes.h"
+#include "install/copy_failure_box.h"
+#include "install/run_lock.h"
 #include "startup/main_window.h"
 #include "core/exit_codes.h"
 #include "install/install_report.h"
@@ -38,15 +41,18 @@ static void OpenWalkedReport(const CommandLineOptions *options)
         OpenInstallReport(options->reportFile);
 }
 
-// A second copy brings the first one forward and ends.
-static void HandOverToFirstCopy()
+// A second copy brings the first one forward and ends. Returns false when
+// no first copy shows a window here: the lock is held by a run elsewhere
+// (unattended, the uninstaller, another session).
+static bool HandOverToFirstCopy()
 {
     HWND first = FindWindowA("Tovrin", NULL);
     if (first == NULL)
-        return;
+        return false;
     if (IsIconic(first))
         ShowWindow(first, SW_RESTORE);
     SetForegroundWindow(first);
+    return true;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
@@ -67,11 +73,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
     if (options.unattended)
         return RunUnattended(g_commandLine);
 
-    // Held, never released, until the process ends.
-    CreateMutexA(NULL, TRUE, "Tovrin");
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        HandOverToFirstCopy();
-        return 0;
+    // Refused either way: a second wizard brings the first one forward,
+    // an uninstall or unattended run holding the lock is named in a box.
+    if (!TakeRunLock()) {
+        if (!HandOverToFirstCopy())
+            ShowAnotherRunBox(NULL);
+        return UNATTENDED_BUSY;
     }
 
     OpenWalkedReport(&options);

@@ -11,6 +11,7 @@
 #include "install/copy_failure_box.h"
 #include "install/install_report.h"
 #include "install/journal_writer.h"
+#include "install/run_lock.h"
 #include "install/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
@@ -52,6 +53,8 @@ static const char *MeaningOf(int code)
     case UNINSTALL_JOURNAL_KEPT:
         return "an earlier run's journal could not be undone in full; it is "
                "kept";
+    case UNINSTALL_BUSY:
+        return "refused, another installation or uninstall is running";
     case UNINSTALL_RESTART:
         return "removed, files in use go at the next restart";
     default:
@@ -61,20 +64,36 @@ static const char *MeaningOf(int code)
 
 static int Uninstall(HINSTANCE instance, bool silent, const char *logPath)
 {
+    // No journal is looked at while a setup or another uninstall runs: a
+    // live run's journal says "in progress" as a killed run's does.
+    if (!TakeRunLock()) {
+        ReportLine("another installation or uninstall is running");
+        if (!silent)
+            MessageBoxA(NULL, ChooseTexts("")->busy, ChooseTexts("")->title,
+                        MB_ICONWARNING);
+        return UNINSTALL_BUSY;
+    }
     // A run that never committed is undone, not uninstalled: the files it
-    // replaced come back and the old values return.
-    // A journal step that is refused, or cannot be undone, keeps the
-    // journal (and the report names it).
+    // replaced come back and the old values return. A journal step that is
+    // refused, or cannot be undone, keeps the journal for the next try (and
+    // the report names it).
     if (IsInterruptedLog(logPath)) {
         bool whole = RollBackInstallation(logPath) == INSTALL_ROLLED_BACK;
         if (!silent && whole)
             ShowEarlierRunUndone(NULL);
+        else if (!silent)
+            MessageBoxA(NULL, ChooseTexts("")->journalKept,
+                        ChooseTexts("")->title, MB_ICONWARNING);
         return whole ? UNINSTALL_REMOVED : UNINSTALL_JOURNAL_KEPT;
     }
     // A run cut off while it committed keeps backups the log does not
     // list for removal: they go before the installation does.
-    if (FinishCutCommit(logPath) && HasJournal(logPath))
+    if (FinishCutCommit(logPath) && HasJournal(logPath)) {
+        if (!silent)
+            MessageBoxA(NULL, ChooseTexts("")->journalKept,
+                        ChooseTexts("")->title, MB_ICONWARNING);
         return UNINSTALL_JOURNAL_KEPT;
+    }
     if (!IsUsableLog(logPath)) {
         ReportLine("no usable log: %s", logPath);
         return Refuse(silent, ChooseTexts(""), ChooseTexts("")->noLog,

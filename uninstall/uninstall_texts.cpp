@@ -23,6 +23,10 @@ static const UninstallTexts kEnglish = {
     "The uninstall log cannot be read:\n%s",
     "Please close the FileAgent utility, then uninstall again.",
     "Usage: uninstall.exe [-s] LOG",
+    "Another installation or removal is running. Nothing was changed. Try "
+    "again when it has finished.",
+    "An interrupted installation could be undone only in part; its journal "
+    "is kept. Close the programs that use its files, then uninstall again.",
 };
 
 static const UninstallTexts kJapanese = {
@@ -41,6 +45,10 @@ static const UninstallTexts kJapanese = {
     "アンインストール ログを読み込めません:\n%s",
     "FileAgent ユーティリティを終了してから、もう一度アンインストールしてください。",
     "使い方: uninstall.exe [-s] ログ",
+    "別のインストールまたは削除を実行中です。何も変更していません。"
+    "終了してから、もう一度実行してください。",
+    "中断されたインストールを一部しか元に戻せなかったため、記録ファイルを残しました。"
+    "そのファイルを使っているプログラムを終了してから、もう一度アンインストールしてください。",
 };
 
 const UninstallTexts *ChooseTexts(const char *languageCode)

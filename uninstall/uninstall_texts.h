@@ -21,6 +21,8 @@ struct UninstallTexts {
     const char *noLog;            // %s: the log path
     const char *utilityRunning;
     const char *usage;
+    const char *busy;             // another setup or uninstall is running
+    const char *journalKept;      // an interrupted setup undone in part
 };
 
 // Japanese for the language code "jpn"; English for any other code; with no

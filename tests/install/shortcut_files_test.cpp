@@ -64,7 +64,8 @@ TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
                        "Icon003=Bad?Name;b.exe\n"
                        "Icon004=..\\Up;u.exe\n");
     std::string log = media_.logPath();
-    BeginTransaction(log.c_str());
+    DWORD error = 0;
+    ASSERT_TRUE(BeginTransaction(log.c_str(), &error)) << error;
     ShortcutSkips skips = {};
     EXPECT_EQ(1, RegisterShortcutSection("ShortCut_File", group.c_str(),
                                          &skips));

@@ -65,7 +65,8 @@ protected:
     {
         WriteFileBytes(Path("old.dll"), "old");
         WriteRegString(HKEY_LOCAL_MACHINE, kLibKey, "Version", "1.0");
-        BeginTransaction(log().c_str());
+        DWORD error = 0;
+        ASSERT_TRUE(BeginTransaction(log().c_str(), &error)) << error;
         Place(Path("old.dll"), "new");
         Place(Path("new\\sub\\a.txt"), "a");
         JournalValueChange(HKEY_LOCAL_MACHINE, kLibKey, "Version");
@@ -191,7 +192,8 @@ TEST_F(Transaction, RollbackOfARunIntoAnEarlierLogPutsThatLogBack)
 TEST_F(Transaction, FileInUseIsReplacedAtTheRestartAndRollbackTakesItBack)
 {
     WriteFileBytes(Path("old.dll"), "old");
-    BeginTransaction(log().c_str());
+    DWORD error = 0;
+    ASSERT_TRUE(BeginTransaction(log().c_str(), &error)) << error;
     HANDLE held = CreateFileA(Path("old.dll").c_str(), GENERIC_READ, 0, NULL,
                               OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);

@@ -198,29 +198,39 @@ std::string PendingReplacementOf(const std::string &target)
     return "";
 }
 
+// Whatever the holder shares (nothing; reading, as a loader does; reading
+// and deletion), the library waits for the restart.
 TEST_F(Failures, LibraryHeldOpenIsReplacedAtTheRestart)
 {
-    HANDLE held = CreateFileA(LibraryPath().c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    int code = RunSetup(SmallMedia());
-    CloseHandle(held);
-    EXPECT_EQ(3010, code);
-    EXPECT_NE(std::string::npos, LastLine().find("(exit code 3010)")) << LastLine();
-    EXPECT_TRUE(Reported(LibraryPath()));
-    std::string bytes = ReadFileBytes(LibraryPath());
-    EXPECT_TRUE(bytes == OldLibrary()) << "in place: " << Describe(bytes);
-    std::string waiting = PendingReplacementOf(LibraryPath());
-    ASSERT_NE("", waiting) << "pending: " << PendingRenames();
-    bytes = ReadFileBytes(waiting);
-    EXPECT_TRUE(bytes == NewLibrary(SmallMedia().librarySize))
-        << "waiting: " << Describe(bytes);
-    char folder[MAX_PATH];
-    GetSystemDirectoryA(folder, sizeof(folder));
-    EXPECT_EQ(0, lstrcmpiA(folder, waiting.substr(0, waiting.rfind('\\')).c_str()))
-        << "the new file waits in the target's folder: " << waiting;
-    EXPECT_EQ("complete", LogState());
-    DeleteFileA(waiting.c_str());
+    for (DWORD share : {(DWORD)0, (DWORD)FILE_SHARE_READ,
+                        (DWORD)(FILE_SHARE_READ | FILE_SHARE_DELETE)}) {
+        SCOPED_TRACE(share);
+        ResetMachine();
+        HANDLE held = CreateFileA(LibraryPath().c_str(), GENERIC_READ, share,
+                                  NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        int code = RunSetup(SmallMedia());
+        CloseHandle(held);
+        EXPECT_EQ(3010, code);
+        EXPECT_NE(std::string::npos, LastLine().find("(exit code 3010)"))
+            << LastLine();
+        EXPECT_TRUE(Reported(LibraryPath()));
+        std::string bytes = ReadFileBytes(LibraryPath());
+        EXPECT_TRUE(bytes == OldLibrary()) << "in place: " << Describe(bytes);
+        std::string waiting = PendingReplacementOf(LibraryPath());
+        ASSERT_NE("", waiting) << "pending: " << PendingRenames();
+        bytes = ReadFileBytes(waiting);
+        EXPECT_TRUE(bytes == NewLibrary(SmallMedia().librarySize))
+            << "waiting: " << Describe(bytes);
+        char folder[MAX_PATH];
+        GetSystemDirectoryA(folder, sizeof(folder));
+        EXPECT_EQ(0, lstrcmpiA(folder,
+                               waiting.substr(0, waiting.rfind('\\')).c_str()))
+            << "the new file waits in the target's folder: " << waiting;
+        EXPECT_EQ("complete", LogState());
+        DeleteFileA(waiting.c_str());
+    }
 }
 
 }  // namespace

@@ -201,6 +201,18 @@ public:
     }
     bool Watching() const { return folderHandle_ != INVALID_HANDLE_VALUE; }
 
+    // Whether a file whose name ends in ending appeared.
+    bool Appeared(const std::string &ending)
+    {
+        Collect();
+        for (const std::string &name : appeared_)
+            if (name.size() >= ending.size() &&
+                lstrcmpiA(name.c_str() + name.size() - ending.size(),
+                          ending.c_str()) == 0)
+                return true;
+        return false;
+    }
+
     // The largest of the files that appeared, and of the one named.
     ULONGLONG LargestNew(const char *alsoThis, ULONGLONG unlessOfSize)
     {
@@ -297,6 +309,25 @@ TEST_F(KillSweep, LibraryKilledWhileCopiedHoldsOldOrNewBytesWhole)
         ListTree(SystemFolder(), &after);
         EXPECT_TRUE(names == after) << "the System folder changed";
     }
+}
+
+// A run killed as soon as the library's backup shows, between keeping the
+// old file and putting the new one in its place, leaves a library: the
+// old one or the whole new one, never none.
+TEST_F(KillSweep, LibraryKilledBetweenItsBackupAndItsReplacementIsNeverAbsent)
+{
+    FolderWatch watch(SystemFolder());
+    ASSERT_TRUE(watch.Watching());
+    int code = RunSetup(SmallMedia(), "", [&] { return watch.Appeared(".bak"); });
+    std::string bytes = ReadFileBytes(LibraryPath());
+    printf("killed as the backup appeared: %s%s\n", DescribeState().c_str(),
+           code == kEndedFromOutside ? "" : " (the run ended first)");
+    EXPECT_EQ(kEndedFromOutside, code);
+    EXPECT_TRUE(bytes == OldLibrary() ||
+                bytes == NewLibrary(SmallMedia().librarySize))
+        << "the library holds " << Describe(bytes);
+    EXPECT_EQ(0, RunUninstall());
+    EXPECT_EQ("", SnapshotDifference(Before(), Now()));
 }
 
 // A rollback killed halfway and run again still ends with the machine as

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <functional>
 #include <memory>
 
 #include "tests/support/test_support.h"
@@ -98,7 +99,8 @@ static Ini TxnCatalog()
              "An installation that did not finish was undone.");
 }
 
-static Ini TxnScript()
+static Ini TxnScript(const std::string &logPath = kTxnLog,
+                     int dataFiles = kTxnDataFiles)
 {
     Ini script;
     script.Set("Application", "Version", "1.2.0")
@@ -112,7 +114,7 @@ static Ini TxnScript()
         .Set("Files_File", "file001", "readme.txt;\\product\\app")
         .Set("Files_File", "file002", "ckuninst.exe;\\product\\tools;@WINDOWSDIR");
     char key[16], entry[64];
-    for (int i = 0; i < kTxnDataFiles; i++) {
+    for (int i = 0; i < dataFiles; i++) {
         snprintf(key, sizeof(key), "file%03d", i + 3);
         snprintf(entry, sizeof(entry), "f%03d.txt;\\product\\data;\\data", i);
         script.Set("Files_File", key, entry);
@@ -122,11 +124,11 @@ static Ini TxnScript()
         .Set("ShortCut_File", "Icon000", "Txn Agent;FileAgent.exe")
         .Set("ShortCut_File", "Icon001", "Txn Read Me;readme.txt")
         .Set("StartUp_File", "Icon000", "Txn Monitor;FileAgent.exe")
-        .Set("UnInstLog", "UnInstLog", kTxnLog)
+        .Set("UnInstLog", "UnInstLog", logPath)
         .Set("UnInstLog", "RegistKey", kUninstallKey)
         .Set("UnInstLog", "DispName", "Veltrane CaptureKit FileAgent")
         .Set("UnInstLog", "ExeFile",
-             std::string("@WINDOWSDIR\\ckuninst.exe ") + kTxnLog)
+             std::string("@WINDOWSDIR\\ckuninst.exe ") + logPath)
         .Set("UnInstLog", "DispIcon", "FileAgent.exe");
     return script;
 }
@@ -159,6 +161,19 @@ static void WriteMedia(const std::string &media, size_t librarySize)
                    "[Language]\r\nLang00=English;eng\r\nDefault=English\r\n");
     WriteFileBytes(media + "\\eng\\message.ini", TxnCatalog().Text());
     WriteFileBytes(media + "\\eng\\copy_ns.ini", TxnScript().Text());
+}
+
+void TxnMachine::RewriteScript(const TxnMedia &media,
+                               const std::string &logPath, int dataFiles)
+{
+    char name[32];
+    for (int i = kTxnDataFiles; i < dataFiles; i++) {
+        snprintf(name, sizeof(name), "\\product\\data\\f%03d.txt", i);
+        if (!FileExists(media.folder + name))
+            WriteFileBytes(media.folder + name, Garbage(64, (unsigned)i));
+    }
+    WriteFileBytes(media.folder + "\\eng\\copy_ns.ini",
+                   TxnScript(logPath, dataFiles).Text());
 }
 
 // Written once; the folder lives as long as the program.
@@ -279,29 +294,49 @@ void TxnMachine::CloseRunWindows()
     CloseFolderWindows(kWaitMs);
 }
 
-int TxnMachine::RunSetup(const TxnMedia &media, const std::string &onError,
-                         const std::function<bool()> &endWhen)
+// The answer file of a run reporting to report, named after the report
+// so that two runs side by side keep theirs.
+static std::string WriteAnswers(const TxnMedia &media,
+                                const std::string &report,
+                                const std::string &onError)
 {
     Ini answers;
     answers.Set("Setup", "Language", "eng")
         .Set("Setup", "Destination", kTxnDestination)
         .Set("Setup", "Group", kTxnGroup)
-        .Set("Setup", "Report", report_);
+        .Set("Setup", "Report", report);
     if (!onError.empty())
         answers.Set("Setup", "OnError", onError);
-    WriteFileBytes(media.folder + "\\answers.ini", answers.Text());
-    DeleteFileA(report_.c_str());
-    int code = RunProcessEndedWhen(
-        "\"" + media.folder + "\\setup.exe\" -s -aanswers.ini", media.folder,
-        endWhen);
+    std::string name =
+        "answers" + std::to_string(std::hash<std::string>()(report) % 1000) +
+        ".ini";
+    WriteFileBytes(media.folder + "\\" + name, answers.Text());
+    DeleteFileA(report.c_str());
+    return name;
+}
+
+std::string TxnMachine::SetupCommandLine(const TxnMedia &media,
+                                         const std::string &report,
+                                         const std::string &onError)
+{
+    return "\"" + media.folder + "\\setup.exe\" -s -a" +
+           WriteAnswers(media, report, onError);
+}
+
+int TxnMachine::RunSetup(const TxnMedia &media, const std::string &onError,
+                         const std::function<bool()> &endWhen)
+{
+    int code = RunProcessEndedWhen(SetupCommandLine(media, report_, onError),
+                                   media.folder, endWhen);
     CloseRunWindows();
     return code;
 }
 
-int TxnMachine::RunUninstall(const std::function<bool()> &endWhen)
+int TxnMachine::RunUninstall(const std::function<bool()> &endWhen,
+                             const std::string &log)
 {
     int code = RunProcessEndedWhen("\"" + BuildFolder() +
-                                       "\\uninstall.exe\" -s " + kTxnLog,
+                                       "\\uninstall.exe\" -s " + log,
                                    "", endWhen);
     CloseRunWindows();
     return code;
@@ -398,6 +433,12 @@ std::vector<std::string> TxnMachine::Report() const
          start = end + 2)
         lines.push_back(text.substr(start, end - start));
     return lines;
+}
+
+std::string TxnMachine::LastLine() const
+{
+    std::vector<std::string> lines = Report();
+    return lines.empty() ? "<no report>" : lines.back();
 }
 
 static std::string Lower(std::string text)

@@ -54,12 +54,25 @@ public:
 
     static void ResetMachine();
 
+    // The media's install script with another uninstall log and dataFiles
+    // data files (their sources written when missing); called with
+    // kTxnLog and kTxnDataFiles it is as written at first.
+    static void RewriteScript(const TxnMedia &media,
+                              const std::string &logPath,
+                              int dataFiles = kTxnDataFiles);
+
     // setup.exe -s -aanswers.ini (answers written first, the report asked
     // for); endWhen as RunProcessEndedWhen's.
     int RunSetup(const TxnMedia &media, const std::string &onError = "",
                  const std::function<bool()> &endWhen = nullptr);
-    // uninstall.exe -s on the sample's log.
-    int RunUninstall(const std::function<bool()> &endWhen = nullptr);
+    // Its command line, the answers written first, reporting to report:
+    // for a run started by the test itself.
+    static std::string SetupCommandLine(const TxnMedia &media,
+                                        const std::string &report,
+                                        const std::string &onError = "");
+    // uninstall.exe -s on the sample's log (or on log).
+    int RunUninstall(const std::function<bool()> &endWhen = nullptr,
+                     const std::string &log = kTxnLog);
 
     // "in progress", "complete", "<no state>" or "<no log>".
     static std::string LogState();
@@ -75,6 +88,7 @@ protected:
     void TearDown() override;
 
     std::vector<std::string> Report() const;
+    std::string LastLine() const;
     // Whether a line of the report holds text (case-insensitive).
     bool Reported(const std::string &text) const;
 

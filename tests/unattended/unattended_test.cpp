@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/setup_limits.h"
+#include "install/run_lock.h"
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/test_support.h"
 
@@ -195,10 +196,13 @@ TEST_F(Unattended, RefusalsEndBeforeAnyFile)
               LastLine());
     EXPECT_EQ(2u, Report().size());  // the start and the result
 
-    HANDLE mutex = CreateMutexA(NULL, TRUE, "Tovrin");
-    EXPECT_EQ(1, Run());
+    // The machine-wide run lock, held as another setup holds it.
+    HANDLE mutex = CreateMutexA(
+        NULL, TRUE, (std::string("Global\\") + kRunLockName).c_str());
+    EXPECT_EQ(8, Run());
     CloseHandle(mutex);
-    EXPECT_EQ("result: not started, another setup is running (exit code 1)",
+    EXPECT_EQ("result: not started, another installation is running; "
+              "nothing was changed, try again later (exit code 8)",
               LastLine());
 
     WriteAnswers(Ini().Set("Setup", "Language", "fra"));
