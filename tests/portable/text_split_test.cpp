@@ -88,6 +88,9 @@ TEST(ParseCommandLine, UnattendedAndAnswerTokens)
     EXPECT_TRUE(Parse("-S").options.unattended);
     EXPECT_FALSE(Parse("-silent").options.unattended);
     EXPECT_FALSE(Parse("x-s").options.unattended);
+    EXPECT_TRUE(Parse("-aa.ini -V").options.verifyMedia);
+    EXPECT_FALSE(Parse("-verify").options.verifyMedia);
+    EXPECT_FALSE(Parse("-s").options.verifyMedia);
     EXPECT_STREQ("B.INI", Parse("-aa.ini -AB.INI").options.answerFile);
     p = Parse("-a");
     EXPECT_TRUE(p.options.answerGiven);
