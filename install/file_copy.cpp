@@ -626,7 +626,7 @@ static bool AskAboutTarget(const char *name, const char *judged,
         ReportLine("not copied: %s (%s)", name,
                    DescribeTargetPathVerdict(verdict));
         CopyFailureChoice choice =
-            s_policy != NULL ? s_policy(s_policyContext, name,
+            s_policy != NULL ? s_policy(s_policyContext, "", name,
                                         ERROR_BAD_PATHNAME)
                              : COPY_FAILURE_IGNORE;
         if (choice == COPY_FAILURE_ABORT) {
