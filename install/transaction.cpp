@@ -201,7 +201,6 @@ static bool BackUpShortcutFile(const char *link)
     ReportLine("rollback: the shortcut %s cannot be kept", link);
     return false;
 }
-}
 
 bool JournalShortcutFile(const char *link)
 {
