@@ -61,6 +61,28 @@ static unsigned long long FileSizeOf(const char *path)
            found.nFileSizeLow;
 }
 
+// Whether the folder of target exists, remembered for the last folder: the
+// entries of a section mostly share one, and under Wine a look-up of a
+// name in a folder scans the folder.
+static char s_folder[PATH_SIZE];   // "" before the first look-up
+static bool s_folderExists;
+
+static bool FolderOfTargetExists(const char *target)
+{
+    char folder[PATH_SIZE];
+    CopyText(folder, sizeof(folder), target);
+    char *separator = FindLastSeparator(folder);
+    if (separator != NULL)
+        *separator = '\0';
+    if (strcmp(folder, s_folder) != 0) {
+        CopyText(s_folder, sizeof(s_folder), folder);
+        DWORD attributes = GetFileAttributesA(folder);
+        s_folderExists = attributes != INVALID_FILE_ATTRIBUTES &&
+                         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return s_folderExists;
+}
+
 static void AddEntry(void *context, const char *source, const char *target)
 {
     SideSums *sides = (SideSums *)context;
@@ -70,7 +92,8 @@ static void AddEntry(void *context, const char *source, const char *target)
     sides->reportBytes += ReportBytesPerFile(length);
     VolumeNeed *volume = VolumeOf(target);
     if (volume != NULL)
-        AddFileNeed(&s_needs, volume, FileSizeOf(source), FileSizeOf(target));
+        AddFileNeed(&s_needs, volume, FileSizeOf(source),
+                    FolderOfTargetExists(target) ? FileSizeOf(target) : 0);
 }
 
 static void AddSideFile(const char *path, unsigned long long bytes)
@@ -85,6 +108,7 @@ static void MeasureRun(const char *const *sections, int count,
                        const char *logPath)
 {
     memset(&s_needs, 0, sizeof(s_needs));
+    s_folder[0] = '\0';
     SideSums sides = {};
     for (int i = 0; i < count; i++)
         VisitSectionFiles(g_scriptPath, g_destinationFolder, sections[i],
