@@ -151,8 +151,10 @@ bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
 // maps (a loaded library). Such a target waits for the restart.
 static bool IsHeldTarget(const char *target, DWORD error)
 {
-    if (!Exists(target))
-        return false;
+    DWORD attributes = GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;   // no file: nothing another program could hold
     return error == ERROR_SHARING_VIOLATION ||
            error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }

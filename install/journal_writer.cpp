@@ -244,6 +244,16 @@ int ReadTransactionNumber(const char *logPath, const char *key)
     return (int)GetPrivateProfileIntA(kTransactionSection, key, 0, file);
 }
 
+void ReadTransactionText(const char *logPath, const char *key, char *text,
+                         size_t size)
+{
+    char file[PATH_SIZE];
+    text[0] = '\0';
+    if (FindJournalFile(logPath, file, sizeof(file)))
+        GetPrivateProfileStringA(kTransactionSection, key, "", text,
+                                 (DWORD)size, file);
+}
+
 bool WriteTransactionState(const char *logPath, const char *state)
 {
     return WriteTransactionKey(logPath, "State", state);
@@ -293,16 +303,35 @@ static bool ClearEarlierJournal(const char *logPath, const char *journal,
     return true;
 }
 
-static bool StartJournal(const char *logPath, bool logExisted, DWORD *error)
+// Appends "key=value" and its NUL to the section lines at *length.
+static bool AddLine(char *lines, size_t size, size_t *length, const char *key,
+                    const char *value)
 {
-    // Both keys in one replacement of the file: "State=...", NUL,
-    // "LogExisted=1", NUL, NUL.
-    char lines[64];
-    int length = snprintf(lines, sizeof(lines), "State=%s", kStateInProgress);
-    const char existed[] = "LogExisted=1";
-    memset(lines + length, 0, sizeof(lines) - (size_t)length);
-    if (logExisted)
-        memcpy(lines + length + 1, existed, sizeof(existed));
+    int added = snprintf(lines + *length, size - *length, "%s=%s", key, value);
+    if (added < 0 || *length + (size_t)added + 2 > size)
+        return false;
+    *length += (size_t)added + 1;
+    lines[*length] = '\0';
+    return true;
+}
+
+static bool StartJournal(const char *logPath, bool logExisted,
+                         const char *createdFolder, DWORD *error)
+{
+    // Every key in one replacement of the file: "State=...", NUL,
+    // "LogExisted=1", NUL, ..., NUL.
+    char lines[PATH_SIZE + 64];
+    size_t length = 0;
+    lines[0] = '\0';
+    if (!AddLine(lines, sizeof(lines), &length, "State", kStateInProgress) ||
+        (logExisted &&
+         !AddLine(lines, sizeof(lines), &length, "LogExisted", "1")) ||
+        (createdFolder[0] != '\0' &&
+         !AddLine(lines, sizeof(lines), &length, "CreatedLogFolder",
+                  createdFolder))) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
     SectionChange change = {kTransactionSection, lines};
     if (ChangeJournal(logPath, WriteSectionLines, &change, kStateInProgress,
                       error))
@@ -313,7 +342,8 @@ static bool StartJournal(const char *logPath, bool logExisted, DWORD *error)
     return false;
 }
 
-bool OpenJournal(const char *logPath, bool logExisted, DWORD *error)
+bool OpenJournal(const char *logPath, bool logExisted,
+                 const char *createdFolder, DWORD *error)
 {
     memset(&s_journal, 0, sizeof(s_journal));
     *error = ERROR_SUCCESS;
@@ -328,7 +358,7 @@ bool OpenJournal(const char *logPath, bool logExisted, DWORD *error)
         return false;
     }
     if (!ClearEarlierJournal(logPath, journal, copy, error) ||
-        !StartJournal(logPath, logExisted, error))
+        !StartJournal(logPath, logExisted, createdFolder, error))
         return false;
     s_journal.open = true;
     s_journal.stepNumber = 1;

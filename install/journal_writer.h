@@ -24,7 +24,10 @@
 // a full volume, an unwritable folder), or when a journal is there that
 // was not finished: that one belongs to another run (ERROR_ALREADY_EXISTS)
 // and is left alone.
-bool OpenJournal(const char *logPath, bool logExisted, DWORD *error);
+// createdFolder, when not empty, is the outermost folder the run made for
+// the log itself (kept as [Transaction] CreatedLogFolder).
+bool OpenJournal(const char *logPath, bool logExisted,
+                 const char *createdFolder, DWORD *error);
 
 // Whether a write of the open journal failed, and the system's reason.
 bool HasJournalFailed();
@@ -78,3 +81,5 @@ TransactionState ReadTransactionState(const char *logPath);
 bool WriteTransactionKey(const char *logPath, const char *key,
                          const char *value);
 int ReadTransactionNumber(const char *logPath, const char *key);
+void ReadTransactionText(const char *logPath, const char *key, char *text,
+                         size_t size);

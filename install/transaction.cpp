@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/folders.h"
 #include "common/platform.h"
 #include "core/log/journal.h"
 #include "core/log/log_names.h"
@@ -59,6 +60,84 @@ static int s_recentNext;
 static bool s_recentCreated[kRecentFolders];
 static JournalStep s_step;
 
+static bool AddPathStep(JournalStepKind kind, const char *path,
+                        const char *tag);
+
+// The log's folder, made when it is missing: a script may keep its log in
+// the destination, which the run itself creates. *outermost is the first
+// folder made ("" when none was). Returns false when it cannot be made.
+static bool MakeLogFolder(const char *logFile, char *outermost, size_t size)
+{
+    outermost[0] = '\0';
+    char folder[PATH_SIZE];
+    CopyText(folder, sizeof(folder), logFile);
+    char *separator = FindLastSeparator(folder);
+    if (separator == NULL)
+        return true;
+    *separator = '\0';
+    if (Exists(folder))
+        return true;
+    char probe[PATH_SIZE];
+    CopyText(probe, sizeof(probe), folder);
+    CopyText(outermost, size, folder);
+    for (;;) {
+        char *cut = FindLastSeparator(probe);
+        if (cut == NULL)
+            break;
+        *cut = '\0';
+        if (probe[0] == '\0' || Exists(probe) || strchr(probe, '\\') == NULL)
+            break;
+        CopyText(outermost, size, probe);
+    }
+    CreateFolderPath(folder);
+    return Exists(folder);
+}
+
+// The folders made for the log go into the journal as the run's first
+// steps, outermost first, so that the log lists them as created.
+static bool JournalLogFolders(const char *logFile, const char *outermost)
+{
+    size_t start = strlen(outermost);
+    char folder[PATH_SIZE];
+    CopyText(folder, sizeof(folder), logFile);
+    *FindLastSeparator(folder) = '\0';
+    for (char *p = folder + start;; p = NextChar(p)) {
+        if (*p != '\\' && *p != '\0')
+            continue;
+        char kept = *p;
+        *p = '\0';
+        bool added = AddPathStep(STEP_FOLDER, folder, NULL);
+        *p = kept;
+        if (!added || kept == '\0')
+            return added && FlushJournal();
+    }
+}
+
+// Removes the empty folders from the log's own up to outermost, once the
+// rollback took the log and its journal out of them.
+static void RemoveLogFolders(const char *logPath, const char *outermost)
+{
+    char folder[PATH_SIZE];
+    size_t length = strlen(outermost);
+    if (length == 0 || !ResolveLogFile(logPath, folder, sizeof(folder)) ||
+        strncmp(folder, outermost, length) != 0)
+        return;
+    for (char *cut = FindLastSeparator(folder);
+         cut != NULL && (size_t)(cut - folder) >= length;
+         cut = FindLastSeparator(folder)) {
+        *cut = '\0';
+        if (!RemoveEmptyFolder(folder))
+            return;
+    }
+}
+
+static void UndoBegin(const char *logPath, const char *outermost)
+{
+    CloseJournal();
+    RemoveJournal(logPath);
+    RemoveLogFolders(logPath, outermost);
+}
+
 bool BeginTransaction(const char *logPath, DWORD *error)
 {
     memset(s_recentFolders, 0, sizeof(s_recentFolders));
@@ -66,13 +145,25 @@ bool BeginTransaction(const char *logPath, DWORD *error)
     s_recentNext = 0;
     char logFile[PATH_SIZE];
     char backup[PATH_SIZE];
-    bool existed = logPath[0] != '\0' &&
-                   ResolveLogFile(logPath, logFile, sizeof(logFile)) &&
-                   IsFile(logFile);
+    char outermost[PATH_SIZE] = "";
+    bool resolved = logPath[0] != '\0' &&
+                    ResolveLogFile(logPath, logFile, sizeof(logFile));
+    bool existed = resolved && IsFile(logFile);
+    if (resolved && !MakeLogFolder(logFile, outermost, sizeof(outermost))) {
+        *error = GetLastError();
+        return false;
+    }
     // The journal first: it refuses to start over another run's, whose
     // log backup must then stay as it is.
-    if (!OpenJournal(logPath, existed, error))
+    if (!OpenJournal(logPath, existed, outermost, error)) {
+        RemoveLogFolders(logPath, outermost);
         return false;
+    }
+    if (outermost[0] != '\0' && !JournalLogFolders(logFile, outermost)) {
+        *error = JournalFailure();
+        UndoBegin(logPath, outermost);
+        return false;
+    }
     if (!existed)
         return true;
     // A copy, not a rename: the run goes on writing the log. Without it a
@@ -86,8 +177,7 @@ bool BeginTransaction(const char *logPath, DWORD *error)
         *error = GetLastError();
         DeleteFileA(backup);
     }
-    CloseJournal();
-    RemoveJournal(logPath);
+    UndoBegin(logPath, outermost);
     return false;
 }
 
@@ -450,7 +540,11 @@ InstallOutcome RollBackInstallation(const char *logPath)
         return INSTALL_ROLLBACK_LEFT;
     }
     // The journal goes last: a rollback cut short before it is done again.
+    char logFolder[PATH_SIZE];
+    ReadTransactionText(logPath, "CreatedLogFolder", logFolder,
+                        sizeof(logFolder));
     RemoveJournal(logPath);
+    RemoveLogFolders(logPath, logFolder);
     ReportLine("rollback: done, %d step(s) undone", state.steps);
     return INSTALL_ROLLED_BACK;
 }
