@@ -74,10 +74,6 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
     return false;
 }
 
-// Whether every copied file is flushed to disk before it is put in place
-// (see README, "Transactions", for what it costs).
-static const bool kFlushCopies = true;
-
 // One buffer for every copy: large files go in few reads and writes.
 static char s_copyBuffer[COPY_BUFFER_SIZE];
 
@@ -101,7 +97,8 @@ static bool CopyContents(HANDLE from, HANDLE to)
     }
 }
 
-bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
+bool CopyToTemporary(const char *source, const char *temporary, bool flush,
+                     DWORD *error)
 {
     HANDLE from = CreateFileA(source, GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -119,10 +116,7 @@ bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
     }
     FILETIME written;
     bool copied = CopyContents(from, to);
-    // The new file's data reach the disk before its name takes the
-    // target's: the commit deletes the old file's backup, and a power
-    // loss after it must find the new bytes.
-    if (copied && kFlushCopies && !FlushFileBuffers(to))
+    if (copied && flush && !FlushFileBuffers(to))
         copied = false;
     if (!copied)
         *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
