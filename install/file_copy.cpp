@@ -403,7 +403,12 @@ static CopyResult CopyIntoPlace(PlannedCopy *plan, DWORD *error)
     FormSidePath(plan->target, plan->tag, ".tmp", temporary,
                  sizeof(temporary));
     FormSidePath(plan->target, plan->tag, ".bak", backup, sizeof(backup));
-    if (!CopyToTemporary(plan->source, temporary, error)) {
+    // A file that replaces one is flushed before it takes the target's
+    // name: the commit deletes the old file's backup, and a power loss
+    // after that must find the new bytes. Flushing every new file as well
+    // made a run of 999 small files 2.5 times slower (README).
+    bool replaces = plan->exists && !plan->isFolder;
+    if (!CopyToTemporary(plan->source, temporary, replaces, error)) {
         DeleteFileA(temporary);
         return COPY_FAILED;
     }

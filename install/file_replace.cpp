@@ -75,10 +75,6 @@ bool ChooseSideTag(const char *target, char *tag, size_t size)
     return false;
 }
 
-// Whether every copied file is flushed to disk before it is put in place
-// (see README, "Transactions", for what it costs).
-static const bool kFlushCopies = true;
-
 // One buffer for every copy: large files go in few reads and writes.
 static char s_copyBuffer[COPY_BUFFER_SIZE];
 
@@ -105,7 +101,8 @@ static bool CopyContents(HANDLE from, HANDLE to, MediaFileCheck *check)
     }
 }
 
-bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
+bool CopyToTemporary(const char *source, const char *temporary, bool flush,
+                     DWORD *error)
 {
     HANDLE from = CreateFileA(source, GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -132,10 +129,10 @@ bool CopyToTemporary(const char *source, const char *temporary, DWORD *error)
         copied = false;   // damaged on the medium: never put in place
     if (copied && GetFileTime(from, NULL, NULL, &written))
         SetFileTime(to, NULL, NULL, &written);
-    // The new file's data reach the disk before its name takes the
-    // target's: the commit deletes the old file's backup, and a power
-    // loss after it must find the new bytes.
-    if (copied && kFlushCopies && !FlushFileBuffers(to)) {
+    // A file that replaces an earlier one reaches the disk before its name
+    // takes the target's: the commit deletes the old file's backup, and a
+    // power loss after it must find the new bytes.
+    if (copied && flush && !FlushFileBuffers(to)) {
         copied = false;
         *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
                                                  : (DWORD)ERROR_WRITE_FAULT;

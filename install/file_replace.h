@@ -1,11 +1,12 @@
 // A file put in place so that its target is always either the old file or
-// the whole new one: copied to a temporary name in the target's folder and
-// flushed, then put over the target with the old file kept under a backup
-// name there: on the NT family the backup is a second name of the old file
-// (a hard link, or a copy where the volume has none) and one rename puts
-// the new file over the target; the 95 family has two renames, and the
-// target is briefly absent between them. A target held open by another program, whatever its share
-// mode, is replaced at the next restart instead.
+// the whole new one: copied to a temporary name in the target's folder
+// (flushed when it replaces a file), then put over the target with the
+// old file kept under a backup name there: on the NT family the backup is
+// a second name of the old file (a hard link, or a copy where the volume
+// has none) and one rename puts the new file over the target; the 95
+// family has two renames, and the target is briefly absent between them.
+// A target held open by another program, whatever its share mode, is
+// replaced at the next restart instead.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +25,9 @@ bool ChooseSideTag(const char *target, char *tag, size_t size);
 // the source's times and no attribute: a file from read-only media is
 // installed writable. Returns false with *error set; a failed copy may
 // leave temporary behind for the caller to delete.
-bool CopyToTemporary(const char *source, const char *temporary, DWORD *error);
+// With flush the data reach the disk before the call returns.
+bool CopyToTemporary(const char *source, const char *temporary, bool flush,
+                     DWORD *error);
 
 enum PlacedFile {
     PLACED_NOW,          // the target is the new file
