@@ -120,12 +120,15 @@ static void FlushToDisk(const char *path)
 
 typedef BOOL (*JournalChange)(const char *file, const void *context);
 
+// FindFirstFileA rather than GetFileAttributesExA, which Windows 95 lacks.
 static LONGLONG FileSize(const char *path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
         return -1;
-    return ((LONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    FindClose(search);
+    return ((LONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
 }
 
 // Whether the copy holds the state written and no less than the journal
