@@ -10,6 +10,7 @@
 #include "common/folders.h"
 #include "core/progman/progman_commands.h"
 #include "core/log/log_reader.h"
+#include "core/text/target_path.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
@@ -252,9 +253,12 @@ static bool FormEntryLink(const char *folder, const char *title, char *link,
         return false;
     }
     // A title such as "..\x" would lead out of the group, to a file no
-    // rollback or uninstall may remove.
-    if (!IsRemovablePath(link)) {
-        ReportShortcutNotMade(title, "the title leads out of the group");
+    // rollback or uninstall may remove; "a?b" names no file at all.
+    TargetPathVerdict verdict = JudgeTargetPath(link);
+    if (verdict != TARGET_PATH_OK) {
+        ReportShortcutNotMade(title, verdict == TARGET_PATH_DOT_COMPONENT
+                                         ? "the title leads out of the group"
+                                         : DescribeTargetPathVerdict(verdict));
         return false;
     }
     return true;

@@ -80,7 +80,7 @@ TEST_F(ShortcutFiles, MadeReadBackReportedAndRolledBackWithoutProgman)
     // A title no file can be named after: a report line, and exit code 5.
     EXPECT_EQ(2, CountShortcutFailures());
     EXPECT_NE(std::string::npos,
-              Report().find("shortcut not made: Bad?Name (error 0x"))
+              Report().find("shortcut not made: Bad?Name (a character no file name may hold)"))
         << Report();
     EXPECT_NE(std::string::npos,
               Report().find("shortcut not made: ..\\Up (the title leads out"));
