@@ -447,7 +447,8 @@ TEST_F(Unattended, ChecksumListGuardsEveryCopyAndTheMediaCheck)
     EXPECT_EQ(10, Run());
     EXPECT_TRUE(Reported("damaged on the medium: " + media_ +
                          "\\product\\app\\readme.txt (its SHA-256 differs"));
-    EXPECT_TRUE(Reported("not copied: " + destination + "\\readme.txt (error "));
+    EXPECT_TRUE(Reported("not copied: " + destination + "\\readme.txt from " +
+                         media_ + "\\product\\app\\readme.txt (error "));
     EXPECT_EQ("result: failed, a file is damaged on the medium; the machine "
               "is as it was (exit code 10)",
               LastLine());
