@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -19,6 +21,9 @@
 namespace {
 
 const char kSmallDrive[] = "Q:\\";
+// The same volume through a folder of C:: the free-space check before the
+// run judges C: there, so the run starts and meets the full volume itself.
+const char kSmallDriveFolder[] = "C:\\small-drive\\";
 
 // setup.exe -s as a process the test holds: paused, killed or awaited.
 class HeldProcess {
@@ -172,12 +177,14 @@ TEST_F(Edges, AJournalThatCannotBeWrittenRefusesTheRunWithNothingChanged)
              if (HasSmallDrive())
                  FillSmallDrive(0);
          },
-         std::string(kSmallDrive) + "edge.log", "(error 112:"},
+         std::string(kSmallDriveFolder) + "edge.log", "(error 112:"},
     };
     MachineSnapshot before = Now();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.log.compare(0, 3, kSmallDrive) == 0 && !HasSmallDrive()) {
+        if (c.log.compare(0, strlen(kSmallDriveFolder), kSmallDriveFolder) ==
+                0 &&
+            !HasSmallDrive()) {
             printf("skipped (%s): the small drive Q: is not mapped\n", c.name);
             continue;
         }
@@ -208,14 +215,15 @@ TEST_F(Edges, AJournalThatFailsMidRunIsRolledBack)
 {
     if (!HasSmallDrive())
         GTEST_SKIP() << "the small drive Q: is not mapped";
-    const std::string log = std::string(kSmallDrive) + "edge.log";
+    const std::string log = std::string(kSmallDriveFolder) + "edge.log";
     RewriteScript(SmallMedia(), log, 640);
     FillSmallDrive(48 * 1024);
     MachineSnapshot before = Now();
     int code = RunSetup(SmallMedia());
     std::string last = LastLine();
     EXPECT_TRUE(code == 7 || code == 14) << last;
-    EXPECT_TRUE(Reported("journal: Q:\\edge.log.jnl cannot be written"))
+    EXPECT_TRUE(
+        Reported("journal: C:\\small-drive\\edge.log.jnl cannot be written"))
         << last;
     EXPECT_TRUE(Reported("rollback:")) << last;
     if (code == 7) {
@@ -303,7 +311,7 @@ TEST_F(Edges, AFullDiskIsReportedAsAFullDisk)
         GTEST_SKIP() << "the small drive Q: is not mapped";
     Ini answers;
     answers.Set("Setup", "Language", "eng")
-        .Set("Setup", "Destination", "Q:\\edge")
+        .Set("Setup", "Destination", "C:\\small-drive\\edge")
         .Set("Setup", "Report", report_);
     WriteFileBytes(SmallMedia().folder + "\\full.ini", answers.Text());
     FillSmallDrive(64 * 1024);
@@ -311,7 +319,7 @@ TEST_F(Edges, AFullDiskIsReportedAsAFullDisk)
                                          "\\setup.exe\" -s -afull.ini",
                                      SmallMedia().folder, nullptr));
     CloseRunWindows();
-    EXPECT_TRUE(Reported("not copied: Q:\\edge\\")) << LastLine();
+    EXPECT_TRUE(Reported("not copied: C:\\small-drive\\edge\\")) << LastLine();
     EXPECT_TRUE(Reported("(error 112:")) << LastLine();
     EXPECT_FALSE(Reported("does not fit a path"));
     EXPECT_EQ("", SnapshotDifference(Before(), Now()));
