@@ -120,27 +120,37 @@ static void FlushToDisk(const char *path)
 
 typedef BOOL (*JournalChange)(const char *file, const void *context);
 
-// FindFirstFileA rather than GetFileAttributesExA, which Windows 95 lacks.
-static LONGLONG FileSize(const char *path)
+// The entries of a journal file, counted by their '=' (a path may hold one
+// too, but the journal and its copy hold the same paths): the profile
+// service rewrites the whole file on every write, blank lines and blanks
+// around the '=' as it likes, but keeps every entry. -1 when unreadable.
+static LONGLONG CountEntries(const char *path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
+    HANDLE file = CreateFileA(path, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return -1;
-    FindClose(search);
-    return ((LONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    LONGLONG count = 0;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, NULL) && got > 0)
+        for (DWORD i = 0; i < got; i++)
+            count += buffer[i] == '=';
+    CloseHandle(file);
+    return count;
 }
 
-// Whether the copy holds the state written and no less than the journal
+// Whether the copy holds the state written and every entry of the journal
 // it replaces: a profile write on a full volume may leave a file cut short
-// and still say it succeeded. A state value is a few bytes shorter at most.
-static bool IsWholeCopy(const char *copy, LONGLONG journalSize,
+// and still say it succeeded.
+static bool IsWholeCopy(const char *copy, LONGLONG journalEntries,
                         const char *state)
 {
     char read[32];
     GetPrivateProfileStringA(kTransactionSection, "State", "", read,
                              sizeof(read), copy);
-    return strcmp(read, state) == 0 && FileSize(copy) >= journalSize - 16;
+    return strcmp(read, state) == 0 && CountEntries(copy) >= journalEntries;
 }
 
 // Applies change to a copy of the journal and puts the copy in its place;
@@ -156,9 +166,9 @@ static bool ChangeJournal(const char *logPath, JournalChange change,
     *error = ERROR_FILENAME_EXCED_RANGE;
     if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
         return false;
-    LONGLONG journalSize = 0;
+    LONGLONG journalEntries = 0;
     if (IsFile(journal)) {
-        journalSize = FileSize(journal);
+        journalEntries = CountEntries(journal);
         if (!CopyFileA(journal, copy, FALSE)) {
             *error = GetLastError();
             DeleteFileA(copy);
@@ -168,11 +178,11 @@ static bool ChangeJournal(const char *logPath, JournalChange change,
     } else if (IsFile(copy)) {
         // A copy without a journal is the whole journal of a replacement
         // cut short; it goes on.
-        journalSize = FileSize(copy);
+        journalEntries = CountEntries(copy);
     }
     SetLastError(ERROR_SUCCESS);
-    bool written = change(copy, context) && IsWholeCopy(copy, journalSize,
-                                                        state);
+    bool written = change(copy, context) &&
+                   IsWholeCopy(copy, journalEntries, state);
     if (written) {
         FlushToDisk(copy);
         written = MoveFileOver(copy, journal);

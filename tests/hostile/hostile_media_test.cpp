@@ -293,7 +293,8 @@ TEST_F(HostileMedia, ListOf999Entries)
                              destination_ + "\" --group \"Hostile Engine\"",
                          &boxes, 300000);
     EXPECT_EQ(0, code);
-    EXPECT_EQ(0u, UnexpectedBoxes(boxes).size()) << boxes[0];
+    for (const std::string &box : UnexpectedBoxes(boxes))
+        ADD_FAILURE() << "box: " << box;
     EXPECT_EQ("f998.txt", ReadFileBytes(destination_ + "\\f998.txt"));
     EXPECT_FALSE(FileExists(destination_ + "\\f999.txt"));
     std::vector<std::string> files = SectionValues(log_, "Files_File", "FILE");
