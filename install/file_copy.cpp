@@ -804,28 +804,6 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     return recorded ? 1 : 0;
 }
 
-int SetSectionAttributes(const char *scriptPath,
-                         const char *destinationFolder,
-                         const char *fileSection, DWORD attributes,
-                         int allUsers)
-{
-    FileSectionReader reader;
-    OpenFileSection(&reader, scriptPath, fileSection, true);
-    ForgetExpandedFields();
-    int count = CountEntries(&reader);
-    for (int index = 0; index < count; index++) {
-        FileEntry entry;
-        ReadFileEntry(&reader, index, &entry);
-        char folder[PATH_SIZE];
-        char target[PATH_SIZE];
-        if (FormDestination(&entry, destinationFolder, allUsers, folder,
-                            sizeof(folder), target, sizeof(target)))
-            SetFileAttributesA(target, attributes);
-    }
-    CloseFileSection(&reader);
-    return 1;
-}
-
 void VisitSectionFiles(const char *scriptPath, const char *destinationFolder,
                        const char *fileSection, int allUsers,
                        SectionFileVisitor visit, void *context)
@@ -846,4 +824,20 @@ void VisitSectionFiles(const char *scriptPath, const char *destinationFolder,
             visit(context, source, target);
     }
     CloseFileSection(&reader);
+}
+
+static void SetTargetAttributes(void *context, const char *,
+                                const char *target)
+{
+    SetFileAttributesA(target, *(const DWORD *)context);
+}
+
+int SetSectionAttributes(const char *scriptPath,
+                         const char *destinationFolder,
+                         const char *fileSection, DWORD attributes,
+                         int allUsers)
+{
+    VisitSectionFiles(scriptPath, destinationFolder, fileSection, allUsers,
+                      SetTargetAttributes, &attributes);
+    return 1;
 }
