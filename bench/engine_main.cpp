@@ -25,12 +25,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/registry_writers.h"
+#include "common/setup_state.h"
+#include "core/setup_limits.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
-#include "core/setup_limits.h"
-#include "common/setup_state.h"
-#include "install/install_run.h"
-#include "install/registry_writers.h"
+#include "progress/install_progress.h"
 #include "resources/resource.h"
 
 struct EngineOptions {

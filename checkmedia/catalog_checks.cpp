@@ -7,14 +7,14 @@
 #include "checkmedia/checked_read.h"
 #include "checkmedia/checks.h"
 #include "checkmedia/media_folder.h"
-#include "core/text/dbcs.h"
-#include "core/text/ini_reader.h"
-#include "core/setup_limits.h"
 #include "core/catalog/catalog_key.h"
 #include "core/catalog/control_text_table.h"
 #include "core/catalog/dib_format.h"
 #include "core/catalog/font_spec.h"
 #include "core/catalog/picture_name.h"
+#include "core/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/text/ini_reader.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ const CatalogKey kCatalogKeys[] = {
     {"MessageBox", "QUIT_SETUP", CATALOG_TEXT_SIZE, KEY_NEEDED},
     {"MessageBox", "TITLE_MESSAGE", CATALOG_TEXT_SIZE, KEY_NEEDED},
     {"MessageBox", "INPUT_ERROR", CATALOG_TEXT_SIZE, KEY_NEEDED},
-    // The transaction's boxes read these wider (install/copy_failure_box).
+    // The transaction's boxes read these wider (progress/run_boxes).
     {"MessageBox", "COPY_FAILED", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},
     {"MessageBox", "SETUP_CANCELLED", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},
     {"MessageBox", "EARLIER_UNDONE", CATALOG_BOX_TEXT_SIZE, KEY_OPTIONAL},

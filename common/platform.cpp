@@ -35,3 +35,15 @@ bool ReadWholeProfileSection(const char *section, char *buffer, DWORD size,
     buffer[0] = buffer[1] = '\0';
     return GetPrivateProfileSectionA(section, buffer, size, file) < size - 2;
 }
+
+bool PathExists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

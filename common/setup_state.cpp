@@ -3,6 +3,7 @@
 HINSTANCE g_instance;
 HWND g_backgroundWindow;
 char g_commandLine[COMMAND_LINE_SIZE];
+bool g_unattended;
 
 char g_programDirectory[PATH_SIZE];
 char g_languageCode[LANGUAGE_CODE_SIZE] = "jpn";

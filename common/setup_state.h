@@ -10,6 +10,10 @@
 extern HINSTANCE g_instance;
 extern HWND g_backgroundWindow;
 extern char g_commandLine[COMMAND_LINE_SIZE];
+// Set at entry for -s and -v (startup/unattended.cpp,
+// startup/media_verify.cpp): nobody is there, so no window of any
+// program is shown and the engine's messages become report lines.
+extern bool g_unattended;
 
 // Set by the start-up configuration (startup/startup_config.cpp), which
 // both the interactive and the unattended start go through.

@@ -6,7 +6,6 @@
 #include "common/setup_state.h"
 #include "core/script/answer_file.h"
 #include "core/text/dbcs.h"
-#include "install/copy_failure_box.h"
 
 // What stands at the path decides, not its name: nothing (a missing
 // folder shows when the file is made), or an earlier answer file (a
@@ -75,18 +74,3 @@ RecordOutcome RecordAnswers(const char *path, const char **refusedKey)
     return RECORD_NOT_WRITTEN;
 }
 
-void RecordAnswersIfAsked(HWND owner)
-{
-    if (!g_recordAsked)
-        return;
-    if (g_recordPath[0] == '\0') {
-        ShowAnswersNotRecorded(owner, "RECORD_NO_NAME", "");
-        return;
-    }
-    const char *refusedKey = NULL;
-    RecordOutcome outcome = RecordAnswers(g_recordPath, &refusedKey);
-    if (outcome == RECORD_VALUE_REFUSED)
-        ShowAnswersNotRecorded(owner, "RECORD_UNREADABLE", refusedKey);
-    else if (outcome != RECORD_WRITTEN)
-        ShowAnswersNotRecorded(owner, "RECORD_NOT_WRITTEN", g_recordPath);
-}

@@ -18,8 +18,3 @@ enum RecordOutcome {
 // *refusedKey names the answer of RECORD_VALUE_REFUSED.
 RecordOutcome RecordAnswers(const char *path, const char **refusedKey);
 
-// After a completed installation with a person there: records the answers
-// when -r asked for it; when they cannot be recorded, one box with
-// built-in texts owned by owner says so. The installation stands either
-// way.
-void RecordAnswersIfAsked(HWND owner);

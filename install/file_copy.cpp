@@ -4,18 +4,20 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/text/dbcs.h"
 #include "common/folders.h"
-#include "core/text/path_join.h"
+#include "common/install_report.h"
 #include "common/setup_state.h"
-#include "install/file_replace.h"
-#include "install/install_report.h"
 #include "core/script/folder_field.h"
 #include "core/script/script_entry.h"
+#include "core/text/ascii_case.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
 #include "core/text/target_path.h"
 #include "install/script_section.h"
-#include "install/journal_writer.h"
-#include "install/uninstall_log.h"
+#include "log/log_files.h"
+#include "log/uninstall_log.h"
+#include "transaction/file_replace.h"
+#include "transaction/journal_writer.h"
 
 // The number of entries of a file section: "SectionFiles" when it is
 // positive (at most MAX_SCRIPT_ENTRIES), otherwise the number of "file%03d"
@@ -382,7 +384,7 @@ static void PlanEntry(const FileSectionReader *reader, int index,
 enum CopyResult { COPIED, COPIED_AT_RESTART, COPY_FAILED };
 
 // The source copied to the temporary name and put in place (see
-// install/file_replace.h). A failed try leaves no temporary file.
+// transaction/file_replace.h). A failed try leaves no temporary file.
 static CopyResult CopyIntoPlace(PlannedCopy *plan, DWORD *error)
 {
     // A source that was missing when the batch was planned and is there
@@ -587,35 +589,6 @@ static bool RecordShortcutsAhead(const char *scriptPath,
     return FlushJournal();
 }
 
-// Whether a log path names a file setup may write and the uninstaller
-// remove: judged as it resolves (a name without a folder lies in the
-// Windows folder).
-static bool IsUsableLogPath(const char *logPath)
-{
-    char file[PATH_SIZE];
-    return ResolveLogFile(logPath, file, sizeof(file)) &&
-           JudgeTargetPath(file) == TARGET_PATH_OK;
-}
-
-int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size)
-{
-    if (size == 0)
-        return 0;
-    // One byte more than a path tells a path that fills its buffer from a
-    // longer one, which the read cuts: a cut path names some other file,
-    // so then no log is kept.
-    char value[PATH_SIZE + 1];
-    DWORD length = GetPrivateProfileStringA("UnInstLog", "UnInstLog", "",
-                                            value, sizeof(value), scriptPath);
-    if (length + 1 >= sizeof(value) || length + 1 > size ||
-        !IsUsableLogPath(value)) {
-        logPath[0] = '\0';
-        return 0;
-    }
-    memcpy(logPath, value, length + 1);
-    return 1;
-}
-
 // ---- Judged before the first change ----
 
 // One failed target, asked about until it passes, is ignored or aborts
@@ -729,7 +702,7 @@ static bool LogIsScript(const char *scriptPath, const char *logPath)
     if (scriptLength == 0 || scriptLength >= sizeof(scriptFull) ||
         logLength == 0 || logLength >= sizeof(logFull))
         return true;
-    return lstrcmpiA(scriptFull, logFull) == 0;
+    return EqualsAsciiNoCase(scriptFull, logFull);
 }
 
 int CopySection(const char *scriptPath, const char *destinationFolder,
@@ -753,7 +726,7 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
     // share one section (a file section name of four characters or fewer).
     bool logIsScript = logPath[0] != '\0' && LogIsScript(scriptPath, logPath);
     bool mayKeepTables =
-        !logIsScript && lstrcmpiA(pathSection, fileSection) != 0;
+        !logIsScript && !EqualsAsciiNoCase(pathSection, fileSection);
     OpenLogList(&paths, logPath, pathSection, LOG_PATHS, mayKeepTables);
     OpenLogList(&files, logPath, fileSection, LOG_FILES, mayKeepTables);
 

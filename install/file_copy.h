@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#include "core/setup_limits.h"
 #include "core/log/log_names.h"
 #include "core/progman/progman_commands.h"
-#include "install/transaction.h"
-#include "install/uninstall_log.h"
+#include "core/setup_limits.h"
+#include "log/uninstall_log.h"
+#include "transaction/transaction.h"
 
 // Entries whose file could not be copied, summed over the sections of one
 // install run, with the destination of the first one; and the shortcut
@@ -26,11 +26,6 @@ struct CopyFailures {
 // cannot be copied (NULL: go on, as Ignore). Also forgets an earlier
 // Abort.
 void SetCopyFailurePolicy(CopyFailurePolicy policy, void *context);
-
-// The uninstall log path of the script ([UnInstLog] "UnInstLog"). A value
-// that does not fit the buffer, or whose file fails the target-path
-// judgement, gives an empty path (no log) and 0.
-int ReadUninstallLogPath(const char *scriptPath, char *logPath, size_t size);
 
 // Before the run's first change, every target of the install script is
 // judged with the one target-path judgement (core/text/target_path.h): a

@@ -4,31 +4,28 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/text/dbcs.h"
 #include "common/folders.h"
-#include "core/text/path_join.h"
-#include "core/setup_limits.h"
+#include "common/install_report.h"
+#include "common/media_sums.h"
+#include "common/registry_writers.h"
 #include "common/setup_state.h"
-#include "core/text/version.h"
-#include "core/exit_codes.h"
 #include "core/admin/quiet_uninstall.h"
+#include "core/exit_codes.h"
+#include "core/setup_limits.h"
+#include "core/text/dbcs.h"
+#include "core/text/path_join.h"
+#include "core/text/version.h"
 #include "install/answer_record.h"
-#include "install/copy_failure_box.h"
-#include "install/install_report.h"
-#include "install/media_sums.h"
-#include "install/journal_writer.h"
-#include "install/progman_client.h"
-#include "install/registry_journal.h"
-#include "install/registry_writers.h"
-#include "install/shortcut_files.h"
 #include "install/space_check.h"
-#include "install/transaction.h"
-#include "install/uninstaller_notes.h"
+#include "log/log_files.h"
+#include "log/uninstaller_notes.h"
 #include "resources/resource.h"
+#include "shortcuts/progman_client.h"
+#include "shortcuts/shortcut_files.h"
+#include "transaction/journal_writer.h"
+#include "transaction/registry_journal.h"
+#include "transaction/transaction.h"
 #include "wizard/catalog.h"
-
-static const UINT_PTR kRunTimer = 4;
-static const UINT kRunDelayMs = 500;
 
 static const char kNetLibKey[] = "Software\\Vorstmark\\NETLNK32";
 static const char kNetLibApplicationKey[] =
@@ -36,8 +33,6 @@ static const char kNetLibApplicationKey[] =
 static const char kProductKey[] = "Software\\Veltrane\\CaptureKit";
 static const char kCompanyKey[] = "Software\\Veltrane";
 static const char kFileAgentKey[] = "Software\\Veltrane\\CaptureKit\\FileAgent";
-
-static double g_lastRunMs;
 
 // One entry of the uninstall log; without a log nothing is written.
 static void WriteLogEntry(const char *logPath, const char *section,
@@ -337,9 +332,12 @@ static InstallOutcome RefuseWithoutJournal(const char *logPath, DWORD error)
 
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
-                               CopyFailurePolicy policy, void *context)
+                               const RunQuestions *questions)
 {
-    SetCopyFailurePolicy(policy, context);
+    static const RunQuestions kNobodyThere = {NULL, NULL, NULL};
+    if (questions == NULL)
+        questions = &kNobodyThere;
+    SetCopyFailurePolicy(questions->askAboutCopy, questions->context);
     if (!JudgeScriptTargets(failures)) {
         SetCopyFailurePolicy(NULL, NULL);
         ReportLine("rollback: nothing was changed");
@@ -349,10 +347,8 @@ InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
     ReadUninstallLogPath(g_scriptPath, logPath, sizeof(logPath));
     const char *sections[3];
     int count = ListSectionsToCopy(sections);
-    // The space box goes over the progress dialog, which holds the bar.
-    HWND owner = progressBar != NULL ? GetParent(progressBar)
-                                     : g_backgroundWindow;
-    if (!ConfirmFreeSpace(owner, sections, count, logPath)) {
+    if (!ConfirmFreeSpace(questions->askToFreeSpace, questions->context,
+                          sections, count, logPath)) {
         SetCopyFailurePolicy(NULL, NULL);
         return INSTALL_NO_SPACE;
     }
@@ -421,111 +417,3 @@ int InstallExitCode(InstallOutcome outcome, const CopyFailures *failures,
     return UNATTENDED_INSTALLED;
 }
 
-// The skipped shortcuts' line: their number and the titles kept.
-static void AppendSkippedShortcuts(char *text, size_t size,
-                                   const ShortcutSkips *skips)
-{
-    size_t length = strlen(text);
-    snprintf(text + length, size - length,
-             "%s%d shortcut(s) could not be registered:", length ? "\n" : "",
-             skips->count);
-    int kept = skips->count < SKIPPED_TITLES_KEPT ? skips->count
-                                                  : SKIPPED_TITLES_KEPT;
-    for (int i = 0; i < kept; i++) {
-        length = strlen(text);
-        snprintf(text + length, size - length, "%s %s", i ? "," : "",
-                 skips->titles[i]);
-    }
-    if (kept < skips->count) {
-        length = strlen(text);
-        snprintf(text + length, size - length, " ...");
-    }
-}
-
-void ReportCopyFailures(HWND owner, const CopyFailures *failures)
-{
-    if (failures->count == 0 && failures->shortcuts.count == 0)
-        return;
-    char text[PATH_SIZE * (SKIPPED_TITLES_KEPT + 2)];
-    text[0] = '\0';
-    if (failures->count > 0)
-        snprintf(text, sizeof(text),
-                 "%d file(s) could not be copied.\nThe first one: %s",
-                 failures->count, failures->firstFile);
-    if (failures->shortcuts.count > 0)
-        AppendSkippedShortcuts(text, sizeof(text), &failures->shortcuts);
-    MessageBoxA(owner, text, "INSTALL SYSTEM INFO.", MB_ICONWARNING);
-}
-
-double GetLastInstallRunTime()
-{
-    return g_lastRunMs;
-}
-
-static bool s_askAboutFailures;
-
-static void OnInitDialog(HWND dialog, LPARAM parameter)
-{
-    s_askAboutFailures = parameter != PROGRESS_IGNORES_FAILURES;
-    SetCatalogText(dialog, IDC_PROGRESS_CAPTION, g_catalogPath, "static",
-                   "COPYING", NULL);
-    if (g_standardFont != NULL) {
-        SendDlgItemMessageA(dialog, IDC_PROGRESS_CAPTION, WM_SETFONT,
-                            (WPARAM)g_standardFont, FALSE);
-        SendDlgItemMessageA(dialog, IDC_PROGRESS_FILE, WM_SETFONT,
-                            (WPARAM)g_standardFont, FALSE);
-    }
-    SetTimer(dialog, kRunTimer, kRunDelayMs, NULL);
-}
-
-static void OnRunTimer(HWND dialog)
-{
-    KillTimer(dialog, kRunTimer);
-    CopyFailures failures;
-    memset(&failures, 0, sizeof(failures));
-
-    ReportRunStart(g_scriptVersion, g_destinationFolder);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    InstallOutcome outcome =
-        RunInstallation(GetDlgItem(dialog, IDC_PROGRESS_BAR),
-                        GetDlgItem(dialog, IDC_PROGRESS_FILE), &failures,
-                        s_askAboutFailures ? AskAboutCopyFailure : NULL,
-                        dialog);
-    QueryPerformanceCounter(&end);
-    g_lastRunMs = (double)(end.QuadPart - start.QuadPart) * 1000.0 /
-                  (double)frequency.QuadPart;
-
-    const char *meaning;
-    int code = InstallExitCode(outcome, &failures, &meaning);
-    SetRunResult(code, meaning);
-    if (outcome != INSTALL_COMMITTED) {
-        // After the space box's Cancel the person knows already.
-        if (outcome != INSTALL_NO_SPACE)
-            ShowRunNotFinished(g_backgroundWindow, outcome);
-        EndDialog(dialog, 0);
-        PostQuitMessage(0);
-        return;
-    }
-    if (failures.restartCount > 0)
-        ShowRestartNeeded(g_backgroundWindow, failures.restartCount,
-                          failures.firstRestartFile);
-    ReportCopyFailures(g_backgroundWindow, &failures);
-    RecordAnswersIfAsked(g_backgroundWindow);
-    EndDialog(dialog, 1);
-}
-
-INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM,
-                                     LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(dialog, lParam);
-        return TRUE;
-    case WM_TIMER:
-        OnRunTimer(dialog);
-        return TRUE;
-    }
-    return FALSE;
-}

@@ -1,39 +1,34 @@
-// The install run: the dialog procedure of the modal progress dialog (115)
-// that performs the whole installation half a second after it is shown.
+// The install run: every step of the installation over the shared setup
+// state, as one transaction. It shows nothing itself: what it must ask, it
+// asks through the questions its caller hands it.
 #pragma once
 
 #include <windows.h>
 
 #include "install/file_copy.h"
+#include "install/space_check.h"
 
-// The dialog's creation parameter: 0 asks about each failed copy (Abort /
-// Retry / Ignore); PROGRESS_IGNORES_FAILURES passes over them, for the
-// engine-only program that has nobody to ask.
-constexpr LPARAM PROGRESS_IGNORES_FAILURES = 1;
+// How a run asks a person. A NULL question is answered without asking: a
+// failed copy is ignored, a volume too small ends the run before its first
+// change.
+struct RunQuestions {
+    CopyFailurePolicy askAboutCopy;
+    SpaceQuestion askToFreeSpace;
+    void *context;   // handed to both
+};
 
-INT_PTR CALLBACK InstallProgressProc(HWND dialog, UINT message, WPARAM wParam,
-                                     LPARAM lParam);
-
-// Every step of the installation, in order, over the shared setup state:
-// the three file sections with their gates, the shortcut registrations,
-// the product keys, the uninstall entry and the uninstall log, as one
-// transaction (install/transaction.h). Copies that failed, files replaced
-// at the restart and shortcut entries left out are added to failures (may
-// be NULL). policy decides about each failed copy (NULL: Ignore); Abort
+// Every step of the installation, in order: the three file sections with
+// their gates, the shortcut registrations, the product keys, the uninstall
+// entry and the uninstall log, as one transaction
+// (transaction/transaction.h). Copies that failed, files replaced at the
+// restart and shortcut entries left out are added to failures (may be
+// NULL). questions may be NULL (nobody there); Abort on a failed copy
 // rolls the run back.
 InstallOutcome RunInstallation(HWND progressBar, HWND fileLabel,
                                CopyFailures *failures,
-                               CopyFailurePolicy policy, void *context);
+                               const RunQuestions *questions);
 
 // The exit code (core/exit_codes.h) of a run that ended with outcome, and
 // its meaning for the report's result line.
 int InstallExitCode(InstallOutcome outcome, const CopyFailures *failures,
                     const char **meaning);
-
-// When copies failed or shortcuts were left out: one warning that says how
-// many files and names the first, and names the shortcuts.
-void ReportCopyFailures(HWND owner, const CopyFailures *failures);
-
-// How long the last run inside the progress dialog took, in milliseconds
-// (for the benchmark).
-double GetLastInstallRunTime();

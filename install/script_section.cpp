@@ -5,9 +5,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "core/text/dbcs.h"
+#include "common/copy_memory.h"
 #include "common/platform.h"
-#include "install/copy_memory.h"
+#include "core/text/ascii_case.h"
+#include "core/text/dbcs.h"
 
 // Twice every entry a file section may hold at the longest an entry is
 // read, for the section's other keys.
@@ -45,7 +46,7 @@ static int ParseEntryKey(const char *key, size_t length)
 {
     if (length > 0 && (IsBlank(key[0]) || IsBlank(key[length - 1])))
         return -2;
-    if (length != 7 || _strnicmp(key, "file", 4) != 0)
+    if (length != 7 || CompareAsciiNoCase(key, "file", 4) != 0)
         return -1;
     int index = 0;
     for (size_t i = 4; i < length; i++) {

@@ -3,13 +3,13 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/install_report.h"
 #include "common/setup_state.h"
 #include "core/admin/space_need.h"
 #include "core/text/dbcs.h"
-#include "install/copy_failure_box.h"
 #include "install/file_copy.h"
-#include "install/install_report.h"
-#include "install/transaction.h"
+#include "log/log_files.h"
+#include "transaction/transaction.h"
 
 // GetDiskFreeSpaceA reports at most this much on the 95 family before
 // OSR2: a volume that shows it may hold far more.
@@ -172,31 +172,8 @@ static int FindShortVolume(int index, unsigned long long *need,
     return -1;
 }
 
-// One box: the catalog's NO_SPACE text, the drive, needed and free, in
-// KB (the need rounded up, the free space down).
-static bool AskToFreeSpace(HWND owner, const char *root,
-                           unsigned long long need, unsigned long long free)
-{
-    char intro[CATALOG_BOX_TEXT_SIZE];
-    char caption[CATALOG_BOX_TEXT_SIZE];
-    char neededLabel[CATALOG_TEXT_SIZE];
-    char freeLabel[CATALOG_TEXT_SIZE];
-    ReadTransactionText("NO_SPACE", intro, sizeof(intro));
-    ReadTransactionText("TITLE_ERROR", caption, sizeof(caption));
-    ReadTransactionText("NO_SPACE_NEEDED", neededLabel, sizeof(neededLabel));
-    ReadTransactionText("NO_SPACE_FREE", freeLabel, sizeof(freeLabel));
-    char needText[24], freeText[24];
-    FormatByteCount(WholeClusters(need, 1024) / 1024, needText,
-                    sizeof(needText));
-    FormatByteCount(free / 1024, freeText, sizeof(freeText));
-    char text[sizeof(intro) + PATH_SIZE + 2 * CATALOG_TEXT_SIZE + 64];
-    snprintf(text, sizeof(text), "%s\n\n%s\n%s %s KB\n%s %s KB", intro, root,
-             neededLabel, needText, freeLabel, freeText);
-    return MessageBoxA(owner, text, caption, MB_RETRYCANCEL | MB_ICONERROR) ==
-           IDRETRY;
-}
-
-bool ConfirmFreeSpace(HWND owner, const char *const *sections, int count,
+bool ConfirmFreeSpace(SpaceQuestion ask, void *context,
+                      const char *const *sections, int count,
                       const char *logPath)
 {
     MeasureRun(sections, count, logPath);
@@ -204,7 +181,7 @@ bool ConfirmFreeSpace(HWND owner, const char *const *sections, int count,
     for (int index = FindShortVolume(0, &need, &free); index >= 0;
          index = FindShortVolume(index, &need, &free)) {
         const char *root = s_needs.volumes[index].root;
-        if (IsUnattendedRun() || !AskToFreeSpace(owner, root, need, free)) {
+        if (ask == NULL || !ask(context, root, need, free)) {
             char needText[24], freeText[24];
             FormatByteCount(need, needText, sizeof(needText));
             FormatByteCount(free, freeText, sizeof(freeText));

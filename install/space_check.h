@@ -7,14 +7,19 @@
 
 #include <windows.h>
 
-// Measures the run that copies the given file sections and compares. With
-// a person there, a volume too small brings one Retry / Cancel box naming
-// the drive, the space needed and the space free (owner: its owner);
-// Retry measures again. Unattended, each volume is a report line and a
-// volume too small ends the check. Returns true when every volume has
-// room (or its free space cannot be known), false when the run must not
-// start. Nothing is changed either way.
-bool ConfirmFreeSpace(HWND owner, const char *const *sections, int count,
+// Asked about a volume too small for the run: the drive, the bytes needed
+// and the bytes free. true: measure again; false: the run does not start.
+typedef bool (*SpaceQuestion)(void *context, const char *root,
+                              unsigned long long need,
+                              unsigned long long free);
+
+// Measures the run that copies the given file sections and compares. A
+// volume too small is asked about (ask NULL: nobody is there to ask) and
+// is a report line when the run does not start. Returns true when every
+// volume has room (or its free space cannot be known), false when the run
+// must not start. Nothing is changed either way.
+bool ConfirmFreeSpace(SpaceQuestion ask, void *context,
+                      const char *const *sections, int count,
                       const char *logPath);
 
 // The bytes of the new files the last check measured (for the uninstall

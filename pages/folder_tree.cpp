@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
 #include "core/setup_limits.h"
@@ -173,7 +174,7 @@ void ExpandTreeToPath(HWND tree, const char *path)
         examined = item;
         char text[PATH_SIZE];
         GetTreeItemText(tree, item, text, sizeof(text));
-        if (lstrcmpiA(text, component) != 0) {
+        if (!EqualsAsciiNoCase(text, component)) {
             item = NextTreeItem(tree, item, TVGN_NEXT);
             continue;
         }

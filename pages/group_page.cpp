@@ -5,7 +5,7 @@
 
 #include "common/folders.h"
 #include "common/setup_state.h"
-#include "install/install_run.h"
+#include "progress/install_progress.h"
 #include "resources/resource.h"
 #include "wizard/catalog.h"
 #include "wizard/wizard_messages.h"

@@ -3,9 +3,9 @@
 // this edition, runs the installation and moves to the finish page.
 #include "pages/pages.h"
 
+#include "common/registry_writers.h"
 #include "common/setup_state.h"
-#include "install/install_run.h"
-#include "install/registry_writers.h"
+#include "progress/install_progress.h"
 #include "resources/resource.h"
 #include "wizard/wizard_messages.h"
 

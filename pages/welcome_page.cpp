@@ -1,9 +1,9 @@
 // Page 0: the welcome page. It fixes the install script path when it is
 // created and runs the pre-install checks each time it becomes current.
+#include "common/install_report.h"
 #include "pages/pages.h"
 #include "pages/welcome_checks.h"
-#include "install/copy_failure_box.h"
-#include "install/install_report.h"
+#include "progress/run_boxes.h"
 
 #include "common/setup_state.h"
 #include "wizard/catalog.h"

@@ -18,7 +18,9 @@ static int g_languageCount;
 static char *g_chosenCode;  // the creation parameter: LANGUAGE_CODE_SIZE bytes
 
 // The list box's sort order (LBS_SORT): the user's collation, ignoring
-// case, on the names converted from the ANSI code page.
+// case, on the names converted from the ANSI code page. Locale-aware on
+// purpose: the preselection must land where the list box put the name,
+// and the list box sorts by the user's collation, not by ASCII folding.
 static int CompareAsListBox(const char *a, const char *b)
 {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b,

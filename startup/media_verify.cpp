@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include "common/install_report.h"
+#include "common/media_sums.h"
 #include "common/setup_state.h"
 #include "core/script/answer_file.h"
 #include "core/text/text_split.h"
-#include "install/install_report.h"
-#include "install/media_sums.h"
 #include "startup/startup_config.h"
 #include "startup/unattended.h"
 
@@ -38,7 +38,7 @@ static bool OpenReportOfAnswers(const CommandLineOptions *options)
 
 int RunMediaVerify(const char *commandLine)
 {
-    SetUnattendedRun(true);
+    g_unattended = true;
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
     if (!OpenReportOfAnswers(&options))
         return UNATTENDED_NOT_STARTED;

@@ -6,18 +6,19 @@
 #include <windows.h>
 #include <string.h>
 
-#include "core/text/dbcs.h"
+#include "common/install_report.h"
 #include "common/setup_state.h"
-#include "core/text/text_split.h"
-#include "install/install_report.h"
-#include "install/install_run.h"
-#include "install/transaction.h"
-#include "install/destination_folder.h"
-#include "install/preinstall_checks.h"
-#include "install/run_lock.h"
 #include "core/script/answer_file.h"
+#include "core/text/ascii_case.h"
+#include "core/text/dbcs.h"
+#include "core/text/text_split.h"
+#include "install/destination_folder.h"
+#include "install/install_run.h"
+#include "install/preinstall_checks.h"
 #include "startup/language_dialog.h"
 #include "startup/startup_config.h"
+#include "transaction/run_lock.h"
+#include "transaction/transaction.h"
 
 // What the answer file's [Setup] section says; empty when it says nothing.
 struct Answers {
@@ -57,9 +58,10 @@ static bool ReadOnError(const AnswerText *answer, bool *continueOnError)
     char value[16];
     int got = ReadAnswerValue(answer->text, answer->size, "OnError", value,
                               sizeof(value));
-    *continueOnError = got == 1 && lstrcmpiA(value, "continue") == 0;
+    *continueOnError = got == 1 && EqualsAsciiNoCase(value, "continue");
     return got == 0 ||
-           (got == 1 && (*continueOnError || lstrcmpiA(value, "rollback") == 0));
+           (got == 1 &&
+            (*continueOnError || EqualsAsciiNoCase(value, "rollback")));
 }
 
 // [Setup] Codes: "msi" for Windows Installer's exit codes, "setup" (also
@@ -70,9 +72,9 @@ static bool ReadCodes(const AnswerText *answer, bool *msiCodes)
     char value[16];
     int got = ReadAnswerValue(answer->text, answer->size, "Codes", value,
                               sizeof(value));
-    *msiCodes = got == 1 && lstrcmpiA(value, "msi") == 0;
+    *msiCodes = got == 1 && EqualsAsciiNoCase(value, "msi");
     return got == 0 ||
-           (got == 1 && (*msiCodes || lstrcmpiA(value, "setup") == 0));
+           (got == 1 && (*msiCodes || EqualsAsciiNoCase(value, "setup")));
 }
 
 // Returns false when the answers cannot be used: the file is missing or
@@ -209,8 +211,10 @@ static int Install(bool continueOnError)
 {
     CopyFailures failures;
     memset(&failures, 0, sizeof(failures));
-    InstallOutcome outcome = RunInstallation(
-        NULL, NULL, &failures, continueOnError ? NULL : AbortOnFailure, NULL);
+    RunQuestions questions = {continueOnError ? NULL : AbortOnFailure, NULL,
+                              NULL};
+    InstallOutcome outcome =
+        RunInstallation(NULL, NULL, &failures, &questions);
     if (outcome == INSTALL_COMMITTED)
         ReportSkippedShortcuts(&failures.shortcuts);
     const char *meaning;
@@ -236,7 +240,7 @@ static void SuppressSystemBoxes()
 int RunUnattended(const char *commandLine)
 {
     SuppressSystemBoxes();
-    SetUnattendedRun(true);
+    g_unattended = true;
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
 
     SetMsiExitCodes(options.msiCodes, false);

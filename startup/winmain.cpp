@@ -3,17 +3,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/text/dbcs.h"
+#include "common/install_report.h"
 #include "common/setup_state.h"
+#include "core/exit_codes.h"
+#include "core/text/dbcs.h"
 #include "core/text/text_split.h"
-#include "core/exit_codes.h"
-#include "install/copy_failure_box.h"
-#include "install/run_lock.h"
+#include "progress/run_boxes.h"
 #include "startup/main_window.h"
-#include "core/exit_codes.h"
-#include "install/install_report.h"
 #include "startup/media_verify.h"
 #include "startup/unattended.h"
+#include "transaction/run_lock.h"
 
 typedef BOOL(WINAPI *SetDllDirectoryFunction)(LPCSTR);
 

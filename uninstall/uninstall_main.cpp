@@ -6,13 +6,13 @@
 #include <commctrl.h>
 #include <stdio.h>
 
-#include "core/setup_limits.h"
+#include "common/install_report.h"
 #include "core/log/log_reader.h"
-#include "install/copy_failure_box.h"
-#include "install/install_report.h"
-#include "install/journal_writer.h"
-#include "install/run_lock.h"
-#include "install/transaction.h"
+#include "core/setup_limits.h"
+#include "progress/run_boxes.h"
+#include "transaction/journal_writer.h"
+#include "transaction/run_lock.h"
+#include "transaction/transaction.h"
 #include "uninstall/progress_dialog.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"

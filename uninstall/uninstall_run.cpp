@@ -4,18 +4,20 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/install_report.h"
+#include "common/platform.h"
+#include "common/registry_writers.h"
+#include "core/log/log_names.h"
+#include "core/log/log_reader.h"
+#include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
-#include "common/platform.h"
-#include "core/log/log_names.h"
-#include "install/registry_writers.h"
 #include "install/preinstall_checks.h"
-#include "install/file_remove.h"
-#include "install/install_report.h"
-#include "core/log/log_reader.h"
-#include "install/progman_remove.h"
-#include "install/transaction.h"
-#include "install/uninstall_entry.h"
+#include "log/log_files.h"
+#include "removal/file_remove.h"
+#include "removal/progman_remove.h"
+#include "removal/uninstall_entry.h"
+#include "transaction/transaction.h"
 #include "uninstall/registry_remove.h"
 
 static const char kUninstallRoot[] =
@@ -255,7 +257,7 @@ static void NoteUnusableValues(Removal *r, const char *section,
 static bool EndsWithLnk(const char *path)
 {
     size_t length = strlen(path);
-    return length > 4 && lstrcmpiA(path + length - 4, ".lnk") == 0;
+    return length > 4 && CompareAsciiNoCase(path + length - 4, ".lnk") == 0;
 }
 
 // Which file sections go: the product's own always; the library when no

@@ -8,7 +8,7 @@
 
 #include "core/exit_codes.h"
 #include "core/setup_limits.h"
-#include "install/uninstaller_notes.h"
+#include "log/uninstaller_notes.h"
 
 // The log's [Uninstaller] section. A log without it (an older setup) is
 // still uninstalled, with the safe choices: shared parts kept, no check for

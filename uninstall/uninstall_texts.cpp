@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/text/ascii_case.h"
+
 static const UninstallTexts kEnglish = {
     "Uninstall",
     "Remove %s and all of its components?",
@@ -54,7 +56,7 @@ static const UninstallTexts kJapanese = {
 const UninstallTexts *ChooseTexts(const char *languageCode)
 {
     if (languageCode[0] != '\0')
-        return lstrcmpiA(languageCode, "jpn") == 0 ? &kJapanese : &kEnglish;
+        return EqualsAsciiNoCase(languageCode, "jpn") ? &kJapanese : &kEnglish;
     return GetACP() == 932 ? &kJapanese : &kEnglish;
 }
 

@@ -1,11 +1,75 @@
 // The install run's journal beside the uninstall log: one line per step
-// that a rollback can undo, written before the step is taken, in sections
-// "Transaction.1", "Transaction.2" ... of the journal file. No Win32 call,
-// so it is fuzzed.
+// that a rollback can undo, written before the step is taken. No Win32
+// call, so it is fuzzed.
 //
-// Line formats (fields one blank apart; a path is the last field and
-// takes the rest of the line, so its blanks and double-byte characters
-// need no quoting):
+// ---- The transaction protocol ----
+// This block is the one description of it; the modules in transaction/
+// and the README point here.
+//
+// Files, all beside the log LOG (names in log/log_files.h: one stem, the
+// log's path, else its folder's 8.3 form, else a hash of its name):
+//   LOG.jnl       the journal: an INI file, [Transaction] and the steps
+//   LOG.jnl.tmp   the journal's replacing copy, written and flushed, then
+//                 renamed over LOG.jnl; on the 95 family (delete, then
+//                 rename) a reader takes it when LOG.jnl is missing
+//   LOG.rbk       the log as it was before the run (a copy), for rollback
+//   ~stNNNNN.tmp  a new file under its temporary name in its target's
+//                 folder (NNNNN five hexadecimal digits: the TAG below)
+//   ~stNNNNN.bak  the file it replaces, or a shortcut file that stood
+//                 where the run makes one, kept beside it
+//
+// [Transaction] keys (the section is only ever changed by replacing the
+// whole file):
+//   State=in progress   from before the first change
+//   State=complete      once the run's work is on disk
+//   LogExisted=1        the log was there before the run
+//   CreatedLogFolder=   the outermost folder the run made for the log
+// A log without a journal is complete.
+//
+// Steps: sections [Transaction.1], [Transaction.2] ... of LOG.jnl, each
+// entry "N:CHECK=line" (FormatJournalEntry below), appended and flushed
+// before the steps they name are taken. An entry whose check fails was
+// cut by a kill or power loss: its step was never taken, and it is
+// skipped. Entries without a check come from earlier versions. Every
+// line is judged before it is acted on (core/log/journal_judge.h).
+//
+// A run:
+//   1. takes the one-run lock (transaction/run_lock.h);
+//   2. finishes or rolls back an earlier run's journal (recovery below);
+//      a journal that cannot be rolled back in full is kept, and the run
+//      does not start;
+//   3. makes the log's folder if needed, starts LOG.jnl with
+//      State=in progress, records the folders it made, copies the log to
+//      LOG.rbk; any failure here refuses the run with nothing changed;
+//   4. for each step: appends its line, flushes, then takes the step. The
+//      first failed journal write fails the run (rolled back).
+// The commit, in this order:
+//   1. the folders the run created are listed in the log;
+//   2. the registry keys the run changed and the pending renames are
+//      flushed (files that replace earlier ones were flushed before they
+//      took their names);
+//   3. the last entries are flushed and State=complete is written (a new
+//      LOG.jnl.tmp, read back, flushed, renamed over LOG.jnl);
+//   4. the backups ~stNNNNN.bak the journal names, then LOG.rbk, are
+//      deleted, each judged first;
+//   5. LOG.jnl is deleted. A step refused in 4 keeps the journal.
+// A kill after 3 leaves State=complete: the next run, or the
+// uninstaller, does 4 and 5 again.
+// The rollback (State=in progress: a failed run, or a killed one found
+// by the next setup.exe or by uninstall.exe):
+//   1. every line from the last to the first, each judged, then undone:
+//      a new file removed while it is still the file the run wrote, a
+//      replaced file brought back from its backup (or a waiting
+//      replacement at the restart cancelled), a link removed (through
+//      Program Manager, then as a file), a folder removed when empty, a
+//      created key deleted, a changed value given its old type and data;
+//   2. the log brought back from LOG.rbk, or removed when the run made it;
+//   3. LOG.jnl deleted last, then the log folders the run made. A step
+//      that cannot be undone keeps everything from 2 on for another try.
+//
+// ---- Line formats ----
+// Fields one blank apart; a path is the last field and takes the rest of
+// the line, so its blanks and double-byte characters need no quoting:
 //   file TAG,SIZE,TIME PATH
 //                      PATH did not exist; the new file is copied to
 //                      TAG.tmp in PATH's folder, then renamed over PATH.

@@ -11,7 +11,7 @@
 
 #include "core/text/dbcs.h"
 #include "common/setup_state.h"
-#include "install/install_run.h"
+#include "progress/install_progress.h"
 #include "resources/resource.h"
 #include "tests/install/fake_progman.h"
 #include "tests/install/install_media.h"

@@ -10,6 +10,7 @@
 #include "common/setup_state.h"
 #include "core/text/dbcs.h"
 #include "install/answer_record.h"
+#include "progress/run_boxes.h"
 #include "tests/support/test_support.h"
 
 namespace {

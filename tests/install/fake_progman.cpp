@@ -1,6 +1,6 @@
 #include "tests/install/fake_progman.h"
 
-#include "install/progman_client.h"
+#include "shortcuts/progman_client.h"
 
 static FakeProgman *g_fake;
 

@@ -11,12 +11,13 @@
 
 #include <string>
 
-#include "core/text/dbcs.h"
+#include "common/copy_memory.h"
 #include "common/platform.h"
 #include "common/setup_state.h"
 #include "core/setup_limits.h"
-#include "install/copy_memory.h"
+#include "core/text/dbcs.h"
 #include "install/file_copy.h"
+#include "log/log_files.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"
 

@@ -7,11 +7,11 @@
 
 #include <string>
 
+#include "common/install_report.h"
 #include "common/setup_state.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
-#include "install/copy_failure_box.h"
-#include "install/install_report.h"
+#include "progress/run_boxes.h"
 #include "tests/support/test_support.h"
 
 namespace {

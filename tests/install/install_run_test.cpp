@@ -13,6 +13,7 @@
 #include "common/setup_state.h"
 #include "install/file_copy.h"
 #include "install/install_run.h"
+#include "progress/install_progress.h"
 #include "resources/resource.h"
 #include "tests/install/fake_progman.h"
 #include "tests/install/install_media.h"
@@ -108,7 +109,7 @@ protected:
     void Script(const std::string &text) { media_.WriteScript(Fill(text)); }
     void Run()
     {
-        RunInstallation(NULL, NULL, &failures_, NULL, NULL);
+        RunInstallation(NULL, NULL, &failures_, NULL);
     }
     std::string Registry()
     {
@@ -413,8 +414,9 @@ TEST_F(InstallRun, RetryCopiesTheFileOnceItIsBack)
         state->media->WriteSource("late.txt", "late");
         return COPY_FAILURE_RETRY;
     };
+    RunQuestions questions = {policy, NULL, &asked};
     EXPECT_EQ(INSTALL_COMMITTED,
-              RunInstallation(NULL, NULL, &failures_, policy, &asked));
+              RunInstallation(NULL, NULL, &failures_, &questions));
     EXPECT_EQ(1, asked.count);
     // The missing file is named where it was looked for, and where it went.
     EXPECT_EQ(0, lstrcmpiA((media_.media() + "\\late.txt").c_str(),

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "core/setup_limits.h"
 #include "common/setup_state.h"
-#include "install/progman_client.h"
+#include "core/setup_limits.h"
+#include "shortcuts/progman_client.h"
 #include "tests/install/fake_progman.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"

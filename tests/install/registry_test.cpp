@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "common/registry_writers.h"
 #include "core/setup_limits.h"
-#include "install/registry_writers.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"
 

@@ -12,15 +12,15 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "common/install_report.h"
 #include "common/setup_state.h"
 #include "core/setup_limits.h"
-#include "install/install_report.h"
-#include "install/journal_writer.h"
-#include "install/progman_client.h"
-#include "install/shortcut_files.h"
-#include "install/transaction.h"
+#include "shortcuts/progman_client.h"
+#include "shortcuts/shortcut_files.h"
 #include "tests/install/install_media.h"
 #include "tests/support/test_support.h"
+#include "transaction/journal_writer.h"
+#include "transaction/transaction.h"
 
 namespace {
 
@@ -31,13 +31,14 @@ class ShortcutFiles : public testing::Test {
 protected:
     void SetUp() override
     {
-        SetUnattendedRun(true);
+        g_unattended = true;
+        ResetShortcutFailures();
         OpenInstallReport(report_.Join("report.txt").c_str());
     }
     void TearDown() override
     {
         CloseInstallReport();
-        SetUnattendedRun(false);
+        g_unattended = false;
     }
     std::string Report() { return ReadFileBytes(report_.Join("report.txt")); }
 

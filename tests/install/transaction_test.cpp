@@ -8,14 +8,14 @@
 #include <string>
 
 #include "common/platform.h"
+#include "common/registry_writers.h"
 #include "core/log/journal_judge.h"
-#include "install/file_remove.h"
-#include "install/file_replace.h"
-#include "install/journal_writer.h"
-#include "install/registry_journal.h"
-#include "install/registry_writers.h"
-#include "install/transaction.h"
+#include "removal/file_remove.h"
 #include "tests/support/test_support.h"
+#include "transaction/file_replace.h"
+#include "transaction/journal_writer.h"
+#include "transaction/registry_journal.h"
+#include "transaction/transaction.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/setup_limits.h"
-#include "install/run_lock.h"
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/test_support.h"
+#include "transaction/run_lock.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "removal/file_remove.h"
 #include "tests/support/test_support.h"
-#include "install/file_remove.h"
 #include "uninstall/uninstall_run.h"
 
 namespace {

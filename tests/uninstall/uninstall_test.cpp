@@ -12,8 +12,8 @@
 
 #include "common/platform.h"
 #include "core/log/log_reader.h"
+#include "removal/file_remove.h"
 #include "tests/support/test_support.h"
-#include "install/file_remove.h"
 #include "uninstall/uninstall_run.h"
 #include "uninstall/uninstall_texts.h"
 
