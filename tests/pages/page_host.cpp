@@ -48,7 +48,7 @@ PageHost::PageHost()
              LanguageFile("license.txt").c_str());
     CopyText(g_scriptPath, sizeof(g_scriptPath),
              LanguageFile("copy_ns.ini").c_str());
-    g_currentPage = 0;
+    g_currentPage = PAGE_WELCOME;
     ForgetQuit();
 }
 

@@ -437,7 +437,7 @@ TEST(FinishPage, FinishEndsTheWizardWithoutMoving)
     ShowWindow(host.frame(), SW_SHOW);
     SendMessageA(page, WM_WIZARD_ACTIVATE, 1, 0);
     EXPECT_EQ(host.frame(), GetFocus());
-    g_currentPage = 4;
+    g_currentPage = PAGE_FINISH;
     SendMessageA(page, WM_WIZARD_NEXT, 0, 0);
     EXPECT_EQ(1, host.endCount());
     EXPECT_EQ(4, g_currentPage);
