@@ -1,6 +1,5 @@
 #include "install/install_run.h"
 
-#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -19,13 +18,11 @@
 #include "install/space_check.h"
 #include "log/log_files.h"
 #include "log/uninstaller_notes.h"
-#include "resources/resource.h"
 #include "shortcuts/progman_client.h"
 #include "shortcuts/shortcut_files.h"
 #include "transaction/journal_writer.h"
 #include "transaction/registry_journal.h"
 #include "transaction/transaction.h"
-#include "wizard/catalog.h"
 
 static const char kNetLibKey[] = "Software\\Vorstmark\\NETLNK32";
 static const char kNetLibApplicationKey[] =

@@ -1,6 +1,5 @@
 #include "progress/install_progress.h"
 
-#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
