@@ -17,10 +17,11 @@ void OverridePlatformVersion(DWORD version);
 // no such call, target is deleted first. Returns whether it was done.
 bool MoveFileOver(const char *source, const char *target);
 
-// Whether something (a file or a folder) is at path, and whether a file
-// is: the attributes say.
+// Whether something (a file or a folder) is at path, whether a file is,
+// and whether a folder is: the attributes say.
 bool PathExists(const char *path);
 bool IsFile(const char *path);
+bool IsFolder(const char *path);
 
 // Reads the whole of a profile section into buffer ("key=value", each
 // ending in NUL, then one more NUL). Returns false, with buffer holding

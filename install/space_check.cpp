@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "common/install_report.h"
+#include "common/platform.h"
 #include "common/setup_state.h"
 #include "core/admin/space_need.h"
 #include "core/text/dbcs.h"
@@ -76,9 +77,7 @@ static bool FolderOfTargetExists(const char *target)
         *separator = '\0';
     if (strcmp(folder, s_folder) != 0) {
         CopyText(s_folder, sizeof(s_folder), folder);
-        DWORD attributes = GetFileAttributesA(folder);
-        s_folderExists = attributes != INVALID_FILE_ATTRIBUTES &&
-                         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        s_folderExists = IsFolder(folder);
     }
     return s_folderExists;
 }
