@@ -54,3 +54,22 @@ bool IsFolder(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+bool ReadFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BOOL got = GetFileInformationByHandle(file, info);
+    CloseHandle(file);
+    return got != FALSE;
+}
+
+bool IsOneFile(const BY_HANDLE_FILE_INFORMATION *a,
+               const BY_HANDLE_FILE_INFORMATION *b)
+{
+    return a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+           a->nFileIndexHigh == b->nFileIndexHigh &&
+           a->nFileIndexLow == b->nFileIndexLow;
+}

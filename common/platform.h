@@ -23,6 +23,15 @@ bool PathExists(const char *path);
 bool IsFile(const char *path);
 bool IsFolder(const char *path);
 
+// The volume, index, size and times of an existing file, which name it
+// whatever path leads to it (short names, substituted drives, links).
+// Returns false when it cannot be opened.
+bool ReadFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info);
+
+// Whether two readings are one file: the same volume and index.
+bool IsOneFile(const BY_HANDLE_FILE_INFORMATION *a,
+               const BY_HANDLE_FILE_INFORMATION *b);
+
 // Reads the whole of a profile section into buffer ("key=value", each
 // ending in NUL, then one more NUL). Returns false, with buffer holding
 // nothing to rely on, when the section does not fit: more than size, or on

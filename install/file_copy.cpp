@@ -6,6 +6,7 @@
 
 #include "common/folders.h"
 #include "common/install_report.h"
+#include "common/platform.h"
 #include "common/setup_state.h"
 #include "core/script/folder_field.h"
 #include "core/script/script_entry.h"
@@ -658,19 +659,6 @@ int JudgeSectionTargets(const char *scriptPath, const char *destinationFolder,
     return aborted ? 0 : 1;
 }
 
-// The volume and index of an existing file, which name it whatever path
-// leads to it (short names, substituted drives, links).
-static bool GetFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
-{
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    BOOL got = GetFileInformationByHandle(file, info);
-    CloseHandle(file);
-    return got != FALSE;
-}
-
 // Whether the uninstall log is the install script. A log path without a
 // folder names a file in the Windows folder, as the profile service takes
 // it; a log that does not exist yet is not the script.
@@ -688,12 +676,9 @@ static bool LogIsScript(const char *scriptPath, const char *logPath)
         return false;
     BY_HANDLE_FILE_INFORMATION scriptFile;
     BY_HANDLE_FILE_INFORMATION logFile;
-    if (GetFileIdentity(scriptPath, &scriptFile) &&
-        GetFileIdentity(log, &logFile))
-        return scriptFile.dwVolumeSerialNumber ==
-                   logFile.dwVolumeSerialNumber &&
-               scriptFile.nFileIndexHigh == logFile.nFileIndexHigh &&
-               scriptFile.nFileIndexLow == logFile.nFileIndexLow;
+    if (ReadFileIdentity(scriptPath, &scriptFile) &&
+        ReadFileIdentity(log, &logFile))
+        return IsOneFile(&scriptFile, &logFile);
     char scriptFull[PATH_SIZE];
     char logFull[PATH_SIZE];
     DWORD scriptLength = GetFullPathNameA(scriptPath, sizeof(scriptFull),

@@ -321,6 +321,38 @@ static bool UndoNewFile(const JournalStep *step)
     return temporaryGone && removal != FILE_KEPT;
 }
 
+// A run killed after the old file got its backup name and before the new
+// file took its place leaves the target as the old file. On the NT family
+// the backup is then a second name of that file: only the name goes (a
+// rename of one name over the other would leave both). Where the volume
+// has no links the backup is a copy with the old file's size and time,
+// and it is put back over the target as any backup is.
+enum BackupMatch { BACKUP_OTHER, BACKUP_SECOND_NAME, BACKUP_COPY };
+
+static BackupMatch MatchBackupToTarget(const char *target, const char *backup)
+{
+    BY_HANDLE_FILE_INFORMATION now, kept;
+    if (!ReadFileIdentity(target, &now) || !ReadFileIdentity(backup, &kept))
+        return BACKUP_OTHER;
+    if (IsOneFile(&now, &kept))
+        return BACKUP_SECOND_NAME;
+    bool sameSize = now.nFileSizeHigh == kept.nFileSizeHigh &&
+                    now.nFileSizeLow == kept.nFileSizeLow;
+    return sameSize && CompareFileTime(&now.ftLastWriteTime,
+                                       &kept.ftLastWriteTime) == 0
+               ? BACKUP_COPY
+               : BACKUP_OTHER;
+}
+
+static bool DropSecondName(const char *target, const char *backup)
+{
+    SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+    bool dropped = DeleteFileA(backup) != 0;
+    ReportLine("undone: file %s %s", target,
+               dropped ? "kept (it was not yet replaced)" : "NOT restored");
+    return dropped;
+}
+
 static bool UndoReplacement(const JournalStep *step)
 {
     bool temporaryGone = RemoveTemporary(step->path, step->tag);
@@ -333,7 +365,11 @@ static bool UndoReplacement(const JournalStep *step)
         RefuseJournalStep(&s_judge, step, "its backup is a link");
         return false;
     }
-    if (PathExists(step->path) && !IsFileTheRunWrote(step, step->path)) {
+    BackupMatch match = MatchBackupToTarget(step->path, backup);
+    if (match == BACKUP_SECOND_NAME)
+        return DropSecondName(step->path, backup) && temporaryGone;
+    if (match == BACKUP_OTHER && PathExists(step->path) &&
+        !IsFileTheRunWrote(step, step->path)) {
         RefuseJournalStep(&s_judge, step,
                           "not the file setup wrote; the backup is kept");
         return false;

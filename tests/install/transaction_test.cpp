@@ -189,6 +189,38 @@ TEST_F(Transaction, RollbackOfARunIntoAnEarlierLogPutsThatLogBack)
     EXPECT_EQ("old", ReadFileBytes(Path("old.dll")));
 }
 
+// Killed after the old file got its backup name and before the new one
+// took its place: the target is still the old file, the backup a second
+// name of it (a hard link) or, where the volume has no links, its copy.
+// The rollback completes and keeps the old file under its own name.
+TEST_F(Transaction, RollbackOfARunKilledBetweenBackupAndReplacement)
+{
+    for (bool linked : {true, false}) {
+        WriteFileBytes(Path("old.dll"), "old");
+        DWORD error = 0;
+        ASSERT_TRUE(BeginTransaction(log().c_str(), &error)) << error;
+        char tag[JOURNAL_TAG_SIZE], backup[MAX_PATH];
+        ASSERT_TRUE(ChooseSideTag(Path("old.dll").c_str(), tag, sizeof(tag)));
+        FileFingerprint print = {3, 0x0123456789ull};   // the new file's
+        ASSERT_TRUE(JournalFilePlacement(Path("old.dll").c_str(), tag, true,
+                                         &print));
+        ASSERT_TRUE(FlushJournal());
+        FormSidePath(Path("old.dll").c_str(), tag, ".bak", backup,
+                     sizeof(backup));
+        if (linked)
+            ASSERT_TRUE(CreateHardLinkA(backup, Path("old.dll").c_str(), NULL));
+        else
+            ASSERT_TRUE(CopyFileA(Path("old.dll").c_str(), backup, TRUE));
+        CloseJournal();
+
+        EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()))
+            << (linked ? "hard link" : "copy");
+        EXPECT_EQ("old", ReadFileBytes(Path("old.dll")));
+        EXPECT_FALSE(FileExists(backup));
+        EXPECT_FALSE(FileExists(log() + ".jnl"));
+    }
+}
+
 TEST_F(Transaction, FileInUseIsReplacedAtTheRestartAndRollbackTakesItBack)
 {
     WriteFileBytes(Path("old.dll"), "old");
