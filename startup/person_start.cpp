@@ -49,7 +49,8 @@ static void TellOfEarlierRun(void *context, int outcome)
 
 static StartQuestions PersonQuestions(HWND owner)
 {
-    StartQuestions questions = {owner,     RefuseSecondRun, AskForLanguage,
+    // The settling of the answers and the checks are the wizard's pages'.
+    StartQuestions questions = {owner,     RefuseSecondRun,  AskForLanguage,
                                 ShowTitle, TellOfEarlierRun, NULL,
                                 NULL};
     return questions;

@@ -307,9 +307,10 @@ int RunUnattended(const char *commandLine)
     if (!PrepareReportAndAnswers(commandLine, &start.answers))
         return Finish(UNATTENDED_NOT_STARTED,
                       "not started, the answer file cannot be used");
-    StartQuestions questions = {&start,        NULL,
-                                ChooseAnsweredLanguage, RequireScript,
-                                NULL,          SettleAndReportStart,
+    // Nobody to tell of another run or an earlier one: the result line
+    // and the recovery's own lines say it.
+    StartQuestions questions = {&start, NULL, ChooseAnsweredLanguage,
+                                RequireScript, NULL, SettleAndReportStart,
                                 ReportCheck};
     const char *meaning = NULL;
     int code =
