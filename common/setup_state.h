@@ -10,13 +10,13 @@
 extern HINSTANCE g_instance;
 extern HWND g_backgroundWindow;
 extern char g_commandLine[COMMAND_LINE_SIZE];
-// Set at entry for -s and -v (startup/unattended.cpp,
-// startup/media_verify.cpp): nobody is there, so no window of any
-// program is shown and the engine's messages become report lines.
+// Set at entry for -s and -v (startup/winmain.cpp): nobody is there, so
+// no window of any program is shown and the engine's messages become
+// report lines.
 extern bool g_unattended;
 
 // Set by the start-up configuration (startup/startup_config.cpp), which
-// both the interactive and the unattended start go through.
+// the start sequence (startup/start_sequence.cpp) runs in both modes.
 extern char g_programDirectory[PATH_SIZE];     // no trailing backslash
 extern char g_languageCode[LANGUAGE_CODE_SIZE];
 extern BYTE g_noLicense;                       // recorded, read by nobody
@@ -30,8 +30,9 @@ extern char g_companyText[TITLE_TEXT_SIZE];
 extern BYTE g_recordAsked;
 extern char g_recordPath[PATH_SIZE];
 
-// Set by the pre-install checks (install/preinstall_checks.cpp), which the
-// welcome page and the unattended run make.
+// Set by the pre-install checks (install/preinstall_checks.cpp): the
+// script path by the start sequence in both modes, the rest each time the
+// checks are made (the welcome page, the unattended start).
 extern char g_scriptPath[PATH_SIZE];           // <program>\<lang>\copy_ns.ini
 extern char g_scriptVersion[SCRIPT_VERSION_SIZE];
 extern int g_installCommonFiles;               // 0 or 1

@@ -1,9 +1,10 @@
-// Page 0: the welcome page. It fixes the install script path when it is
-// created and runs the pre-install checks each time it becomes current.
+// Page 0: the welcome page. The start (startup/start_sequence.h) has
+// fixed the install script and recovered an earlier run before the wizard
+// opens; the page is the start's last step with a person there: it runs
+// the pre-install checks each time it becomes current.
 #include "common/install_report.h"
 #include "pages/pages.h"
 #include "pages/welcome_checks.h"
-#include "progress/run_boxes.h"
 
 #include "common/setup_state.h"
 #include "wizard/catalog.h"
@@ -44,24 +45,13 @@ PreInstallOutcome RunPreInstallChecks(HWND page)
     return CHECKS_PASSED;
 }
 
-// An earlier run that could be undone only in part: setup ends at once.
-static bool s_earlierStranded;
-
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        FixInstallScriptPath();
-        s_earlierStranded = !RecoverInterruptedRunWithMessage(page);
-        break;
     case WM_WIZARD_NEXT:
         g_currentPage = PAGE_DESTINATION;
         break;
     case WM_WIZARD_ACTIVATE:
-        if (s_earlierStranded) {
-            SendMessageA(g_wizardFrame, WM_WIZARD_END, 0, 0);
-            break;
-        }
         // Also after BACK: the situation may have changed meanwhile.
         RunPreInstallChecks(page);
         break;

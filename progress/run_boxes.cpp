@@ -204,21 +204,6 @@ static void ShowJournalBox(HWND owner, const char *key)
     MessageBoxA(owner, text, BuiltIn("TITLE_ERROR"), MB_ICONWARNING);
 }
 
-bool RecoverInterruptedRunWithMessage(HWND owner)
-{
-    // Only a whole rollback is "undone"; one that was refused or left
-    // steps strands its run, and the report names each step.
-    int outcome = RecoverInterruptedRun(g_scriptPath);
-    if (outcome == 0)
-        return true;
-    if (outcome == INSTALL_ROLLED_BACK) {
-        ShowEarlierRunUndone(owner);
-        return true;
-    }
-    ShowJournalBox(owner, "EARLIER_STRANDED");
-    return false;
-}
-
 void ShowAnotherRunBox(HWND owner)
 {
     MessageBoxA(owner, BuiltIn("ANOTHER_RUN"), BuiltIn("TITLE_ERROR"),

@@ -37,12 +37,6 @@ void ShowRestartNeeded(HWND owner, int count, const char *firstFile);
 void ShowAnswersNotRecorded(HWND owner, const char *textKey,
                             const char *detail);
 
-// setup.exe's first step with a person there, once the install script is
-// known: an interrupted earlier run is rolled back and one box says so.
-// Returns false when it could be undone only in part: one box names its
-// kept journal, and setup must end without installing.
-bool RecoverInterruptedRunWithMessage(HWND owner);
-
 // "Another installation is running": setup does not start.
 void ShowAnotherRunBox(HWND owner);
 

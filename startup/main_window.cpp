@@ -2,7 +2,7 @@
 
 #include "common/setup_state.h"
 #include "resources/resource.h"
-#include "startup/startup_config.h"
+#include "startup/person_start.h"
 #include "wizard/background.h"
 #include "wizard/bitmap_display.h"
 #include "wizard/wizard_frame.h"
@@ -32,14 +32,18 @@ HWND CreateBackgroundWindow(HINSTANCE instance)
                            instance, NULL);
 }
 
-// Runs once: the timer is killed first, because the language dialog and
-// the wizard run their own message loops inside this call. The quit
+// Runs once: the timer is killed first, because the language dialog, the
+// boxes of the start and the wizard run their own message loops inside
+// this call. The quit
 // message that ends the wizard stays queued for the main loop.
 static void StartWizard(HWND window)
 {
     KillTimer(window, BACKGROUND_TIMER_ID);
-    ReadStartupConfig(window, g_commandLine);
-    SetWindowTextA(window, g_titleText);
+    // An earlier run that strands this one ends setup before the wizard.
+    if (!StartOverBackground(window)) {
+        PostQuitMessage(0);
+        return;
+    }
     INT_PTR result = DialogBoxParamA(g_instance,
                                      MAKEINTRESOURCEA(IDD_WIZARD_FRAME),
                                      window, WizardFrameProc, 0);

@@ -10,12 +10,6 @@
 #include "startup/startup_config.h"
 #include "startup/unattended.h"
 
-bool AsksForMediaCheck(const char *commandLine)
-{
-    char code[LANGUAGE_CODE_SIZE];
-    return ParseCommandLine(commandLine, code, sizeof(code)).verifyMedia;
-}
-
 // The answer file's Report=, opened; false when a named answer file
 // cannot be used.
 static bool OpenReportOfAnswers(const CommandLineOptions *options)
@@ -23,11 +17,8 @@ static bool OpenReportOfAnswers(const CommandLineOptions *options)
     if (!options->answerGiven)
         return true;
     static AnswerText answer;
-    char path[PATH_SIZE];
-    if (ResolveAnswerPath(options->answerFile, g_programDirectory, path,
-                          sizeof(path)) != 1 ||
-        !LoadAnswerFile(path, &answer) ||
-        !HoldsSetupSection(answer.text, answer.size))
+    if (!LoadNamedAnswerFile(options->answerFile, g_programDirectory,
+                             &answer))
         return false;
     char report[PATH_SIZE];
     if (ReadAnswerValue(answer.text, answer.size, "Report", report,
@@ -38,7 +29,6 @@ static bool OpenReportOfAnswers(const CommandLineOptions *options)
 
 int RunMediaVerify(const char *commandLine)
 {
-    g_unattended = true;
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
     if (!OpenReportOfAnswers(&options))
         return UNATTENDED_NOT_STARTED;

@@ -7,10 +7,7 @@
 
 #include "core/exit_codes.h"
 
-// Whether the command line asks for the check ("-v").
-bool AsksForMediaCheck(const char *commandLine);
-
-// The whole check. Returns UNATTENDED_INSTALLED (0) when every listed file
+// The whole check, with g_unattended set. Returns UNATTENDED_INSTALLED (0) when every listed file
 // is whole, UNATTENDED_MEDIA_CHECK_FAILED when one is damaged or missing
 // or the list is missing or damaged, UNATTENDED_NOT_STARTED for an
 // unreadable answer file.

@@ -76,22 +76,25 @@ void SetLanguageCode(const char *code)
     CopyText(g_languageCode, sizeof(g_languageCode), code);
 }
 
+void AskLanguage(HWND owner)
+{
+    char listPath[PATH_SIZE];
+    char firstEntry[LIST_VALUE_SIZE];
+    GetLanguageListPath(listPath, sizeof(listPath));
+    GetPrivateProfileStringA("Language", "Lang00", "", firstEntry,
+                             sizeof(firstEntry), listPath);
+    if (firstEntry[0] == '\0')
+        SetLanguageCode("");
+    else
+        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_LANGUAGE), owner,
+                        LanguageDialogProc, (LPARAM)g_languageCode);
+}
+
 int ReadStartupConfig(HWND owner, const char *commandLine)
 {
     CommandLineOptions options = ReadCommandLineConfig(commandLine);
-    if (!options.languageGiven) {
-        char listPath[PATH_SIZE];
-        char firstEntry[LIST_VALUE_SIZE];
-        GetLanguageListPath(listPath, sizeof(listPath));
-        GetPrivateProfileStringA("Language", "Lang00", "", firstEntry,
-                                 sizeof(firstEntry), listPath);
-        if (firstEntry[0] == '\0')
-            SetLanguageCode("");
-        else
-            DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_LANGUAGE), owner,
-                            LanguageDialogProc, (LPARAM)g_languageCode);
-    }
-
+    if (!options.languageGiven)
+        AskLanguage(owner);
     FixLanguagePaths();
     return 1;
 }

@@ -21,9 +21,14 @@ CommandLineOptions ReadCommandLineConfig(const char *commandLine);
 // by the answer file or the list's default in an unattended run.
 void SetLanguageCode(const char *code);
 
-// The interactive start: ReadCommandLineConfig, then the language dialog
-// when the command line named no language and a list exists, then
-// FixLanguagePaths. The owner becomes the language dialog's owner.
+// A person's language: the language dialog when a list exists, owned by
+// owner; without a list (or an empty "Lang00") the files lie in the
+// program folder itself (an empty code).
+void AskLanguage(HWND owner);
+
+// The configuration of an interactive start in one call:
+// ReadCommandLineConfig, then AskLanguage when the command line named no
+// language, then FixLanguagePaths, as the start sequence takes them.
 // Returns 1.
 int ReadStartupConfig(HWND owner, const char *commandLine);
 

@@ -16,8 +16,8 @@
 #include "install/install_run.h"
 #include "install/preinstall_checks.h"
 #include "startup/language_dialog.h"
+#include "startup/start_sequence.h"
 #include "startup/startup_config.h"
-#include "transaction/run_lock.h"
 #include "transaction/transaction.h"
 
 // What the answer file's [Setup] section says; empty when it says nothing.
@@ -51,6 +51,16 @@ bool LoadAnswerFile(const char *path, AnswerText *answer)
     return whole;
 }
 
+bool LoadNamedAnswerFile(const char *name, const char *programDirectory,
+                         AnswerText *answer)
+{
+    char path[PATH_SIZE];
+    return ResolveAnswerPath(name, programDirectory, path, sizeof(path)) ==
+               1 &&
+           LoadAnswerFile(path, answer) &&
+           HoldsSetupSection(answer->text, answer->size);
+}
+
 // [Setup] OnError: "rollback" (also when absent) or "continue", in any
 // letter case; any other value makes the answer file unreadable.
 static bool ReadOnError(const AnswerText *answer, bool *continueOnError)
@@ -78,18 +88,16 @@ static bool ReadCodes(const AnswerText *answer, bool *msiCodes)
 }
 
 // Returns false when the answers cannot be used: the file is missing or
-// no answer file, or a group or language does not fit its buffer.
-static bool ReadAnswers(const CommandLineOptions *options, Answers *answers)
+// no answer file, or a group or language does not fit its buffer. A
+// relative answer file's name is taken from programDirectory.
+static bool ReadAnswers(const CommandLineOptions *options,
+                        const char *programDirectory, Answers *answers)
 {
     memset(answers, 0, sizeof(*answers));
     if (!options->answerGiven)
         return true;
-    char path[PATH_SIZE];
     static AnswerText answer;
-    if (ResolveAnswerPath(options->answerFile, g_programDirectory, path,
-                          sizeof(path)) != 1 ||
-        !LoadAnswerFile(path, &answer) ||
-        !HoldsSetupSection(answer.text, answer.size))
+    if (!LoadNamedAnswerFile(options->answerFile, programDirectory, &answer))
         return false;
     const char *text = answer.text;
     size_t size = answer.size;
@@ -152,13 +160,6 @@ static bool ScriptExists()
 static int Finish(int code, const char *meaning)
 {
     return EndRun(code, meaning);
-}
-
-static int RefusedByCheck(PreInstallCheck check)
-{
-    const char *meaning;
-    int code = RefusalExitCode(check, &meaning);
-    return code < 0 ? -1 : Finish(code, meaning);
 }
 
 // The wizard's answers: the group from the answer file or the script's
@@ -237,64 +238,89 @@ static void SuppressSystemBoxes()
         setErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }
 
-int RunUnattended(const char *commandLine)
-{
-    SuppressSystemBoxes();
-    g_unattended = true;
-    CommandLineOptions options = ReadCommandLineConfig(commandLine);
-
-    SetMsiExitCodes(options.msiCodes, false);
-    // -o is opened first, so that it also tells of unreadable answers.
-    if (options.reportGiven && !options.reportMayBeCut)
-        OpenInstallReport(options.reportFile);
+// What the unattended start carries from one question to the next.
+struct UnattendedStart {
     Answers answers;
-    if (!ReadAnswers(&options, &answers))
-        return Finish(UNATTENDED_NOT_STARTED,
-                      "not started, the answer file cannot be used");
-    SetMsiExitCodes(options.msiCodes || answers.msiCodes, false);
-    if (!options.reportGiven && answers.report[0] != '\0')
-        OpenInstallReport(answers.report);
+    bool destinationValid;
+};
 
-    // Before any journal is looked at: a live run's is not ours to undo.
-    if (!TakeRunLock())
-        return Finish(UNATTENDED_BUSY,
-                      "not started, another installation is running; "
-                      "nothing was changed, try again later");
+static void ChooseAnsweredLanguage(void *context,
+                                   const CommandLineOptions *options)
+{
+    UnattendedStart *start = (UnattendedStart *)context;
+    ChooseLanguage(&start->answers, options->languageGiven);
+}
 
-    ChooseLanguage(&answers, options.languageGiven);
-    FixLanguagePaths();
-    FixInstallScriptPath();
-    if (!ScriptExists()) {
-        ReportLine("no install script: %s", g_scriptPath);
-        return Finish(UNATTENDED_NOT_STARTED,
-                      "not started, no install script for the language");
-    }
-    // A run killed earlier is undone before anything is looked at. One
-    // that could not be undone in full (a step its journal names was
-    // refused, or failed) keeps its journal, and no run starts over it.
-    if (RecoverInterruptedRun(g_scriptPath) == INSTALL_ROLLBACK_LEFT)
-        return Finish(UNATTENDED_EARLIER_STRANDED,
-                      "not started, an earlier run could not be undone in "
-                      "full (see the lines above); its journal is kept until "
-                      "setup or the uninstaller can finish undoing it");
-    bool destinationValid = SettleAnswers(&answers);
+static int RequireScript(void *, const char **meaning)
+{
+    if (ScriptExists())
+        return START_GOES_ON;
+    ReportLine("no install script: %s", g_scriptPath);
+    *meaning = "not started, no install script for the language";
+    return UNATTENDED_NOT_STARTED;
+}
 
+static void SettleAndReportStart(void *context)
+{
+    UnattendedStart *start = (UnattendedStart *)context;
+    start->destinationValid = SettleAnswers(&start->answers);
     char version[SCRIPT_VERSION_SIZE];
     GetPrivateProfileStringA("Application", "Version", "0.0.0", version,
                              sizeof(version), g_scriptPath);
-    ReportRunStart(version, destinationValid ? g_destinationFolder
-                                             : answers.destination);
+    ReportRunStart(version, start->destinationValid
+                                ? g_destinationFolder
+                                : start->answers.destination);
+}
 
-    PreInstallCheck check = CheckBeforeInstall();
-    if (check != CHECK_PASSED && check != CHECK_NO_USER_ACCESS)
-        return RefusedByCheck(check);
+static void ReportCheck(void *, PreInstallCheck check)
+{
     if (check == CHECK_NO_USER_ACCESS)
         ReportLine("checks: the user-access library cannot be used, so the "
                    "running utility is not looked for");
+}
+
+// The report (-o first, so that it also tells of unreadable answers, then
+// the answer file's Report=) and the answers, before the lock: a refused
+// start is told there too. Returns false when the answers cannot be used.
+static bool PrepareReportAndAnswers(const char *commandLine, Answers *answers)
+{
+    char code[LANGUAGE_CODE_SIZE];
+    CommandLineOptions options =
+        ParseCommandLine(commandLine, code, sizeof(code));
+    char programDirectory[PATH_SIZE];
+    GetProgramDirectory(programDirectory, sizeof(programDirectory));
+    SetMsiExitCodes(options.msiCodes, false);
+    if (options.reportGiven && !options.reportMayBeCut)
+        OpenInstallReport(options.reportFile);
+    if (!ReadAnswers(&options, programDirectory, answers))
+        return false;
+    SetMsiExitCodes(options.msiCodes || answers->msiCodes, false);
+    if (!options.reportGiven && answers->report[0] != '\0')
+        OpenInstallReport(answers->report);
+    return true;
+}
+
+int RunUnattended(const char *commandLine)
+{
+    SuppressSystemBoxes();
+    static UnattendedStart start;
+    if (!PrepareReportAndAnswers(commandLine, &start.answers))
+        return Finish(UNATTENDED_NOT_STARTED,
+                      "not started, the answer file cannot be used");
+    // Nobody to tell of another run or an earlier one: the result line
+    // and the recovery's own lines say it.
+    StartQuestions questions = {&start, NULL, ChooseAnsweredLanguage,
+                                RequireScript, NULL, SettleAndReportStart,
+                                ReportCheck};
+    const char *meaning = NULL;
+    int code =
+        RunStartSequence(START_LOCK, START_CHECKS, &questions, &meaning);
+    if (code != START_GOES_ON)
+        return Finish(code, meaning);
     ReportLine("flags: install common files %d, all users %d",
                g_installCommonFiles, g_allUsers);
-    if (!destinationValid)
+    if (!start.destinationValid)
         return Finish(UNATTENDED_BAD_DESTINATION,
                       "refused, the destination folder is not valid");
-    return Install(answers.continueOnError);
+    return Install(start.answers.continueOnError);
 }

@@ -9,7 +9,8 @@
 #include "core/setup_limits.h"
 
 // The whole unattended run over the shared setup state, from the command
-// line copy to the end of the installation. Returns the exit code.
+// line copy to the end of the installation, with g_unattended set.
+// Returns the exit code.
 int RunUnattended(const char *commandLine);
 
 // The answer file's text, read whole: the profile service would take a
@@ -22,3 +23,9 @@ struct AnswerText {
 // Returns false for a file that is missing, a folder, unreadable, or
 // larger than the buffer (read cut, it could give a cut value).
 bool LoadAnswerFile(const char *path, AnswerText *answer);
+
+// The answer file a -a token names (relative names below programDirectory),
+// read whole. Returns false when it cannot be used: a name that does not
+// resolve, a file LoadAnswerFile refuses, or no [Setup] section.
+bool LoadNamedAnswerFile(const char *name, const char *programDirectory,
+                         AnswerText *answer);

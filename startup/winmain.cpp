@@ -1,5 +1,5 @@
-// Entry point of setup.exe: one copy at a time, the background window,
-// and the program's only message loop.
+// Entry point of setup.exe: the mode, one copy at a time, the background
+// window, and the program's only message loop.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,11 +8,11 @@
 #include "core/exit_codes.h"
 #include "core/text/dbcs.h"
 #include "core/text/text_split.h"
-#include "progress/run_boxes.h"
 #include "startup/main_window.h"
 #include "startup/media_verify.h"
+#include "startup/person_start.h"
+#include "startup/start_sequence.h"
 #include "startup/unattended.h"
-#include "transaction/run_lock.h"
 
 typedef BOOL(WINAPI *SetDllDirectoryFunction)(LPCSTR);
 
@@ -40,20 +40,6 @@ static void OpenWalkedReport(const CommandLineOptions *options)
         OpenInstallReport(options->reportFile);
 }
 
-// A second copy brings the first one forward and ends. Returns false when
-// no first copy shows a window here: the lock is held by a run elsewhere
-// (unattended, the uninstaller, another session).
-static bool HandOverToFirstCopy()
-{
-    HWND first = FindWindowA("Tovrin", NULL);
-    if (first == NULL)
-        return false;
-    if (IsIconic(first))
-        ShowWindow(first, SW_RESTORE);
-    SetForegroundWindow(first);
-    return true;
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
                    int)
 {
@@ -64,21 +50,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
     // A longer command line is cut to the copy's width.
     CopyText(g_commandLine, sizeof(g_commandLine),
              commandLine != NULL ? commandLine : "");
-    if (AsksForMediaCheck(g_commandLine))
-        return RunMediaVerify(g_commandLine);
     char code[LANGUAGE_CODE_SIZE];
     CommandLineOptions options =
         ParseCommandLine(g_commandLine, code, sizeof(code));
+    g_unattended = options.verifyMedia || options.unattended;
+    if (options.verifyMedia)
+        return RunMediaVerify(g_commandLine);
     if (options.unattended)
         return RunUnattended(g_commandLine);
 
-    // Refused either way: a second wizard brings the first one forward,
-    // an uninstall or unattended run holding the lock is named in a box.
-    if (!TakeRunLock()) {
-        if (!HandOverToFirstCopy())
-            ShowAnotherRunBox(NULL);
-        return UNATTENDED_BUSY;
-    }
+    // Before the background shows: a second wizard only brings the first
+    // one forward.
+    int refused = StartBeforeBackground();
+    if (refused != START_GOES_ON)
+        return refused;
 
     OpenWalkedReport(&options);
     InitCommonControls();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/setup_limits.h"
+#include "tests/e2e/setup_walker.h"
 #include "tests/support/test_support.h"
 #include "tests/transaction/txn_machine.h"
 
@@ -190,6 +191,30 @@ TEST_F(JournalTrust, ACompleteJournalDropsNoBackupOfAnother)
     };
     WriteJournal("complete", steps);
     ExpectRefusedByBoth(steps);
+}
+
+// A clicked run ends over such a journal as an unattended one does: one
+// box names the kept journal, no wizard opens, and the exit code and the
+// report's result say the earlier run is stranded, not that the user
+// cancelled.
+TEST_F(JournalTrust, AClickedRunOverAKeptJournalEndsAsStranded)
+{
+    std::vector<HostileStep> steps = {{"folder C:\\windows", "C:\\windows"}};
+    WriteJournal("in progress", steps);
+    MachineSnapshot before = Now();
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Start(SmallMedia().folder, "-leng -o" + report_));
+    std::string caption, text;
+    HWND box = WaitForMessageBox(setup, &caption, &text);
+    ASSERT_NE((HWND)NULL, box);
+    EXPECT_NE(std::string::npos, text.find(std::string(kTxnLog) + ".jnl"))
+        << text;
+    Answer(box, IDOK);
+    EXPECT_EQ(13, setup.WaitForExit());
+    CloseRunWindows();
+    EXPECT_NE(std::string::npos, LastLine().find("(exit code 13)"))
+        << LastLine();
+    ExpectUntouched(before, "after a clicked setup.exe");
 }
 
 // ---- What a failed run gives back ----
