@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "common/install_report.h"
+#include "common/platform.h"
 #include "common/setup_state.h"
 #include "core/script/answer_file.h"
 #include "core/text/ascii_case.h"
@@ -150,13 +151,6 @@ static void ChooseLanguage(const Answers *answers, bool languageGiven)
     ChooseListedLanguage(listPath);
 }
 
-static bool ScriptExists()
-{
-    DWORD attributes = GetFileAttributesA(g_scriptPath);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 static int Finish(int code, const char *meaning)
 {
     return EndRun(code, meaning);
@@ -253,7 +247,7 @@ static void ChooseAnsweredLanguage(void *context,
 
 static int RequireScript(void *, const char **meaning)
 {
-    if (ScriptExists())
+    if (IsFile(g_scriptPath))
         return START_GOES_ON;
     ReportLine("no install script: %s", g_scriptPath);
     *meaning = "not started, no install script for the language";
