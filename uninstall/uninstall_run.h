@@ -17,7 +17,3 @@
 int RemoveInstallation(const char *logPath, const UninstallNotes *notes,
                        RemovalReport *report, RemovalProgress progress,
                        void *context);
-
-// Tests only: where the 95 family's restart renames go (NULL: the real
-// wininit.ini in the Windows folder).
-void SetWininitPath(const char *path);
