@@ -529,8 +529,9 @@ struct ShortcutRecord {
 };
 
 // Records "folder\title.lnk" of every entry of the section the shortcut
-// rule makes. The link is journaled once, as its section is registered
-// (shortcuts/progman_client.h), where its folder is known for certain.
+// rule makes, and journals it for Program Manager to make. An unattended
+// run journals its link files as it makes them, in the folder it makes
+// them in (shortcuts/shortcut_files.h): each link is journaled once.
 static void RecordShortcutFiles(const ShortcutRecord *record,
                                 const char *section, const char *folder)
 {
@@ -542,6 +543,8 @@ static void RecordShortcutFiles(const ShortcutRecord *record,
                          &shortcut) != SHORTCUT_MADE)
             continue;   // not made, so not the run's to remove
         AddLogValue(record->files, shortcut.link);
+        if (!g_unattended)
+            JournalShortcutFile(shortcut.link);
     }
 }
 
@@ -569,8 +572,8 @@ static void RecordShortcuts(const ShortcutRecord *record,
         RecordShortcutFiles(record, startupSection, startup);
 }
 
-// The group folder goes into the journal before Program Manager is asked
-// for it. Returns false when the journal failed.
+// The shortcut files and group folder go into the journal before Program
+// Manager is asked for them. Returns false when the journal failed.
 static bool RecordShortcutsAhead(const ShortcutRecord *record,
                                  const char *groupName,
                                  const char *shortcutSection,

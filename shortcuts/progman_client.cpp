@@ -13,8 +13,6 @@
 #include "core/text/dbcs.h"
 #include "shortcuts/shortcut_files.h"
 #include "shortcuts/shortcut_list.h"
-#include "transaction/journal_writer.h"
-#include "transaction/transaction.h"
 
 static const DdeFunctions kRealDde = {
     DdeInitializeA,  DdeCreateStringHandleA, DdeFreeStringHandle,
@@ -74,18 +72,8 @@ static void NoteNotMade(const char *section, int index,
                                         verdict, shortcut->linkVerdict));
 }
 
-static void NoteJournalRefusal(const char *title, ShortcutSkips *skips)
-{
-    if (g_unattended)
-        ReportShortcutNotMade(title, "the journal cannot hold it");
-    else
-        NoteSkippedShortcut(skips, title);
-}
-
 // Entry i of the list from the script, by the shortcut rule; an entry the
-// rule does not make keeps an empty title, which both runs leave out. Its
-// link is journaled here, once, for either maker: a link that is there
-// already and cannot be kept is not written over.
+// rule does not make keeps an empty title, which both runs leave out.
 static void FillShortcutEntry(ShortcutList *list, int i, const char *section,
                               const char *linkFolder, ShortcutSkips *skips)
 {
@@ -97,26 +85,9 @@ static void FillShortcutEntry(ShortcutList *list, int i, const char *section,
         NoteNotMade(section, i, verdict, &shortcut, skips);
         return;
     }
-    if (shortcut.link[0] != '\0' && !JournalShortcutFile(shortcut.link)) {
-        NoteJournalRefusal(shortcut.title, skips);
-        return;
-    }
     CopyText(list->titles[i], PATH_SIZE, shortcut.title);
     CopyText(list->paths[i], PATH_SIZE, shortcut.target);
     CopyText(list->arguments[i], PATH_SIZE, shortcut.arguments);
-}
-
-// A journal that cannot be written leaves Program Manager no entry to
-// make: a rollback would not know of the links. (The link files of an
-// unattended run meet the same flush before their folder is made.)
-static void DropAllEntries(ShortcutList *list, ShortcutSkips *skips)
-{
-    for (int i = 0; i < list->count; i++) {
-        if (list->titles[i][0] == '\0')
-            continue;
-        NoteJournalRefusal(list->titles[i], skips);
-        list->titles[i][0] = '\0';
-    }
 }
 
 int RegisterShortcutSection(const char *section, const char *groupName,
@@ -127,18 +98,12 @@ int RegisterShortcutSection(const char *section, const char *groupName,
     if (!AllocShortcutList(&list))
         return 0;
     CopyText(list.groupName, PATH_SIZE, groupName);
-    // The links are judged where they land: the group's folder. It goes
-    // into the journal ahead of them: the rollback, which runs backwards,
-    // then removes the links before it tries the folder.
+    // The links are judged where they land: the group's folder.
     char folder[PATH_SIZE];
     bool known = FormGroupFolder(groupName, g_allUsers, folder,
                                  sizeof(folder));
-    if (known)
-        JournalNewFolders(folder);
     for (int i = 0; i < list.count; i++)
         FillShortcutEntry(&list, i, section, known ? folder : NULL, skips);
-    if (!g_unattended && !FlushJournal())
-        DropAllEntries(&list, skips);
     if (g_unattended)
         WriteShortcutFiles(&list, g_allUsers);
     else

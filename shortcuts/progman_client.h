@@ -31,15 +31,14 @@ void SetDdeFunctions(const DdeFunctions *functions);
 const DdeFunctions &RealDdeFunctions();
 
 // Reads the section's "Icon%03d" entries (title;file;folder;arguments, up
-// to the first missing or empty one) into a list, journals each link the
-// list makes (once, for either maker), and sends the list to Program
+// to the first missing or empty one) into a list and sends it to Program
 // Manager as the group groupName (an unattended run writes the links
-// itself). Returns 1 once the conversation was attempted, whatever its
-// outcome (failures are shown to the user), or 0 when the list cannot be
-// allocated (nothing is sent). Entries the shortcut rule
-// (core/script/shortcut_rule.h) does not make are left out and named:
-// noted in skips (may be NULL) with a person there, and those no command
-// can carry; the others in the report of an unattended run.
+// itself, shortcuts/shortcut_files.h). Returns 1 once the conversation was
+// attempted, whatever its outcome (failures are shown to the user), or 0
+// when the list cannot be allocated (nothing is sent). Entries the
+// shortcut rule (core/script/shortcut_rule.h) does not make are left out
+// and named: noted in skips (may be NULL) with a person there, and those
+// no command can carry; the others in the report of an unattended run.
 int RegisterShortcutSection(const char *section, const char *groupName,
                             ShortcutSkips *skips = NULL);
 

@@ -15,6 +15,7 @@
 #include "core/text/dbcs.h"
 #include "shortcuts/shortcut_list.h"
 #include "transaction/journal_writer.h"
+#include "transaction/transaction.h"
 
 // ---- COM, loaded at run time: OLE32.DLL is not among the imports known
 // on both Windows 95 and NT 4.0 (scripts/win9x-imports.txt), and only the
@@ -224,15 +225,30 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
     return true;
 }
 
+// Journals every link of the section that is made (no flush). Here, and
+// not with the uninstall log's record, in an unattended run: these are
+// the files made, in the folder they are made in.
+static void JournalLinks(const char *folder, const ShortcutList *list)
+{
+    char link[PATH_SIZE];
+    for (int i = 0; i < list->count; i++)
+        if (IsMadeEntry(list, i) &&
+            FormLinkPath(folder, list->titles[i], link, sizeof(link)))
+            JournalShortcutFile(link);
+}
+
 // Program Manager makes the group even when no item follows. A folder no
 // rollback may remove ("..", a trailing dot) is not made. The folder and
-// the section's links were journaled, once each, as the list was read;
-// they are on disk before the folder is made.
+// the section's links are journaled with one flush before any is made:
+// the rollback of a run killed after any save still finds the file.
 // Returns NULL when the folder is there, else why not.
-static const char *MakeGroupFolder(const char *folder)
+static const char *MakeGroupFolder(const char *folder,
+                                   const ShortcutList *list)
 {
     if (!IsRemovablePath(folder))
         return "the group folder cannot be made";
+    JournalNewFolders(folder);
+    JournalLinks(folder, list);
     if (!FlushJournal())
         return "the journal cannot be written";
     CreateFolderPath(folder);
@@ -263,7 +279,7 @@ int WriteShortcutFiles(const ShortcutList *list, int allUsers)
     char folder[PATH_SIZE];
     if (!FormGroupFolder(list->groupName, allUsers, folder, sizeof(folder)))
         return ReportNoneMade(list, "the group folder cannot be made");
-    const char *notMade = MakeGroupFolder(folder);
+    const char *notMade = MakeGroupFolder(folder, list);
     if (notMade != NULL)
         return ReportNoneMade(list, notMade);
     const ShellLinkMaker *maker = UseShellLinkMaker();

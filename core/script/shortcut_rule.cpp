@@ -75,7 +75,9 @@ static ShortcutVerdict ResolveFields(const char *value,
                  place->codePage);
     if (strlen(value) > SHORTCUT_ENTRY_SIZE - 1 || entry.tooLong)
         return SHORTCUT_ENTRY_TOO_LONG;
-    if (entry.fieldCount < 2)
+    // A file field of a lone backslash joins as nothing: the shortcut
+    // would start the folder.
+    if (entry.fieldCount < 2 || strcmp(entry.file, "\\") == 0)
         return SHORTCUT_NO_FILE;
     // A shortcut to the folder instead of the file would be wrong.
     if (!FormTarget(&entry, place, shortcut->target,

@@ -96,6 +96,7 @@ TEST_F(ShortcutRule, EntriesNoShortcutCanBeMadeOf)
 {
     EXPECT_EQ(SHORTCUT_NO_FILE, Resolve("OnlyTitle"));
     EXPECT_EQ(SHORTCUT_NO_FILE, Resolve(";;;"));
+    EXPECT_EQ(SHORTCUT_NO_FILE, Resolve("Folder;\\"));
     EXPECT_EQ(SHORTCUT_NOT_CARRIED, Resolve("Say \"hi\";a.exe"));
     EXPECT_EQ(SHORTCUT_NOT_CARRIED, Resolve("A;a.exe;C:\\;-x (1)"));
     EXPECT_EQ(SHORTCUT_BAD_LINK, Resolve("..\\Up;u.exe"));
