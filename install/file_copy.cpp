@@ -529,9 +529,7 @@ struct ShortcutRecord {
 };
 
 // Records "folder\title.lnk" of every entry of the section the shortcut
-// rule makes, and journals it for Program Manager to make. An unattended
-// run journals its link files as it makes them, in the folder it makes
-// them in (shortcuts/shortcut_files.h): each link is journaled once.
+// rule makes, and journals it.
 static void RecordShortcutFiles(const ShortcutRecord *record,
                                 const char *section, const char *folder)
 {
@@ -543,8 +541,7 @@ static void RecordShortcutFiles(const ShortcutRecord *record,
                          &shortcut) != SHORTCUT_MADE)
             continue;   // not made, so not the run's to remove
         AddLogValue(record->files, shortcut.link);
-        if (!g_unattended)
-            JournalShortcutFile(shortcut.link);
+        JournalShortcutFile(shortcut.link);
     }
 }
 
