@@ -15,6 +15,7 @@
 #include "core/script/folder_field.h"
 #include "core/script/folder_macros.h"
 #include "core/script/script_entry.h"
+#include "core/script/shortcut_rule.h"
 #include "core/setup_limits.h"
 #include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
@@ -346,83 +347,101 @@ const char *FindBadNameChar(const char *name, int codePage)
     return NULL;
 }
 
-// The link file the entry becomes: in the group below Programs, or in
-// StartUp for a startup section ("CON", "Notes." name no file).
-void JudgeLink(ScriptCheck *check, const char *section, const char *key,
-               int line, const char *title)
+// The folder the section's links land in: the group below Programs, or
+// StartUp for a startup section; empty when the group is reported.
+std::string LinkFolder(const ScriptCheck *check, const char *section)
 {
-    bool startup = strncmp(section, "StartUp", 7) == 0;
-    std::string link = startup ? kStartupDirStandIn
-                               : std::string(kProgramsDirStandIn) + "\\" +
-                                     check->group;
-    link += std::string("\\") + title + ".lnk";
-    char what[LOG_SECTION_SIZE + LOG_KEY_SIZE + 4];
-    snprintf(what, sizeof(what), "[%s] %s", section, key);
-    if (startup || !check->group.empty())
-        JudgeTarget(check, line, what, link.c_str());
+    if (strncmp(section, "StartUp", 7) == 0)
+        return kStartupDirStandIn;
+    if (check->group.empty())
+        return "";
+    return std::string(kProgramsDirStandIn) + "\\" + check->group;
+}
+
+// Reports why the shortcut rule does not make a link ("CON", "Notes."
+// name no file; "..\x" leads out of the group).
+void ReportLink(ScriptCheck *check, const char *what, int line,
+                const ResolvedShortcut &shortcut, const std::string &folder)
+{
+    const char *bad = FindBadNameChar(shortcut.title, check->codePage);
+    if (bad != NULL) {
+        AddFinding(check->report, check->script->file, line, SEVERITY_ERROR,
+                   "%s: the title holds '%c', which a file name cannot hold",
+                   what, *bad >= 0x20 ? *bad : '?');
+        return;
+    }
+    std::string link = folder + "\\" + shortcut.title + ".lnk";
+    JudgeTarget(check, line, what, link.c_str());
+}
+
+// The entry as setup reads it: whole up to SHORTCUT_READ_SIZE - 1
+// characters, which the shortcut rule tells from a longer one.
+std::string ReadShortcutValue(ScriptCheck *check, const char *section,
+                              const char *key, int *line)
+{
+    char value[SHORTCUT_READ_SIZE];
+    size_t full = 0;
+    const std::string &text = check->script->text;
+    ReadIniString(text.data(), text.size(), section, key, "", value,
+                  sizeof(value), line, &full, check->codePage);
+    if (*line != 0 && full > SHORTCUT_ENTRY_SIZE - 1)
+        AddFinding(check->report, check->script->file, *line, SEVERITY_ERROR,
+                   "[%s] %s has %zu characters; setup skips a shortcut "
+                   "entry longer than %d",
+                   section, key, full, SHORTCUT_ENTRY_SIZE - 1);
+    return value;
 }
 
 void CheckShortcutEntry(ScriptCheck *check, const char *section, int i)
 {
     char key[LOG_KEY_SIZE];
     snprintf(key, sizeof(key), "Icon%03d", i);
+    char what[LOG_SECTION_SIZE + LOG_KEY_SIZE + 4];
+    snprintf(what, sizeof(what), "[%s] %s", section, key);
     int line = 0;
-    std::string value = ReadOptional(check->script, section, key,
-                                     SHORTCUT_ENTRY_SIZE, check->report,
-                                     &line);
+    std::string value = ReadShortcutValue(check, section, key, &line);
+    std::string folder = LinkFolder(check, section);
+    ShortcutPlace place = {check->destination,
+                           folder.empty() ? NULL : folder.c_str(),
+                           ExpandField, check, check->codePage};
+    static ResolvedShortcut shortcut;   // a kilobyte: kept off the stack
+    ShortcutVerdict verdict = ResolveShortcut(value.c_str(), &place,
+                                              &shortcut);
+    const char *file = check->script->file.c_str();
+    if (verdict == SHORTCUT_ENTRY_TOO_LONG)
+        return;   // reported as it was read
+    if (verdict == SHORTCUT_NO_FILE) {
+        AddFinding(check->report, file, line, SEVERITY_ERROR,
+                   "%s needs a title and a file; setup skips the shortcut",
+                   what);
+        return;
+    }
     ShortcutEntry entry;
     SplitShortcutEntry(value.c_str(), &entry, check->codePage);
-    const char *file = check->script->file.c_str();
-    if (entry.tooLong) {
-        AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s: a field is longer than %d characters; setup "
-                   "skips the shortcut",
-                   section, key, PATH_SIZE - 1);
-        return;
-    }
-    if (entry.fieldCount < 2) {
-        AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s needs a title and a file; setup skips the "
-                   "shortcut",
-                   section, key);
-        return;
-    }
-    const char *bad = FindBadNameChar(entry.title, check->codePage);
-    if (bad != NULL)
-        AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s: the title holds '%c', which a file name cannot "
-                   "hold",
-                   section, key, *bad >= 0x20 ? *bad : '?');
-    else
-        JudgeLink(check, section, key, line, entry.title);
     CheckMacros(check, line, key, entry.folder);
-    char path[PATH_SIZE];
-    bool fits = entry.folder[0] != '\0'
-                    ? Expand(check, path, sizeof(path), entry.folder)
-                    : CopyText(path, sizeof(path), check->destination,
-                               check->codePage) ==
-                          strlen(check->destination);
-    fits = fits &&
-           AppendPath(path, sizeof(path), entry.file, check->codePage) >= 0;
-    if (!fits) {
+    if (verdict == SHORTCUT_TARGET_TOO_LONG) {
         AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s: the target path is longer than %d characters",
-                   section, key, PATH_SIZE - 1);
+                   "%s: the target path is longer than %d characters", what,
+                   PATH_SIZE - 1);
         return;
     }
-    if (check->installed.count(FoldPath(check, path)) == 0)
+    if (check->installed.count(FoldPath(check, shortcut.target)) == 0)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s: no file section installs the target %s",
-                   section, key, path);
-    char command[PROGMAN_COMMAND_SIZE];
-    if (ComposeAddItemCommand(command, sizeof(command), path,
-                              entry.arguments, entry.title,
-                              check->codePage) < 0)
+                   "%s: no file section installs the target %s", what,
+                   shortcut.target);
+    if (verdict == SHORTCUT_NOT_CARRIED)
         AddFinding(check->report, file, line, SEVERITY_ERROR,
-                   "[%s] %s: Program Manager's command syntax cannot carry "
-                   "it (a quote, or a comma, parenthesis or bracket in the "
-                   "arguments, or too long)",
-                   section, key);
+                   "%s: Program Manager's command syntax cannot carry it (a "
+                   "quote, or a comma, parenthesis or bracket in the "
+                   "arguments, or too long); setup skips the shortcut",
+                   what);
+    else if (verdict == SHORTCUT_LINK_TOO_LONG)
+        AddFinding(check->report, file, line, SEVERITY_ERROR,
+                   "%s: the link %s\\%s.lnk is longer than %d characters; "
+                   "setup skips the shortcut",
+                   what, folder.c_str(), shortcut.title, PATH_SIZE - 1);
+    else if (verdict == SHORTCUT_BAD_LINK)
+        ReportLink(check, what, line, shortcut, folder);
 }
 
 void CheckShortcutSection(ScriptCheck *check, const char *section)

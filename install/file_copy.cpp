@@ -17,6 +17,7 @@
 #include "install/script_section.h"
 #include "log/log_files.h"
 #include "log/uninstall_log.h"
+#include "shortcuts/shortcut_list.h"
 #include "transaction/file_replace.h"
 #include "transaction/journal_writer.h"
 
@@ -520,73 +521,65 @@ static void CopyEntries(const FileSectionReader *reader, int count,
     }
 }
 
-// Records "folder\title.lnk" for every Icon%03d entry of the section.
-static void RecordShortcutFiles(const char *scriptPath, const char *section,
-                                const char *folder, LogNumbering *files)
+// Where a section's shortcuts go, for its log and journal records.
+struct ShortcutRecord {
+    const char *scriptPath;
+    const char *destination;
+    int allUsers;
+    LogNumbering *files;
+};
+
+// Records "folder\title.lnk" of every entry of the section the shortcut
+// rule makes, and journals it.
+static void RecordShortcutFiles(const ShortcutRecord *record,
+                                const char *section, const char *folder)
 {
-    char key[LOG_KEY_SIZE];
-    char value[PATH_SIZE];
-    for (int index = 0; index < MAX_SCRIPT_ENTRIES; index++) {
-        snprintf(key, sizeof(key), "Icon%03d", index);
-        GetPrivateProfileStringA(section, key, "", value, sizeof(value),
-                                 scriptPath);
-        if (value[0] == '\0')
-            return;
-        ShortcutEntry entry;
-        SplitShortcutEntry(value, &entry);
-        if (entry.title[0] == '\0')
-            continue;   // no title: no shortcut file can be named
-        char link[PATH_SIZE];
-        CopyText(link, sizeof(link), folder);
-        if (AppendPath(link, sizeof(link), entry.title) < 0)
-            continue;
-        size_t length = strlen(link);
-        if (length + sizeof(".lnk") > sizeof(link))
-            continue;
-        CopyText(link + length, sizeof(link) - length, ".lnk");
-        AddLogValue(files, link);
-        JournalShortcutFile(link);
+    static ResolvedShortcut shortcut;   // a kilobyte: kept off the stack
+    int count = CountShortcutEntries(record->scriptPath, section);
+    for (int index = 0; index < count; index++) {
+        if (ReadShortcut(record->scriptPath, section, index,
+                         record->destination, folder, record->allUsers,
+                         &shortcut) != SHORTCUT_MADE)
+            continue;   // not made, so not the run's to remove
+        AddLogValue(record->files, shortcut.link);
+        JournalShortcutFile(shortcut.link);
     }
 }
 
-static void RecordShortcuts(const char *scriptPath, const char *groupName,
+static void RecordShortcuts(const ShortcutRecord *record,
+                            const char *groupName,
                             const char *shortcutSection,
-                            const char *startupSection, int allUsers,
-                            LogNumbering *paths, LogNumbering *files)
+                            const char *startupSection, LogNumbering *paths)
 {
-    char programs[PATH_SIZE];
+    char group[PATH_SIZE];
     // Without the Programs folder no shortcut path can be known, and a
     // relative one must not be recorded.
-    if (GetShellFolder(programs, sizeof(programs), NULL, NULL, allUsers) > 0) {
-        char group[PATH_SIZE];
-        CopyText(group, sizeof(group), programs);
-        if (AppendPath(group, sizeof(group), groupName) >= 0) {
-            RecordShortcutFiles(scriptPath, shortcutSection, group, files);
-            // An empty group name would name the Programs folder itself.
-            if (groupName[0] != '\0') {
-                AddLogValue(paths, group);
-                JournalNewFolders(group);
-            }
+    if (FormGroupFolder(groupName, record->allUsers, group, sizeof(group))) {
+        RecordShortcutFiles(record, shortcutSection, group);
+        // An empty group name would name the Programs folder itself.
+        if (groupName[0] != '\0') {
+            AddLogValue(paths, group);
+            JournalNewFolders(group);
         }
     }
     if (startupSection == NULL)
         return;
     char startup[PATH_SIZE];
     if (GetShellFolder(startup, sizeof(startup), "Startup", "Common Startup",
-                       allUsers) > 0)
-        RecordShortcutFiles(scriptPath, startupSection, startup, files);
+                       record->allUsers) > 0)
+        RecordShortcutFiles(record, startupSection, startup);
 }
 
 // The shortcut files and group folder go into the journal before Program
 // Manager is asked for them. Returns false when the journal failed.
-static bool RecordShortcutsAhead(const char *scriptPath,
+static bool RecordShortcutsAhead(const ShortcutRecord *record,
                                  const char *groupName,
                                  const char *shortcutSection,
-                                 const char *startupSection, int allUsers,
-                                 LogNumbering *paths, LogNumbering *files)
+                                 const char *startupSection,
+                                 LogNumbering *paths)
 {
-    RecordShortcuts(scriptPath, groupName, shortcutSection, startupSection,
-                    allUsers, paths, files);
+    RecordShortcuts(record, groupName, shortcutSection, startupSection,
+                    paths);
     return FlushJournal();
 }
 
@@ -754,9 +747,10 @@ int CopySection(const char *scriptPath, const char *destinationFolder,
         return 0;
     }
 
-    bool recorded = RecordShortcutsAhead(scriptPath, groupName,
-                                         shortcutSection, startupSection,
-                                         allUsers, &paths, &files);
+    ShortcutRecord record = {scriptPath, destinationFolder, allUsers,
+                             &files};
+    bool recorded = RecordShortcutsAhead(&record, groupName, shortcutSection,
+                                         startupSection, &paths);
     CloseLogList(&paths);
     CloseLogList(&files);
     return recorded ? 1 : 0;

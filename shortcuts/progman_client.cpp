@@ -8,11 +8,11 @@
 #include "common/install_report.h"
 #include "common/setup_state.h"
 #include "core/progman/progman_commands.h"
-#include "core/script/script_entry.h"
+#include "core/script/shortcut_rule.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
-#include "core/text/path_join.h"
 #include "shortcuts/shortcut_files.h"
+#include "shortcuts/shortcut_list.h"
 
 static const DdeFunctions kRealDde = {
     DdeInitializeA,  DdeCreateStringHandleA, DdeFreeStringHandle,
@@ -20,7 +20,6 @@ static const DdeFunctions kRealDde = {
     DdeDisconnect,   DdeUninitialize,        WinExec,
 };
 static DdeFunctions g_dde = kRealDde;
-static void *(*g_allocate)(size_t) = malloc;
 
 // Four failed transactions in a conversation are resent; the fifth ends it.
 static const unsigned kFailureLimit = 5;
@@ -37,11 +36,6 @@ const DdeFunctions &RealDdeFunctions()
     return kRealDde;
 }
 
-void SetShortcutAllocator(void *(*allocate)(size_t))
-{
-    g_allocate = allocate != NULL ? allocate : malloc;
-}
-
 HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA,
                               ULONG_PTR, ULONG_PTR)
 {
@@ -50,134 +44,66 @@ HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA,
 
 // ---- The list ----
 
-// One buffer or array, or NULL. Arrays are zeroed so that a list whose
-// allocation stopped half-way can be freed.
-static void *Allocate(size_t bytes)
+// An entry's name: its title, or its key when it has none.
+static void FormEntryName(const char *section, int index,
+                          const ResolvedShortcut *shortcut, char *name,
+                          size_t size)
 {
-    void *block = g_allocate(bytes);
-    if (block != NULL)
-        memset(block, 0, bytes);
-    return block;
-}
-
-int AllocShortcutList(ShortcutList *list)
-{
-    list->groupName = NULL;
-    list->titles = list->paths = list->arguments = NULL;
-    int count = list->count > 0 ? list->count : 0;
-    size_t arrayBytes = (size_t)(count > 0 ? count : 1) * sizeof(char *);
-
-    if ((list->groupName = (char *)Allocate(PATH_SIZE)) == NULL ||
-        (list->titles = (char **)Allocate(arrayBytes)) == NULL ||
-        (list->paths = (char **)Allocate(arrayBytes)) == NULL ||
-        (list->arguments = (char **)Allocate(arrayBytes)) == NULL) {
-        FreeShortcutList(list);
-        return 0;
-    }
-    for (int i = 0; i < count; i++) {
-        if ((list->titles[i] = (char *)Allocate(PATH_SIZE)) == NULL ||
-            (list->paths[i] = (char *)Allocate(PATH_SIZE)) == NULL ||
-            (list->arguments[i] = (char *)Allocate(PATH_SIZE)) == NULL) {
-            FreeShortcutList(list);
-            return 0;
-        }
-    }
-    return 1;
-}
-
-void FreeShortcutList(ShortcutList *list)
-{
-    for (int i = 0; i < list->count; i++) {
-        if (list->titles != NULL)
-            free(list->titles[i]);
-        if (list->paths != NULL)
-            free(list->paths[i]);
-        if (list->arguments != NULL)
-            free(list->arguments[i]);
-    }
-    free(list->groupName);
-    free(list->titles);
-    free(list->paths);
-    free(list->arguments);
-    list->groupName = NULL;
-    list->titles = list->paths = list->arguments = NULL;
-}
-
-static void ReadShortcutValue(const char *section, int index, char *value,
-                              size_t size)
-{
-    char key[LOG_KEY_SIZE];
-    snprintf(key, sizeof(key), "Icon%03d", index);
-    GetPrivateProfileStringA(section, key, "", value, (DWORD)size,
-                             g_scriptPath);
-}
-
-// Entries are read with one byte more than an entry holds, which tells
-// an entry that fills its buffer from a longer one that the read cuts.
-static const size_t kShortcutReadSize = SHORTCUT_ENTRY_SIZE + 1;
-
-static int CountShortcutEntries(const char *section)
-{
-    char value[kShortcutReadSize];
-    for (int index = 0; index < MAX_SCRIPT_ENTRIES; index++) {
-        ReadShortcutValue(section, index, value, sizeof(value));
-        if (value[0] == '\0')
-            return index;
-    }
-    return MAX_SCRIPT_ENTRIES;
-}
-
-// Fills entry i of the list from its script value. An entry that cannot
-// be registered as written (no file field, a field or a joined path that
-// does not fit, a value longer than an entry holds) is left with an empty
-// title, and the conversation skips it.
-static void FillShortcutEntry(ShortcutList *list, int i, const char *value)
-{
-    ShortcutEntry entry;
-    SplitShortcutEntry(value, &entry);
-    if (entry.fieldCount < 2 || entry.tooLong ||
-        strlen(value) > SHORTCUT_ENTRY_SIZE - 1)
-        return;
-
-    char path[PATH_SIZE];
-    if (entry.fieldCount >= 3)
-        ExpandFolderMacros(path, sizeof(path), entry.folder, g_allUsers);
+    if (shortcut->title[0] != '\0')
+        CopyText(name, size, shortcut->title);
     else
-        CopyText(path, sizeof(path), g_destinationFolder);
-    if (AppendPath(path, sizeof(path), entry.file) < 0)
-        return;   // a shortcut to the folder instead of the file is wrong
-    CopyText(list->titles[i], PATH_SIZE, entry.title);
-    CopyText(list->paths[i], PATH_SIZE, path);
-    CopyText(list->arguments[i], PATH_SIZE, entry.arguments);
+        snprintf(name, size, "[%s] Icon%03d", section, index);
 }
 
-// Notes the entries of the list that no AddItem command can carry; the
-// conversation leaves them out.
-static void NoteUncarriedEntries(const ShortcutList *list,
-                                 ShortcutSkips *skips)
+// An entry the shortcut rule does not make is named to the person there
+// (the skipped list behind the run's box), or, in an unattended run, in the
+// report with its reason; one no command can carry is always a skip.
+static void NoteNotMade(const char *section, int index,
+                        ShortcutVerdict verdict,
+                        const ResolvedShortcut *shortcut,
+                        ShortcutSkips *skips)
 {
-    char command[PROGMAN_COMMAND_SIZE];
-    for (int i = 0; i < list->count; i++)
-        if (list->titles[i][0] != '\0' &&
-            ComposeAddItemCommand(command, sizeof(command), list->paths[i],
-                                  list->arguments[i], list->titles[i]) < 0)
-            NoteSkippedShortcut(skips, list->titles[i]);
+    char name[PATH_SIZE];
+    FormEntryName(section, index, shortcut, name, sizeof(name));
+    if (verdict == SHORTCUT_NOT_CARRIED || !g_unattended)
+        NoteSkippedShortcut(skips, name);
+    else
+        ReportShortcutNotMade(name, DescribeShortcutVerdict(
+                                        verdict, shortcut->linkVerdict));
+}
+
+// Entry i of the list from the script, by the shortcut rule; an entry the
+// rule does not make keeps an empty title, which both runs leave out.
+static void FillShortcutEntry(ShortcutList *list, int i, const char *section,
+                              const char *linkFolder, ShortcutSkips *skips)
+{
+    static ResolvedShortcut shortcut;   // a kilobyte: kept off the stack
+    ShortcutVerdict verdict =
+        ReadShortcut(g_scriptPath, section, i, g_destinationFolder,
+                     linkFolder, g_allUsers, &shortcut);
+    if (verdict != SHORTCUT_MADE) {
+        NoteNotMade(section, i, verdict, &shortcut, skips);
+        return;
+    }
+    CopyText(list->titles[i], PATH_SIZE, shortcut.title);
+    CopyText(list->paths[i], PATH_SIZE, shortcut.target);
+    CopyText(list->arguments[i], PATH_SIZE, shortcut.arguments);
 }
 
 int RegisterShortcutSection(const char *section, const char *groupName,
                             ShortcutSkips *skips)
 {
     ShortcutList list;
-    list.count = CountShortcutEntries(section);
+    list.count = CountShortcutEntries(g_scriptPath, section);
     if (!AllocShortcutList(&list))
         return 0;
     CopyText(list.groupName, PATH_SIZE, groupName);
-    char value[kShortcutReadSize];
-    for (int i = 0; i < list.count; i++) {
-        ReadShortcutValue(section, i, value, sizeof(value));
-        FillShortcutEntry(&list, i, value);
-    }
-    NoteUncarriedEntries(&list, skips);
+    // The links are judged where they land: the group's folder.
+    char folder[PATH_SIZE];
+    bool known = FormGroupFolder(groupName, g_allUsers, folder,
+                                 sizeof(folder));
+    for (int i = 0; i < list.count; i++)
+        FillShortcutEntry(&list, i, section, known ? folder : NULL, skips);
     if (g_unattended)
         WriteShortcutFiles(&list, g_allUsers);
     else
@@ -301,11 +227,11 @@ static bool AddItems(Conversation *c, const ShortcutList *list)
 {
     for (int i = 0; i < list->count; i++) {
         if (list->titles[i][0] == '\0')
-            continue;   // an entry that cannot be registered as written
+            continue;   // an entry the shortcut rule does not make
         if (ComposeAddItemCommand(c->command, sizeof(c->command),
                                   list->paths[i], list->arguments[i],
                                   list->titles[i]) < 0)
-            continue;   // a cut command would make a wrong item
+            continue;   // the rule made sure it fits; never sent cut
         if (!SendCommand(c)) {
             ShowDiagnostic(c, kDebugTitle);
             ShowWarning(c, 4);

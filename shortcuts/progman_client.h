@@ -8,15 +8,7 @@
 #include <stddef.h>
 
 #include "core/progman/progman_commands.h"
-
-// One section's shortcuts; every text buffer holds PATH_SIZE bytes.
-struct ShortcutList {
-    int count;
-    char *groupName;
-    char **titles;
-    char **paths;        // command path: folder joined with the file
-    char **arguments;
-};
+#include "shortcuts/shortcut_list.h"
 
 // The DDEML calls, and the start of Program Manager, as the conversation
 // makes them. The defaults are the real calls; tests put in their own to
@@ -38,15 +30,15 @@ void SetDdeFunctions(const DdeFunctions *functions);
 // The real calls, for a test that wants to wrap some of them.
 const DdeFunctions &RealDdeFunctions();
 
-// Tests only: replaces malloc for the list's buffers (NULL restores it).
-void SetShortcutAllocator(void *(*allocate)(size_t));
-
 // Reads the section's "Icon%03d" entries (title;file;folder;arguments, up
 // to the first missing or empty one) into a list and sends it to Program
-// Manager as the group groupName. Returns 1 once the conversation was
+// Manager as the group groupName (an unattended run writes the links
+// itself, shortcuts/shortcut_files.h). Returns 1 once the conversation was
 // attempted, whatever its outcome (failures are shown to the user), or 0
-// when the list cannot be allocated (nothing is sent). Entries that no
-// command can carry are left out and noted in skips (may be NULL).
+// when the list cannot be allocated (nothing is sent). Entries the
+// shortcut rule (core/script/shortcut_rule.h) does not make are left out
+// and named: noted in skips (may be NULL) with a person there, and those
+// no command can carry; the others in the report of an unattended run.
 int RegisterShortcutSection(const char *section, const char *groupName,
                             ShortcutSkips *skips = NULL);
 
@@ -55,13 +47,6 @@ int RegisterShortcutSection(const char *section, const char *groupName,
 // owner. Returns 1 when it ended with a successful disconnect, else 0.
 int SendProgmanCommands(HWND owner, const ShortcutList *list,
                         int commonGroup);
-
-// Allocates the group-name buffer, the three arrays and every entry's
-// three buffers for list->count entries. Returns 1, or 0 when one
-// allocation fails (what was allocated is then released).
-int AllocShortcutList(ShortcutList *list);
-// Releases what AllocShortcutList allocated; safe on a partial list.
-void FreeShortcutList(ShortcutList *list);
 
 // Copies the text for a DDEML error code into text (size bytes). Unknown
 // codes, DMLERR_NO_ERROR included, leave text as it was.

@@ -10,46 +10,12 @@
 #include "common/folders.h"
 #include "common/install_report.h"
 #include "core/log/log_reader.h"
-#include "core/progman/progman_commands.h"
+#include "core/script/shortcut_rule.h"
 #include "core/setup_limits.h"
 #include "core/text/dbcs.h"
-#include "core/text/path_join.h"
-#include "core/text/target_path.h"
-#include "shortcuts/progman_client.h"
+#include "shortcuts/shortcut_list.h"
 #include "transaction/journal_writer.h"
 #include "transaction/transaction.h"
-
-bool FormGroupFolder(const char *group, int allUsers, char *folder,
-                     size_t size)
-{
-    if (GetShellFolder(folder, size, NULL, NULL, allUsers) > 0 &&
-        AppendPath(folder, size, group) >= 0)
-        return true;
-    if (size > 0)
-        folder[0] = '\0';
-    return false;
-}
-
-// The same join as the uninstall log's record of the shortcut files, so
-// the file made is the file the log and the journal name.
-bool FormLinkPath(const char *folder, const char *title, char *link,
-                  size_t size)
-{
-    if (size == 0)
-        return false;
-    CopyText(link, size, folder);
-    if (strlen(folder) >= size || AppendPath(link, size, title) < 0) {
-        link[0] = '\0';
-        return false;
-    }
-    size_t length = strlen(link);
-    if (length + sizeof(".lnk") > size) {
-        link[0] = '\0';
-        return false;
-    }
-    CopyText(link + length, size - length, ".lnk");
-    return true;
-}
 
 // ---- COM, loaded at run time: OLE32.DLL is not among the imports known
 // on both Windows 95 and NT 4.0 (scripts/win9x-imports.txt), and only the
@@ -223,14 +189,11 @@ static void NotifyShell(const char *folder)
 
 // ---- The section ----
 
-// The conversation's rule: an entry no AddItem command can carry is not
-// made in either kind of run, so both install the same shortcuts.
-static bool IsCarriedEntry(const ShortcutList *list, int i)
+// The shortcut rule judged every entry as the list was read: one it does
+// not make has an empty title, in either kind of run.
+static bool IsMadeEntry(const ShortcutList *list, int i)
 {
-    char command[PROGMAN_COMMAND_SIZE];
-    return list->titles[i][0] != '\0' &&
-           ComposeAddItemCommand(command, sizeof(command), list->paths[i],
-                                 list->arguments[i], list->titles[i]) >= 0;
+    return list->titles[i][0] != '\0';
 }
 
 static void ReportSaveFailure(const char *title, HRESULT result)
@@ -243,45 +206,16 @@ static void ReportSaveFailure(const char *title, HRESULT result)
     ReportShortcutNotMade(title, text);
 }
 
-// The link file of entry i, judged before anything is made of it.
-// Returns false, with the report line, for a link that must not be made.
-static bool FormEntryLink(const char *folder, const char *title, char *link,
-                          size_t size)
-{
-    if (!FormLinkPath(folder, title, link, size)) {
-        ReportShortcutNotMade(title, "the link's name does not fit a path");
-        return false;
-    }
-    // A title such as "..\x" would lead out of the group, to a file no
-    // rollback or uninstall may remove; "a?b" names no file at all.
-    TargetPathVerdict verdict = JudgeTargetPath(link);
-    if (verdict != TARGET_PATH_OK) {
-        ReportShortcutNotMade(title, verdict == TARGET_PATH_DOT_COMPONENT
-                                         ? "the title leads out of the group"
-                                         : DescribeTargetPathVerdict(verdict));
-        return false;
-    }
-    return true;
-}
-
-// Journals every link of the section that may be made (no flush).
-static void JournalLinks(const char *folder, const ShortcutList *list)
-{
-    char link[PATH_SIZE];
-    for (int i = 0; i < list->count; i++)
-        if (IsCarriedEntry(list, i) &&
-            FormLinkPath(folder, list->titles[i], link, sizeof(link)) &&
-            IsRemovablePath(link))
-            JournalShortcutFile(link);
-}
-
 static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
                      const ShortcutList *list, int i)
 {
     const char *title = list->titles[i];
     char link[PATH_SIZE];
-    if (!FormEntryLink(folder, title, link, sizeof(link)))
+    // Judged with this folder by the rule already: it fits.
+    if (!FormLinkPath(folder, title, link, sizeof(link))) {
+        ReportShortcutNotMade(title, "the link's name does not fit a path");
         return false;
+    }
     HRESULT result = SaveLink(maker, link, list->paths[i], list->arguments[i]);
     if (FAILED(result)) {
         ReportSaveFailure(title, result);
@@ -289,6 +223,17 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
     }
     ReportLine("shortcut: %s", link);
     return true;
+}
+
+// Journals every link of the section that is made (no flush), in the
+// folder it is made in.
+static void JournalLinks(const char *folder, const ShortcutList *list)
+{
+    char link[PATH_SIZE];
+    for (int i = 0; i < list->count; i++)
+        if (IsMadeEntry(list, i) &&
+            FormLinkPath(folder, list->titles[i], link, sizeof(link)))
+            JournalShortcutFile(link);
 }
 
 // Program Manager makes the group even when no item follows. A folder no
@@ -319,7 +264,7 @@ static int ReportNoneMade(const ShortcutList *list, const char *reason)
 {
     int count = 0;
     for (int i = 0; i < list->count; i++)
-        if (IsCarriedEntry(list, i)) {
+        if (IsMadeEntry(list, i)) {
             ReportShortcutNotMade(list->titles[i], reason);
             count++;
         }
@@ -342,7 +287,7 @@ int WriteShortcutFiles(const ShortcutList *list, int allUsers)
                               "the shell's link object cannot be loaded");
     int failed = 0;
     for (int i = 0; i < list->count; i++)
-        if (IsCarriedEntry(list, i) && !MakeLink(maker, folder, list, i))
+        if (IsMadeEntry(list, i) && !MakeLink(maker, folder, list, i))
             failed++;
     NotifyShell(folder);
     return failed;

@@ -6,7 +6,7 @@
 #include "common/folders.h"
 #include "common/install_report.h"
 #include "core/log/log_reader.h"
-#include "core/text/ascii_case.h"
+#include "core/script/shortcut_rule.h"
 #include "core/text/dbcs.h"
 #include "removal/file_remove.h"
 #include "removal/uninstall_entry.h"
@@ -96,12 +96,6 @@ static bool IsShortcutPlace(const char *path)
     return false;
 }
 
-static bool EndsWithLnk(const char *path)
-{
-    size_t length = strlen(path);
-    return length > 4 && CompareAsciiNoCase(path + length - 4, ".lnk") == 0;
-}
-
 void RefuseJournalStep(StepJudge *judge, const JournalStep *step,
                        const char *reason)
 {
@@ -152,7 +146,7 @@ bool AdmitJournalStep(StepJudge *judge, const JournalStep *step)
 
 bool IsFileTheRunWrote(const JournalStep *step, const char *path)
 {
-    if (EndsWithLnk(path) && IsShortcutPlace(path))
+    if (IsLinkFilePath(path) && IsShortcutPlace(path))
         return true;
     if (!step->printed)
         return false;

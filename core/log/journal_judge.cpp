@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/script/shortcut_rule.h"
 #include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "core/text/target_path.h"
@@ -86,12 +87,6 @@ bool IsScopeKey(const JournalScope *scope, const char *key, bool created,
                     key, codePage);
 }
 
-static bool EndsWithLnk(const char *path)
-{
-    size_t length = strlen(path);
-    return length > 4 && CompareAsciiNoCase(path + length - 4, ".lnk") == 0;
-}
-
 JournalStepVerdict JudgeJournalStep(const JournalStep *step,
                                     const JournalScope *scope, int codePage)
 {
@@ -106,7 +101,7 @@ JournalStepVerdict JudgeJournalStep(const JournalStep *step,
         if (memchr(step->path, '\0', sizeof(step->path)) == NULL ||
             JudgeTargetPath(step->path, codePage) != TARGET_PATH_OK)
             return JOURNAL_STEP_BAD_PATH;
-        if (step->kind == STEP_LINK && !EndsWithLnk(step->path))
+        if (step->kind == STEP_LINK && !IsLinkFilePath(step->path))
             return JOURNAL_STEP_NOT_A_SHORTCUT;
         return JOURNAL_STEP_ALLOWED;
     case STEP_KEY:

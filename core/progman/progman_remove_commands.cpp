@@ -3,10 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/text/ascii_case.h"
-#include "core/text/dbcs.h"
-#include "core/setup_limits.h"
 #include "core/log/log_reader.h"
+#include "core/script/shortcut_rule.h"
+#include "core/setup_limits.h"
+#include "core/text/dbcs.h"
 
 static int Checked(char *command, size_t size, int wanted)
 {
@@ -57,8 +57,7 @@ bool SplitShortcutPath(const char *path, const char *programs, char *group,
         return false;   // directly in the Programs folder: no group
     name++;
     size_t nameLength = strlen(name);
-    if (nameLength <= 4 ||
-        CompareAsciiNoCase(name + nameLength - 4, ".lnk", 4) != 0)
+    if (!IsLinkFilePath(name))
         return false;
     if (nameLength - 4 >= titleSize)
         return false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "checkmedia/check_media.h"
 #include "checkmedia/report.h"
+#include "core/setup_limits.h"
 
 namespace fs = std::filesystem;
 
@@ -190,6 +192,25 @@ struct BrokenMedia {
 
 const char kScript[] = "eng/copy_ns.ini";
 const char kCatalog[] = "eng/message.ini";
+
+// The Read Me shortcut with arguments that make its entry 255 characters
+// long, plus extra.
+std::string ShortcutWithArguments(size_t extra)
+{
+    std::string entry = "FileAgent Read Me;readme.txt;c:\\Program "
+                        "Files\\Veltrane\\CaptureKit\\FileAgent;";
+    return entry + std::string(SHORTCUT_ENTRY_SIZE - 1 - entry.size() + extra,
+                               'a');
+}
+
+// A title whose link below the checker's Programs folder and the group
+// "Veltrane CaptureKit" is 259 characters long, plus extra.
+std::string LinkTitle(size_t extra)
+{
+    size_t folder = strlen("C:\\Documents and Settings\\All Users\\Start "
+                           "Menu\\Programs\\Veltrane CaptureKit\\");
+    return std::string(PATH_SIZE - 1 - folder - strlen(".lnk") + extra, 't');
+}
 
 std::vector<BrokenMedia> BrokenMediaTable()
 {
@@ -378,6 +399,32 @@ std::vector<BrokenMedia> BrokenMediaTable()
                         "Files\\Veltrane\\CaptureKit\\FileAgent;-a,b");
          },
          {{kScript, 36, E, "command syntax cannot carry it"}}},
+        // The entry and its link are used whole up to their limits and
+        // refused, not cut, one past them.
+        {"shortcut entry of 255 characters",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me;readme.txt",
+                        "Icon001=" + ShortcutWithArguments(0));
+         },
+         {}},
+        {"shortcut entry of 256 characters",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me;readme.txt",
+                        "Icon001=" + ShortcutWithArguments(1));
+         },
+         {{kScript, 37, E, "256 characters; setup skips a shortcut entry"}}},
+        {"shortcut link of 259 characters",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me",
+                        "Icon001=" + LinkTitle(0));
+         },
+         {}},
+        {"shortcut link of 260 characters",
+         [](Media *m) {
+             m->Replace(kScript, "Icon001=FileAgent Read Me",
+                        "Icon001=" + LinkTitle(1));
+         },
+         {{kScript, 37, E, "is longer than 259 characters; setup skips"}}},
         {"group missing",
          [](Media *m) {
              m->Replace(kScript, "group=Veltrane CaptureKit\n", "");

@@ -323,6 +323,24 @@ TEST_F(FileCopy, OverlongEntriesAreSkippedAndCounted)
               media_.Log());
 }
 
+// The log lists the link the shortcut rule makes: one that fills its path
+// whole, none for a title one character longer (never a cut name).
+TEST_F(FileCopy, ShortcutLinkAtItsLimitIsListedAndOnePastIsNot)
+{
+    media_.WriteSource("a.txt", "A");
+    std::string folder = media_.programs() + "\\Kit";
+    std::string title(PATH_SIZE - 1 - folder.size() - 1 - 4, 't');
+    Script("[Files_File]\nfile000=a.txt\n"
+           "[ShortCut_File]\n"
+           "Icon000=" + title + ";a.txt\n"
+           "Icon001=" + title + "u;a.txt\n");
+    Copy("Files_File");
+    std::string log = media_.Log();
+    EXPECT_NE(std::string::npos, log.find(folder + "\\" + title + ".lnk\r\n"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find(title + "u")) << log;
+}
+
 TEST_F(FileCopy, SectionFilesAboveTheEntriesPresentCopiesNoFolder)
 {
     media_.WriteSource("a.txt", "A");

@@ -152,6 +152,23 @@ TEST_F(Progman, AnEntryThatFillsItsBufferIsRegistered)
     EXPECT_EQ(expected, fake_.commands);
 }
 
+TEST_F(Progman, LinkThatFillsItsPathIsSentAndOnePastIsNamedWhole)
+{
+    // Programs\Kit\title.lnk: 259 characters fit a path, 260 do not.
+    std::string folder = media_.programs() + "\\Kit";
+    std::string title(PATH_SIZE - 1 - folder.size() - 1 - 4, 't');
+    Script("[ShortCut_File]\n"
+           "Icon000=" + title + ";a.exe\n"
+           "Icon001=" + title + "u;a.exe\n");
+    ShortcutSkips skips = {};
+    RegisterShortcutSection("ShortCut_File", g_programGroup, &skips);
+    std::vector<std::string> expected = {
+        kCreateKit, Item(media_.Dest("a.exe"), "", title)};
+    EXPECT_EQ(expected, fake_.commands);
+    ASSERT_EQ(1, skips.count);
+    EXPECT_EQ(title + "u", std::string(skips.titles[0]));
+}
+
 TEST_F(Progman, EntriesNoCommandCanCarryAreNoted)
 {
     Script("[ShortCut_File]\n"
