@@ -9,6 +9,7 @@
 #include "common/registry_writers.h"
 #include "core/log/log_names.h"
 #include "core/log/log_section.h"
+#include "core/script/shortcut_rule.h"
 #include "core/text/ascii_case.h"
 #include "core/text/dbcs.h"
 #include "install/preinstall_checks.h"
@@ -206,12 +207,6 @@ static void NoteUnusableValues(Removal *r, const char *section,
     NoteFailed(r, name, list->refused + list->dropped);
 }
 
-bool EndsWithLnk(const char *path)
-{
-    size_t length = strlen(path);
-    return length > 4 && CompareAsciiNoCase(path + length - 4, ".lnk") == 0;
-}
-
 // Which file sections go: the product's own always; the library when no
 // other application is registered with it; the common component when the
 // delivery utility of the same edition is not installed. Without notes
@@ -237,7 +232,7 @@ bool IsKeptFile(const Removal *r, const char *path)
     for (int s = 0; s < SECTION_COUNT; s++) {
         if (r->removed[s] || !ListHolds(&r->files[s], path))
             continue;
-        if (!EndsWithLnk(path) || s == SECTION_COMMON)
+        if (!IsLinkFilePath(path) || s == SECTION_COMMON)
             return true;
     }
     return false;
@@ -253,7 +248,7 @@ void CollectShortcuts(Removal *r)
             continue;
         for (int i = 0; i < r->files[s].count; i++) {
             const char *path = r->files[s].values[i];
-            if (!EndsWithLnk(path) || IsKeptFile(r, path) ||
+            if (!IsLinkFilePath(path) || IsKeptFile(r, path) ||
                 ListHolds(&r->shortcuts, path))
                 continue;
             // A relative or network path would reach another file.

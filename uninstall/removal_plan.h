@@ -101,7 +101,6 @@ void CollectRegistryKeys(Removal *r);
 void FreeRemoval(Removal *r);
 
 bool ListHolds(const LogValueList *list, const char *path);
-bool EndsWithLnk(const char *path);
 
 // Whether path is a file of a section that stays (a shortcut only with the
 // common component).

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/install_report.h"
+#include "core/script/shortcut_rule.h"
 #include "core/text/dbcs.h"
 #include "core/text/path_join.h"
 #include "removal/file_remove.h"
@@ -43,7 +44,7 @@ void RemoveFiles(Removal *r)
             continue;
         for (int i = 0; i < r->files[s].count; i++) {
             const char *path = r->files[s].values[i];
-            if (EndsWithLnk(path) || IsKeptFile(r, path) ||
+            if (IsLinkFilePath(path) || IsKeptFile(r, path) ||
                 SamePath(path, r->self))
                 continue;
             Step(r, path);
