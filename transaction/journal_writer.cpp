@@ -57,12 +57,56 @@ static bool FindJournalFile(const char *logPath, char *file, size_t size)
     return false;
 }
 
+// Another program may read the journal for a moment without sharing it (a
+// virus scanner, an indexer, a backup agent): opening it for writing,
+// putting the copy over it and deleting it are tried again for about two
+// seconds before the journal counts as failed.
+static const int kHeldTries = 40;
+static const DWORD kHeldPauseMs = 50;
+
+static bool MayBeHeldForAMoment(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+static HANDLE OpenForWriting(const char *path)
+{
+    for (int tried = 1;; tried++) {
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || tried == kHeldTries ||
+            !MayBeHeldForAMoment(GetLastError()))
+            return file;
+        Sleep(kHeldPauseMs);
+    }
+}
+
+static bool MoveOverJournal(const char *copy, const char *journal)
+{
+    for (int tried = 1;; tried++) {
+        if (MoveFileOver(copy, journal))
+            return true;
+        if (tried == kHeldTries || !MayBeHeldForAMoment(GetLastError()))
+            return false;
+        Sleep(kHeldPauseMs);
+    }
+}
+
+static void DeleteJournalFile(const char *path)
+{
+    for (int tried = 1; !DeleteFileA(path); tried++) {
+        if (tried == kHeldTries || !MayBeHeldForAMoment(GetLastError()))
+            return;
+        Sleep(kHeldPauseMs);
+    }
+}
+
 // Makes the data reach the disk before the copy replaces the journal, so
 // that a power loss leaves the old journal or the whole new one.
 static void FlushToDisk(const char *path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = OpenForWriting(path);
     if (file == INVALID_HANDLE_VALUE)
         return;
     FlushFileBuffers(file);
@@ -136,7 +180,7 @@ static bool ChangeJournal(const char *logPath, JournalChange change,
                    IsWholeCopy(copy, journalEntries, state);
     if (written) {
         FlushToDisk(copy);
-        written = MoveFileOver(copy, journal);
+        written = MoveOverJournal(copy, journal);
     }
     if (!written) {
         *error = GetLastError() != ERROR_SUCCESS ? GetLastError()
@@ -374,8 +418,7 @@ static bool AppendPending(bool flush)
         return true;
     // OPEN_EXISTING: the journal was made whole at the start; a journal
     // that is gone is no place to go on.
-    HANDLE file = CreateFileA(journal, GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = OpenForWriting(journal);
     if (file == INVALID_HANDLE_VALUE)
         return Fail(GetLastError());
     DWORD written = 0;
@@ -529,6 +572,6 @@ void RemoveJournal(const char *logPath)
     if (!FormJournalPaths(logPath, journal, copy, sizeof(journal)))
         return;
     // The journal goes last: a removal cut short leaves it to be finished.
-    DeleteFileA(copy);
-    DeleteFileA(journal);
+    DeleteJournalFile(copy);
+    DeleteJournalFile(journal);
 }

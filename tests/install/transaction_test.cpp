@@ -177,6 +177,33 @@ TEST_F(Transaction, CommitDropsBackupsAndJournalAndKeepsTheLog)
         FindClose(search);
 }
 
+// Another program that reads the journal for a moment, without sharing
+// its deletion or writing (a scanner, an indexer, a backup agent), does
+// not fail the run: the append and the state change wait for it.
+TEST_F(Transaction, AJournalHeldForAMomentByAReaderStillCommits)
+{
+    RunSteps();
+    HANDLE reader = CreateFileA((log() + ".jnl").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    HANDLE closer = CreateThread(
+        NULL, 0,
+        [](void *handle) -> DWORD {
+            Sleep(300);
+            CloseHandle((HANDLE)handle);
+            return 0;
+        },
+        reader, 0, NULL);
+    ASSERT_NE((HANDLE)NULL, closer);
+    JournalValueChange(HKEY_LOCAL_MACHINE, kLibKey, "Other");
+    EXPECT_TRUE(FlushJournal());
+    EXPECT_EQ(INSTALL_COMMITTED, CommitTransaction());
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_FALSE(FileExists(log() + ".jnl"));
+    EXPECT_EQ("new", ReadFileBytes(Path("old.dll")));
+}
+
 TEST_F(Transaction, RollbackOfARunIntoAnEarlierLogPutsThatLogBack)
 {
     std::string earlier = "[Earlier]\r\nKept=1\r\n";
