@@ -194,8 +194,15 @@ static bool WriteUninstallRegistration(const char *logPath)
         "QuietUninstallString", "EstimatedSize", "NoModify",
         "NoRepair"};
     // The log names the entry before it is written: a rollback changes no
-    // uninstall entry but the one its log names.
+    // uninstall entry but the one its log names. The journal names it too:
+    // a run killed while it rewrites the log leaves a log cut short, and
+    // the entry must still go with the rollback.
     WriteLogEntry(logPath, "UnInstKey", "UnInstKey_File", keyName);
+    bool journaled = !IsJournalOpen() ||
+                     (FlushJournal() &&
+                      WriteTransactionKey(logPath, "UnInstKey", keyName));
+    if (!journaled)
+        return false;
     char entryKey[UNINSTALL_KEY_PATH_SIZE];
     if (FormUninstallEntryKey(entryKey, sizeof(entryKey), keyName) &&
         !JournalValueChanges(HKEY_LOCAL_MACHINE, entryKey, kEntryValues,

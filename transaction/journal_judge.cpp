@@ -10,6 +10,7 @@
 #include "core/text/dbcs.h"
 #include "removal/file_remove.h"
 #include "removal/uninstall_entry.h"
+#include "transaction/journal_writer.h"
 
 // Two seconds in FILETIME units: a FAT volume keeps write times to that.
 static const unsigned long long kWriteTimeSlack = 20000000ull;
@@ -39,6 +40,10 @@ void OpenStepJudge(StepJudge *judge, const char *logPath, bool createdEntry)
     char name[UNINSTALL_KEY_NAME_SIZE + 1];
     GetPrivateProfileStringA("UnInstKey", "UnInstKey_File", "", name,
                              sizeof(name), logPath);
+    // A log cut short by a run killed while it rewrote the log names no
+    // entry; the journal names the one the run was about to write.
+    if (name[0] == '\0')
+        ReadTransactionText(logPath, "UnInstKey", name, sizeof(name));
     FormJournalScope(&judge->scope, name);
     const char *entry = judge->scope.entryKey;
     HKEY opened;

@@ -24,6 +24,8 @@
 //   State=complete      once the run's work is on disk
 //   LogExisted=1        the log was there before the run
 //   CreatedLogFolder=   the outermost folder the run made for the log
+//   UnInstKey=          the uninstall entry's name, written before the
+//                       entry (also in the log, which a kill can cut)
 // A log without a journal is complete.
 //
 // Steps: sections [Transaction.1], [Transaction.2] ... of LOG.jnl, each

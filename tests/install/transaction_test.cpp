@@ -149,12 +149,27 @@ TEST_F(Transaction, RollbackKilledBeforeItsFirstStepAndAfterSomeFinishes)
 // still undoes the run.
 TEST_F(Transaction, ALogEmptiedByAKilledWriteIsStillRolledBack)
 {
+    // On every machine the list of installed programs is there already.
+    WriteRegString(HKEY_LOCAL_MACHINE,
+                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                   "", "");
     RunSteps();
+    // The uninstall entry, named in the journal before it is written: the
+    // emptied log names it no more.
+    const char *kValues[] = {"DisplayName", "UninstallString"};
+    char entry[UNINSTALL_KEY_PATH_SIZE];
+    ASSERT_TRUE(FormUninstallEntryKey(entry, sizeof(entry), "TxnEntry"));
+    ASSERT_TRUE(WriteTransactionKey(log().c_str(), "UnInstKey", "TxnEntry"));
+    ASSERT_TRUE(JournalValueChanges(HKEY_LOCAL_MACHINE, entry, kValues, 2));
+    std::string command = "C:\\uninstall.exe " + log();
+    WriteUninstallEntry("TxnEntry", "Txn", command.c_str(), "");
     CloseJournal();
     WriteFileBytes(log(), "");
     EXPECT_TRUE(IsInterruptedLog(log().c_str()));
     EXPECT_EQ(INSTALL_ROLLED_BACK, RollBackInstallation(log().c_str()));
     ExpectStateBefore();
+    EXPECT_EQ("<missing>",
+              ReadRegString(HKEY_LOCAL_MACHINE, entry, "DisplayName"));
 }
 
 TEST_F(Transaction, CommitDropsBackupsAndJournalAndKeepsTheLog)
