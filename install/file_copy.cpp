@@ -530,7 +530,9 @@ struct ShortcutRecord {
 };
 
 // Records "folder\title.lnk" of every entry of the section the shortcut
-// rule makes, and journals it.
+// rule makes, and journals it for Program Manager to make. An unattended
+// run journals its link files as it makes them, in the folder it makes
+// them in (shortcuts/shortcut_files.h): each link is journaled once.
 static void RecordShortcutFiles(const ShortcutRecord *record,
                                 const char *section, const char *folder)
 {
@@ -542,7 +544,8 @@ static void RecordShortcutFiles(const ShortcutRecord *record,
                          &shortcut) != SHORTCUT_MADE)
             continue;   // not made, so not the run's to remove
         AddLogValue(record->files, shortcut.link);
-        JournalShortcutFile(shortcut.link);
+        if (!g_unattended)
+            JournalShortcutFile(shortcut.link);
     }
 }
 

@@ -225,8 +225,9 @@ static bool MakeLink(const ShellLinkMaker *maker, const char *folder,
     return true;
 }
 
-// Journals every link of the section that is made (no flush), in the
-// folder it is made in.
+// Journals every link of the section that is made (no flush). Here, and
+// not with the uninstall log's record, in an unattended run: these are
+// the files made, in the folder they are made in.
 static void JournalLinks(const char *folder, const ShortcutList *list)
 {
     char link[PATH_SIZE];

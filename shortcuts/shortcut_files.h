@@ -10,7 +10,8 @@
 #include "shortcuts/shortcut_list.h"
 
 // Creates the group folder and writes the list's shortcut files into it,
-// each journaled before it is made, so a rollback removes them.
+// each journaled (once: the uninstall log's record leaves them to this)
+// before it is made, so a rollback removes them.
 // Entries with an empty title, which the shortcut rule does not make, are
 // left out as the conversation leaves them out. Each shortcut that cannot
 // be made is a report line and counts as a shortcut failure. Returns the

@@ -417,8 +417,9 @@ static bool UndoWaitingLinks()
     return all;
 }
 
-// A shortcut is journaled once ahead of its section and once more as it
-// is made: one removal, and one report line, is enough.
+// A shortcut is journaled once, ahead of its section; journals of earlier
+// versions hold it a second time, from when it was made: one removal, and
+// one report line, is enough.
 static bool IsWaitingLink(const char *path)
 {
     for (int i = 0; i < s_links.count; i++)
