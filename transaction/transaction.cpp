@@ -338,10 +338,10 @@ static BackupMatch MatchBackupToTarget(const char *target, const char *backup)
         return BACKUP_SECOND_NAME;
     bool sameSize = now.nFileSizeHigh == kept.nFileSizeHigh &&
                     now.nFileSizeLow == kept.nFileSizeLow;
-    return sameSize && CompareFileTime(&now.ftLastWriteTime,
-                                       &kept.ftLastWriteTime) == 0
-               ? BACKUP_COPY
-               : BACKUP_OTHER;
+    const FILETIME &a = now.ftLastWriteTime, &b = kept.ftLastWriteTime;
+    bool sameTime = a.dwLowDateTime == b.dwLowDateTime &&
+                    a.dwHighDateTime == b.dwHighDateTime;
+    return sameSize && sameTime ? BACKUP_COPY : BACKUP_OTHER;
 }
 
 static bool DropSecondName(const char *target, const char *backup)
